@@ -1,0 +1,211 @@
+#include "uninstall/sequence.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "files/listed_files.h"
+#include "files/tree_removal.h"
+#include "services/agent_service.h"
+#include "services/component_stop.h"
+#include "services/service_removal.h"
+#include "shell/manager.h"
+#include "shell/program_manager.h"
+#include "snmp/snmp_agent.h"
+#include "support/bounded_text.h"
+#include "support/handles.h"
+#include "support/trace.h"
+#include "support/windows_directory.h"
+#include "uninstall/cleanup_tables.h"
+#include "uninstall/environment.h"
+#include "uninstall/install_shield.h"
+#include "uninstall/profile.h"
+
+namespace {
+
+constexpr unsigned kProductDirectoryCapacity = MAX_PATH;
+
+const char* const kDriverFiles[] = {
+    "vdwd.sys", "vdfilter.sys", "vdrec.sys", "vdwd.400", "vdfilter.400", "vdrec.400",
+    "vdwd.351", "vdfilter.351", "vdrec.351", "vdwd.350", "vdfilter.350", "vdrec.350",
+};
+
+const char* const kSupplementaryFiles[] = {"tvsetup.log", "tvuninst.ini", "tessorw.cfg"};
+
+// The product directory: the data of the first value of the main program's App Paths
+// key, whatever that value's name and type. Empty when it cannot be read.
+void ReadProductDirectory(char (&directory)[kProductDirectoryCapacity]) {
+  directory[0] = '\0';
+  RegKey key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE,
+                    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TESSORNT.EXE", 0,
+                    KEY_ALL_ACCESS, key.Receive()) != ERROR_SUCCESS) {
+    return;
+  }
+  char name[100];
+  DWORD nameLength = sizeof name;
+  DWORD size = sizeof directory;
+  if (RegEnumValueA(key.Get(), 0, name, &nameLength, nullptr, nullptr,
+                    reinterpret_cast<BYTE*>(directory), &size) != ERROR_SUCCESS) {
+    directory[0] = '\0';
+    return;
+  }
+  TerminateText(directory, sizeof directory, size);
+}
+
+// The on-access driver files lie in the vendor's common directory. Without that
+// directory there is nothing to remove: a bare "\vdwd.sys" would name the root of the
+// current drive.
+void RemoveDriverFiles() {
+  Trace("Remove WD driver files...\n");
+  Trace("Retrieving common directory...\n");
+  char commonDirectory[kCommonDirectoryCapacity] = "";
+  ReadCommonDirectory(commonDirectory);
+  StripTrailingBackslash(commonDirectory);
+  Trace("Retrieving common directory...\n");
+  if (commonDirectory[0] == '\0') {
+    Trace("Common directory not found, WD driver files left in place.\n");
+    return;
+  }
+  for (const char* name : kDriverFiles) {
+    std::string path = std::string(commonDirectory) + "\\" + name;
+    if (path.size() >= MAX_PATH) {
+      TraceValue("Path too long, file skipped: ", path);
+      continue;
+    }
+    TraceValue("Removing file: ", path);
+    if (!DeleteFileA(path.c_str())) MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  }
+}
+
+void RemoveSupplementaryFiles() {
+  Trace("Remove VDAV supplimentary files...\n");
+  for (const char* name : kSupplementaryFiles) {
+    std::string path = WindowsDirectoryPath(name);
+    if (!path.empty()) DeleteFileA(path.c_str());
+  }
+}
+
+// The program's own file cannot go while it runs: it is left for the next start.
+void ScheduleOwnFileRemoval() {
+  Trace("Mark tvuinst.exe to remove at next startup...\n");
+  std::string path = WindowsDirectoryPath("tvuninst.exe");
+  if (!path.empty()) MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
+}  // namespace
+
+int RunUninstall(const char* commandTail) {
+  Trace("Checking OS version...\n");
+  const bool nt3Mode = IsNt3Mode();
+  Trace(nt3Mode ? "NT OS version is 3.x...\n" : "NT OS version is 4.x...\n");
+
+  const std::string profilePath = ProfilePath();
+  const ProfileTexts profile = LoadProfile(profilePath, nt3Mode);
+  FileList fileList;
+  if (!profile.wholeDirectoryRemoval) ReadFileList(profilePath.c_str(), fileList);
+
+  Trace("Checking user rights...\n");
+  if (!HasServiceManagerRights()) {
+    ShowPrompt(profile, profile.noModifyRights, MB_OK);
+    return kExitNoRights;
+  }
+
+  Trace("Retrieving VDAV Path from registry...\n");
+  char productDirectory[kProductDirectoryCapacity];
+  ReadProductDirectory(productDirectory);
+  if (productDirectory[0] == '\0') {
+    ShowPrompt(profile, profile.couldNotFindPath, MB_OK);
+    return kExitNoProductDirectory;
+  }
+
+  // Only a Yes goes on: a box that could not be shown is no consent.
+  Trace("Checking if VDAV directory can be removed...\n");
+  if (DirectoryNeedsWarning(productDirectory) != 0 &&
+      ShowPrompt(profile, DirectoryWarningText(profile, productDirectory), MB_YESNO) != IDYES) {
+    return kExitDeclined;
+  }
+  Trace("Asking user...\n");
+  const int removalAnswer = ShowPrompt(profile, profile.removePrompt, MB_YESNO);
+  if (removalAnswer != IDYES) return kExitDeclined;
+
+  Trace("Set cursor to wait state...\n");
+  SetCursorShape(IDC_WAIT);
+
+  Trace("Checking if VD Manager is installed...\n");
+  const bool managerPresent = ManagerInstalled() == 1;
+
+  Trace("Check whether is there any WD dependencies....\n");
+  const bool onAccessRemovable = OnAccessDriversRemovable() != 0;
+
+  Trace("Killing VDAV active parts running...\n");
+  if (StopRunningComponents(profile, onAccessRemovable ? 1 : 0) != 0) {
+    // Nothing has been deleted yet; what still runs stays installed.
+    Trace("Uninstallation aborted by the user.\n");
+    SetCursorShape(IDC_ARROW);
+    return kExitAborted;
+  }
+  Sleep(1000);
+
+  Trace("Checking if VAgent Service is installed...\n");
+  if (AgentServiceInstalled()) {
+    Trace("Removing VAgent Service...\n");
+    RemoveAgentService();
+  }
+
+  Trace("Removing Tessor/mirel services...\n");
+  RemoveServiceByName("Varden Tessor");
+  RemoveServiceByName("Varden Mirel");
+
+  Trace("Removing VDAV registry keys...\n");
+  RemoveScannerServiceKeys();
+  if (onAccessRemovable) {
+    Trace("Removing WD registry keys...\n");
+    RemoveOnAccessDriverKeys();
+  }
+
+  Trace("Checking if SNMP is installed...\n");
+  if (IsSNMPMasterAgentInstalled() && SnmpAgentInstalled() == 1) {
+    Trace("Uninstalling SNMP Agent...\n");
+    UninstallSnmpAgent(profile, productDirectory);
+  }
+
+  Sleep(2000);
+  SetCursorShape(IDC_ARROW);
+
+  if (nt3Mode) {
+    DeleteProgramGroup(profile.programGroupName.c_str());
+    DeleteProgramItem(profile.startupGroupName.c_str(), "V-Agent");
+    RemoveApplicationKeys(productDirectory);
+  } else {
+    Trace("Launch Install Shield's uninst.exe...\n");
+    RunInstallShieldUninstaller(commandTail);
+  }
+
+  Trace("Removing additional VDAV registry settings...\n");
+  RemoveShellIntegration();
+  RemoveStartupValues();
+
+  if (managerPresent) {
+    Trace("Removing Varden Manager...\n");
+    RemoveManager();
+  }
+
+  if (profile.wholeDirectoryRemoval) {
+    Trace("Removing the whole VDAV directory...\n");
+    RemoveDirectoryTree(productDirectory);
+    Sleep(1000);
+    RemoveDirectoryTree(productDirectory);
+  } else {
+    Trace("Removing listed files...\n");
+    RemoveListedFiles(productDirectory, fileList);
+  }
+
+  if (onAccessRemovable) RemoveDriverFiles();
+  RemoveSupplementaryFiles();
+  ScheduleOwnFileRemoval();
+
+  ShowPrompt(profile, nt3Mode ? profile.finishPrompt : profile.restartText, MB_OK);
+  Trace("The work is done. Quiting...\n");
+  return removalAnswer;
+}

@@ -1,0 +1,26 @@
+#include "support/bounded_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+TEST(BoundedText, CutsToCapacityAndAlwaysTerminates) {
+  char buffer[8];
+  std::memset(buffer, 'x', sizeof buffer);
+  EXPECT_FALSE(CopyText(buffer, "0123456789"));
+  EXPECT_STREQ(buffer, "0123456");
+  EXPECT_TRUE(CopyText(buffer, "abc"));
+  EXPECT_TRUE(AppendText(buffer, "def"));
+  EXPECT_STREQ(buffer, "abcdef");
+  EXPECT_FALSE(AppendText(buffer, "gh"));
+  EXPECT_STREQ(buffer, "abcdefg");
+}
+
+TEST(BoundedText, TerminatesUnterminatedRegistryData) {
+  char buffer[4] = {'a', 'b', 'c', 'd'};
+  TerminateText(buffer, sizeof buffer, 4);  // data filled the whole buffer
+  EXPECT_STREQ(buffer, "abc");
+  char shorter[8] = {'a', 'b', 'x', 'x', 'x', 'x', 'x', 'x'};
+  TerminateText(shorter, sizeof shorter, 2);
+  EXPECT_STREQ(shorter, "ab");
+}

@@ -1,0 +1,32 @@
+// Fault injection: makes the N-th call of a Win32 function (or of any function) fail.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <optional>
+#include <string>
+
+namespace winsim {
+
+class Faults {
+ public:
+  // Makes call number `index` (counted from 1) of `api` fail with `error`; "*" counts every call.
+  void FailCall(const std::string& api, unsigned index, DWORD error);
+  unsigned CallCount(const std::string& api) const;
+  unsigned TotalCalls() const { return total_; }
+  // Which call failed, once the injected failure has happened.
+  std::optional<std::string> injectedInto;
+
+  // Called at the top of every simulated API function.
+  std::optional<DWORD> Enter(const char* api);
+
+ private:
+  std::map<std::string, unsigned> counts_;
+  unsigned total_ = 0;
+  std::string api_;
+  unsigned index_ = 0;
+  DWORD error_ = 0;
+};
+
+}  // namespace winsim

@@ -1,0 +1,46 @@
+// The simulated Windows machine that the program runs on in the native build.
+// A test resets it, sets it up through the areas below, runs the program's routines or
+// its whole WinMain, and reads back what happened.
+#pragma once
+
+#include <winsim/clock.h>
+#include <winsim/faults.h>
+#include <winsim/filesystem.h>
+#include <winsim/processes.h>
+#include <winsim/registry.h>
+#include <winsim/services.h>
+#include <winsim/system.h>
+#include <winsim/ui.h>
+
+#include <functional>
+#include <string>
+
+namespace winsim {
+
+struct Machine {
+  SystemInfo system;
+  Clock clock;
+  Registry registry;
+  FileSystem files;
+  ServiceManager services;
+  Processes processes;
+  Ui ui;
+  DebugOutput debug;
+  Faults faults;
+
+  // Every handle the program holds, of every kind.
+  std::size_t OpenHandles() const;
+  // The machine's whole lasting state (registry, files, services, pending list), as text.
+  std::string Snapshot() const;
+};
+
+Machine& machine();
+// Replaces the machine with a fresh one: drive C:, the Windows directory, no product.
+Machine& Reset();
+
+// Where winsim reports a misuse it cannot answer (an unexpected message box); tests
+// route it into their framework. The default prints and aborts.
+void SetFailureHook(std::function<void(const std::string&)> hook);
+void ReportFailure(const std::string& message);
+
+}  // namespace winsim

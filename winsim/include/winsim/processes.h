@@ -1,0 +1,57 @@
+// Child processes: every launch is recorded, and a test scripts what a child does to
+// the machine before it ends.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace winsim {
+
+struct Launch {
+  std::string application;  // as passed; empty when none was
+  std::string commandLine;
+  BOOL inheritHandles = FALSE;
+  DWORD creationFlags = 0;
+  bool ownEnvironment = true;       // no environment block was passed
+  bool ownCurrentDirectory = true;  // no current directory was passed
+  DWORD startupSize = 0;
+  DWORD startupFlags = 0;
+  WORD showWindow = 0;
+  bool waitedFor = false;  // waited on with INFINITE until it ended
+};
+
+struct ChildScript {
+  std::function<void(const Launch&)> run;  // what the child does to the machine
+  DWORD runtimeMs = 0;                     // how long it runs, on the virtual clock
+  DWORD exitCode = 0;
+};
+
+class Processes {
+ public:
+  // Programs run by their path (compared without case); a path with no script just ends.
+  void Script(std::string_view applicationPath, ChildScript script);
+  std::vector<Launch> launches;
+  std::size_t OpenHandles() const { return handles_.size(); }
+
+  // For the API layer.
+  BOOL Start(Launch launch, LPPROCESS_INFORMATION info);
+  DWORD Wait(HANDLE handle, DWORD timeoutMs);
+  bool Close(HANDLE handle);
+
+ private:
+  struct Child {
+    std::size_t launch;
+    std::uint64_t endsAt;
+    bool isThread;
+  };
+  std::map<std::string, ChildScript> scripts_;
+  std::map<ULONG_PTR, Child> handles_;
+  ULONG_PTR nextHandle_ = 0x9000;
+  DWORD nextId_ = 0x400;
+};
+
+}  // namespace winsim

@@ -1,0 +1,26 @@
+// Machine-wide settings: the Windows version, the Windows directory and the last error.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace winsim {
+
+struct SystemInfo {
+  DWORD majorVersion = 4;
+  DWORD minorVersion = 0;
+  DWORD buildNumber = 1381;
+  DWORD platformId = VER_PLATFORM_WIN32_NT;
+  bool versionFails = false;  // GetVersionExA fails
+  std::string windowsDirectory = "C:\\WINNT";
+  DWORD lastError = 0;
+};
+
+// The system's English message text for an error code, ending in "\r\n", or none.
+const char* SystemMessage(DWORD code);
+
+// Blocks that FormatMessageA allocated and LocalFree has not released yet.
+std::size_t OpenLocalBlocks();
+
+}  // namespace winsim

@@ -1,0 +1,27 @@
+#include <winsim/faults.h>
+
+namespace winsim {
+
+void Faults::FailCall(const std::string& api, unsigned index, DWORD error) {
+  api_ = api;
+  index_ = index;
+  error_ = error;
+  injectedInto.reset();
+}
+
+unsigned Faults::CallCount(const std::string& api) const {
+  auto it = counts_.find(api);
+  return it == counts_.end() ? 0 : it->second;
+}
+
+std::optional<DWORD> Faults::Enter(const char* api) {
+  unsigned count = ++counts_[api];
+  ++total_;
+  if (index_ == 0) return std::nullopt;
+  bool hit = api_ == "*" ? total_ == index_ : (api_ == api && count == index_);
+  if (!hit) return std::nullopt;
+  injectedInto = api;
+  return error_;
+}
+
+}  // namespace winsim

@@ -1,0 +1,157 @@
+// FindFirstFileA and the other file functions, over the simulated file system.
+#include <windows.h>
+
+#include <winsim/text.h>
+
+#include <cstring>
+
+#include "api.h"
+
+using winsim::FileNode;
+using winsim::machine;
+
+namespace {
+
+winsim::FileSystem& fs() { return machine().files; }
+
+bool Matches(std::string_view pattern, std::string_view name) {
+  if (pattern == "*.*") return true;
+  if (pattern.empty()) return name.empty();
+  if (pattern[0] == '*') {
+    for (std::size_t skip = 0; skip <= name.size(); ++skip) {
+      if (Matches(pattern.substr(1), name.substr(skip))) return true;
+    }
+    return false;
+  }
+  if (name.empty()) return false;
+  bool same = pattern[0] == '?' || winsim::SameName(pattern.substr(0, 1), name.substr(0, 1));
+  return same && Matches(pattern.substr(1), name.substr(1));
+}
+
+WIN32_FIND_DATAA Entry(const std::string& name, DWORD attributes, std::size_t size) {
+  WIN32_FIND_DATAA data{};
+  data.dwFileAttributes = attributes;
+  data.nFileSizeLow = static_cast<DWORD>(size);
+  std::strncpy(data.cFileName, name.c_str(), MAX_PATH - 1);
+  return data;
+}
+
+}  // namespace
+
+HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
+  if (auto e = winsim::api::Enter("FindFirstFileA")) {
+    return winsim::api::FailWith(*e, INVALID_HANDLE_VALUE);
+  }
+  std::string leaf;
+  FileNode* dir = fs().ParentOf(lpFileName, &leaf);
+  if (!dir) return winsim::api::FailWith(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
+  winsim::FileSystem::Listing listing;
+  if (dir->parent && Matches(leaf, ".")) {
+    listing.entries.push_back(Entry(".", FILE_ATTRIBUTE_DIRECTORY, 0));
+    listing.entries.push_back(Entry("..", FILE_ATTRIBUTE_DIRECTORY, 0));
+  }
+  for (const auto& child : dir->children) {
+    if (Matches(leaf, child->name)) {
+      listing.entries.push_back(Entry(child->name, child->attributes, child->content.size()));
+    }
+  }
+  if (listing.entries.empty()) {
+    return winsim::api::FailWith(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
+  }
+  *lpFindFileData = listing.entries[0];
+  listing.next = 1;
+  return fs().OpenFind(std::move(listing));
+}
+
+BOOL WINAPI FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData) {
+  if (auto e = winsim::api::Enter("FindNextFileA")) return winsim::api::Fail(*e);
+  winsim::FileSystem::Listing* listing = fs().GetFind(hFindFile);
+  if (!listing) return winsim::api::Fail(ERROR_INVALID_HANDLE);
+  if (listing->next >= listing->entries.size()) return winsim::api::Fail(ERROR_NO_MORE_FILES);
+  *lpFindFileData = listing->entries[listing->next++];
+  return TRUE;
+}
+
+BOOL WINAPI FindClose(HANDLE hFindFile) {
+  if (auto e = winsim::api::Enter("FindClose")) return winsim::api::Fail(*e);
+  return fs().CloseFind(hFindFile) ? TRUE : winsim::api::Fail(ERROR_INVALID_HANDLE);
+}
+
+BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
+  if (auto e = winsim::api::Enter("DeleteFileA")) return winsim::api::Fail(*e);
+  std::string leaf;
+  if (!fs().ParentOf(lpFileName, &leaf)) return winsim::api::Fail(ERROR_PATH_NOT_FOUND);
+  FileNode* node = fs().Lookup(lpFileName);
+  if (!node) return winsim::api::Fail(ERROR_FILE_NOT_FOUND);
+  if (node->IsDirectory()) return winsim::api::Fail(ERROR_ACCESS_DENIED);
+  if (node->attributes & FILE_ATTRIBUTE_READONLY) return winsim::api::Fail(ERROR_ACCESS_DENIED);
+  if (node->heldOpen) return winsim::api::Fail(ERROR_SHARING_VIOLATION);
+  fs().Remove(*node);
+  return TRUE;
+}
+
+BOOL WINAPI RemoveDirectoryA(LPCSTR lpPathName) {
+  if (auto e = winsim::api::Enter("RemoveDirectoryA")) return winsim::api::Fail(*e);
+  std::string leaf;
+  if (!fs().ParentOf(lpPathName, &leaf)) {
+    // A drive's root has no parent and cannot be removed.
+    return winsim::api::Fail(fs().Lookup(lpPathName) ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
+  }
+  FileNode* node = fs().Lookup(lpPathName);
+  if (!node) return winsim::api::Fail(ERROR_FILE_NOT_FOUND);
+  if (!node->IsDirectory()) return winsim::api::Fail(ERROR_DIRECTORY);
+  if (!node->children.empty()) return winsim::api::Fail(ERROR_DIR_NOT_EMPTY);
+  if (node->attributes & FILE_ATTRIBUTE_READONLY) return winsim::api::Fail(ERROR_ACCESS_DENIED);
+  fs().Remove(*node);
+  return TRUE;
+}
+
+BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags) {
+  if (auto e = winsim::api::Enter("MoveFileExA")) return winsim::api::Fail(*e);
+  if (!lpExistingFileName) return winsim::api::Fail(ERROR_INVALID_PARAMETER);
+  if (!(dwFlags & MOVEFILE_DELAY_UNTIL_REBOOT)) {
+    return winsim::api::Fail(ERROR_INVALID_PARAMETER);  // only restart moves are simulated
+  }
+  winsim::PendingMove move{lpExistingFileName, std::nullopt};
+  if (lpNewFileName) move.to = lpNewFileName;
+  fs().pending.push_back(std::move(move));
+  return TRUE;
+}
+
+DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName) {
+  if (auto e = winsim::api::Enter("GetFileAttributesA")) {
+    return winsim::api::FailWith(*e, INVALID_FILE_ATTRIBUTES);
+  }
+  FileNode* node = fs().Lookup(lpFileName);
+  if (!node) return winsim::api::FailWith(ERROR_FILE_NOT_FOUND, INVALID_FILE_ATTRIBUTES);
+  return node->attributes;
+}
+
+BOOL WINAPI SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttributes) {
+  if (auto e = winsim::api::Enter("SetFileAttributesA")) return winsim::api::Fail(*e);
+  FileNode* node = fs().Lookup(lpFileName);
+  if (!node) return winsim::api::Fail(ERROR_FILE_NOT_FOUND);
+  const DWORD kept = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+  node->attributes = (node->attributes & kept) | (dwFileAttributes & ~kept);
+  return TRUE;
+}
+
+HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD, DWORD, LPSECURITY_ATTRIBUTES,
+                          DWORD dwCreationDisposition, DWORD, HANDLE) {
+  if (auto e = winsim::api::Enter("CreateFileA")) {
+    return winsim::api::FailWith(*e, INVALID_HANDLE_VALUE);
+  }
+  std::string_view name = lpFileName ? lpFileName : "";
+  if (name.rfind("\\\\.\\", 0) == 0) {
+    if (!fs().devices.count(winsim::Upper(name.substr(4)))) {
+      return winsim::api::FailWith(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
+    }
+    return fs().OpenFile(std::string(name));
+  }
+  if (dwCreationDisposition != OPEN_EXISTING) {
+    return winsim::api::FailWith(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+  }
+  FileNode* node = fs().Lookup(name);
+  if (!node) return winsim::api::FailWith(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
+  return fs().OpenFile(std::string(name));
+}

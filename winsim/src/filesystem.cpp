@@ -1,0 +1,226 @@
+#include <winsim/filesystem.h>
+#include <winsim/text.h>
+
+#include <algorithm>
+#include <cctype>
+
+namespace winsim {
+
+FileNode* FileNode::Child(std::string_view childName) const {
+  for (const auto& child : children) {
+    if (SameName(child->name, childName)) return child.get();
+  }
+  return nullptr;
+}
+
+FileSystem::FileSystem() { AddVolume('C'); }
+
+void FileSystem::AddVolume(char letter) {
+  char drive = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+  auto root = std::make_unique<FileNode>();
+  root->name = std::string(1, drive) + ":";
+  root->attributes = FILE_ATTRIBUTE_DIRECTORY;
+  volumes_[drive] = std::move(root);
+}
+
+// Splits an absolute, drive-relative or relative path into its drive and components.
+// A UNC path or a path on a missing volume gives drive 0.
+std::vector<std::string> FileSystem::Components(std::string_view path, char* drive) const {
+  *drive = 0;
+  std::string full;
+  if (path.size() >= 2 && path[1] == ':') {
+    full = std::string(path);
+  } else if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
+    return {};  // UNC: no such volume here
+  } else if (!path.empty() && path[0] == '\\') {
+    full = currentDirectory.substr(0, 2) + std::string(path);
+  } else {
+    full = currentDirectory;
+    if (full.back() != '\\') full += '\\';
+    full += path;
+  }
+  char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(full[0])));
+  if (!volumes_.count(letter)) return {};
+  *drive = letter;
+  std::vector<std::string> parts = SplitPath(std::string_view(full).substr(2));
+  std::vector<std::string> clean;
+  for (std::string& part : parts) {
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (!clean.empty()) clean.pop_back();
+      continue;
+    }
+    clean.push_back(std::move(part));
+  }
+  return clean;
+}
+
+FileNode* FileSystem::Lookup(std::string_view path) const {
+  char drive = 0;
+  std::vector<std::string> parts = Components(path, &drive);
+  if (!drive) return nullptr;
+  FileNode* node = volumes_.at(drive).get();
+  for (const std::string& part : parts) {
+    if (!node->IsDirectory()) return nullptr;
+    node = node->Child(part);
+    if (!node) return nullptr;
+  }
+  return node;
+}
+
+FileNode* FileSystem::ParentOf(std::string_view path, std::string* leaf) const {
+  char drive = 0;
+  std::vector<std::string> parts = Components(path, &drive);
+  if (!drive || parts.empty()) return nullptr;
+  *leaf = parts.back();
+  FileNode* node = volumes_.at(drive).get();
+  for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+    node = node->Child(parts[i]);
+    if (!node || !node->IsDirectory()) return nullptr;
+  }
+  return node;
+}
+
+std::string FileSystem::PathOf(const FileNode& node) const {
+  if (!node.parent) return node.name + "\\";
+  std::string parent = PathOf(*node.parent);
+  if (parent.back() != '\\') parent += '\\';
+  return parent + node.name;
+}
+
+FileNode* FileSystem::Ensure(std::string_view path) {
+  char drive = 0;
+  std::vector<std::string> parts = Components(path, &drive);
+  if (!drive && path.size() >= 2 && path[1] == ':') {
+    AddVolume(path[0]);
+    parts = Components(path, &drive);
+  }
+  if (!drive) return nullptr;
+  FileNode* node = volumes_.at(drive).get();
+  for (const std::string& part : parts) {
+    FileNode* child = node->Child(part);
+    if (!child) {
+      auto created = std::make_unique<FileNode>();
+      created->name = part;
+      created->parent = node;
+      created->attributes = FILE_ATTRIBUTE_DIRECTORY;
+      child = created.get();
+      node->children.push_back(std::move(created));
+    }
+    node = child;
+  }
+  return node;
+}
+
+void FileSystem::AddDirectory(std::string_view path) { Ensure(path); }
+
+void FileSystem::AddFile(std::string_view path, std::string_view content) {
+  std::size_t slash = path.rfind('\\');
+  FileNode* dir = Ensure(path.substr(0, slash));
+  std::string name(path.substr(slash + 1));
+  FileNode* file = dir->Child(name);
+  if (!file) {
+    auto created = std::make_unique<FileNode>();
+    created->name = name;
+    created->parent = dir;
+    file = created.get();
+    dir->children.push_back(std::move(created));
+  }
+  file->attributes = FILE_ATTRIBUTE_ARCHIVE;
+  file->content = std::string(content);
+}
+
+void FileSystem::SetAttributes(std::string_view path, DWORD attributes) {
+  if (FileNode* node = Lookup(path)) {
+    node->attributes = (node->attributes & FILE_ATTRIBUTE_DIRECTORY) | attributes;
+  }
+}
+
+void FileSystem::HoldOpen(std::string_view path, bool held) {
+  if (FileNode* node = Lookup(path)) node->heldOpen = held;
+}
+
+bool FileSystem::Exists(std::string_view path) const { return Lookup(path) != nullptr; }
+
+bool FileSystem::IsDirectory(std::string_view path) const {
+  FileNode* node = Lookup(path);
+  return node && node->IsDirectory();
+}
+
+std::optional<std::string> FileSystem::ReadFile(std::string_view path) const {
+  FileNode* node = Lookup(path);
+  if (!node || node->IsDirectory()) return std::nullopt;
+  return node->content;
+}
+
+std::vector<std::string> FileSystem::List(std::string_view directory) const {
+  std::vector<std::string> names;
+  if (FileNode* node = Lookup(directory)) {
+    for (const auto& child : node->children) names.push_back(child->name);
+  }
+  return names;
+}
+
+std::string FileSystem::Dump() const {
+  std::string out;
+  std::function<void(const FileNode&)> walk = [&](const FileNode& node) {
+    out += PathOf(node);
+    if (node.IsDirectory()) out += "\\";
+    out += " attr " + std::to_string(node.attributes);
+    if (!node.IsDirectory()) out += " size " + std::to_string(node.content.size());
+    out += "\n";
+    for (const auto& child : node.children) walk(*child);
+  };
+  for (const auto& [letter, root] : volumes_) walk(*root);
+  return out;
+}
+
+void FileSystem::Remove(FileNode& node) {
+  FileNode* parent = node.parent;
+  auto& siblings = parent->children;
+  siblings.erase(std::remove_if(siblings.begin(), siblings.end(),
+                                [&](const auto& child) { return child.get() == &node; }),
+                 siblings.end());
+}
+
+void FileSystem::Restart() {
+  for (const PendingMove& move : pending) {
+    FileNode* node = Lookup(move.from);
+    if (!node || move.to) continue;
+    if (node->IsDirectory() ? !node->children.empty()
+                            : (node->attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+      continue;  // the session manager cannot delete it either
+    }
+    Remove(*node);
+  }
+  pending.clear();
+}
+
+HANDLE FileSystem::OpenFind(Listing listing) {
+  ULONG_PTR id = nextHandle_;
+  nextHandle_ += 4;
+  findHandles_[id] = std::move(listing);
+  return reinterpret_cast<HANDLE>(id);
+}
+
+FileSystem::Listing* FileSystem::GetFind(HANDLE handle) {
+  auto it = findHandles_.find(reinterpret_cast<ULONG_PTR>(handle));
+  return it == findHandles_.end() ? nullptr : &it->second;
+}
+
+bool FileSystem::CloseFind(HANDLE handle) {
+  return findHandles_.erase(reinterpret_cast<ULONG_PTR>(handle)) == 1;
+}
+
+HANDLE FileSystem::OpenFile(std::string path) {
+  ULONG_PTR id = nextHandle_;
+  nextHandle_ += 4;
+  fileHandles_[id] = std::move(path);
+  return reinterpret_cast<HANDLE>(id);
+}
+
+bool FileSystem::CloseFile(HANDLE handle) {
+  return fileHandles_.erase(reinterpret_cast<ULONG_PTR>(handle)) == 1;
+}
+
+}  // namespace winsim

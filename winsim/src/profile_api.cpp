@@ -1,0 +1,91 @@
+// GetPrivateProfileStringA and GetPrivateProfileIntA over profile files on the simulated
+// file system, with Windows' rules: sections and keys compared without case, blanks
+// around names and values trimmed, a value in matching quotes unquoted, the result cut
+// to the capacity less one, and the default for a missing file, section or key.
+#include <windows.h>
+
+#include <winsim/text.h>
+
+#include <cctype>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "api.h"
+
+namespace {
+
+std::string Trim(std::string_view text) {
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+  std::size_t begin = 0, end = text.size();
+  while (begin < end && blank(text[begin])) ++begin;
+  while (end > begin && blank(text[end - 1])) --end;
+  return std::string(text.substr(begin, end - begin));
+}
+
+std::optional<std::string> Lookup(LPCSTR file, LPCSTR section, LPCSTR key) {
+  std::optional<std::string> content = winsim::machine().files.ReadFile(file ? file : "");
+  if (!content) return std::nullopt;
+  bool inSection = false;
+  std::size_t start = 0;
+  while (start <= content->size()) {
+    std::size_t end = content->find('\n', start);
+    if (end == std::string::npos) end = content->size();
+    std::string line = Trim(std::string_view(*content).substr(start, end - start));
+    start = end + 1;
+    if (!line.empty() && line[0] == '[') {
+      std::size_t close = line.find(']');
+      inSection = winsim::SameName(Trim(line.substr(1, close - 1)), Trim(section));
+      continue;
+    }
+    std::size_t equals = line.find('=');
+    if (!inSection || equals == std::string::npos) continue;
+    if (!winsim::SameName(Trim(line.substr(0, equals)), Trim(key))) continue;
+    std::string value = Trim(line.substr(equals + 1));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+      value = value.substr(1, value.size() - 2);
+    }
+    return value;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpDefault,
+                                      LPSTR lpReturnedString, DWORD nSize, LPCSTR lpFileName) {
+  if (auto e = winsim::api::Enter("GetPrivateProfileStringA")) {
+    if (lpReturnedString && nSize) lpReturnedString[0] = '\0';
+    return winsim::api::FailWith(*e, 0u);
+  }
+  if (!lpReturnedString || nSize == 0) return 0;
+  if (!lpAppName || !lpKeyName) {  // section and key listings are not used by the program
+    lpReturnedString[0] = '\0';
+    return 0;
+  }
+  std::string value = Lookup(lpFileName, lpAppName, lpKeyName)
+                          .value_or(Trim(lpDefault ? lpDefault : ""));
+  std::size_t length = std::min<std::size_t>(value.size(), nSize - 1);
+  std::memcpy(lpReturnedString, value.data(), length);
+  lpReturnedString[length] = '\0';
+  return static_cast<DWORD>(length);
+}
+
+UINT WINAPI GetPrivateProfileIntA(LPCSTR lpAppName, LPCSTR lpKeyName, INT nDefault,
+                                  LPCSTR lpFileName) {
+  if (auto e = winsim::api::Enter("GetPrivateProfileIntA")) {
+    return winsim::api::FailWith(*e, static_cast<UINT>(nDefault));
+  }
+  std::optional<std::string> value = Lookup(lpFileName, lpAppName, lpKeyName);
+  if (!value) return static_cast<UINT>(nDefault);
+  // Leading decimal digits, with an optional sign; anything else reads as 0.
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < value->size() && ((*value)[i] == '-' || (*value)[i] == '+')) negative = (*value)[i++] == '-';
+  UINT number = 0;
+  while (i < value->size() && std::isdigit(static_cast<unsigned char>((*value)[i]))) {
+    number = number * 10 + static_cast<UINT>((*value)[i++] - '0');
+  }
+  return negative ? 0u - number : number;
+}

@@ -1,0 +1,105 @@
+// Version, directories, time, debug output, last error, message texts and strings.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+
+#include "api.h"
+
+using winsim::machine;
+
+namespace {
+
+std::set<HLOCAL>& LocalBlocks() {
+  static std::set<HLOCAL> blocks;
+  return blocks;
+}
+
+}  // namespace
+
+DWORD WINAPI GetLastError(void) { return machine().system.lastError; }
+
+void WINAPI SetLastError(DWORD dwErrCode) { machine().system.lastError = dwErrCode; }
+
+BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
+  if (auto e = winsim::api::Enter("GetVersionExA")) return winsim::api::Fail(*e);
+  const winsim::SystemInfo& system = machine().system;
+  if (!info || info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA) || system.versionFails) {
+    return winsim::api::Fail(ERROR_INVALID_PARAMETER);
+  }
+  info->dwMajorVersion = system.majorVersion;
+  info->dwMinorVersion = system.minorVersion;
+  info->dwBuildNumber = system.buildNumber;
+  info->dwPlatformId = system.platformId;
+  info->szCSDVersion[0] = '\0';
+  return TRUE;
+}
+
+UINT WINAPI GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize) {
+  if (auto e = winsim::api::Enter("GetWindowsDirectoryA")) return winsim::api::FailWith(*e, 0u);
+  const std::string& dir = machine().system.windowsDirectory;
+  if (!lpBuffer || uSize <= dir.size()) return static_cast<UINT>(dir.size() + 1);
+  std::memcpy(lpBuffer, dir.c_str(), dir.size() + 1);
+  return static_cast<UINT>(dir.size());
+}
+
+DWORD WINAPI GetTickCount(void) {
+  winsim::api::Enter("GetTickCount");
+  return machine().clock.TickCount();
+}
+
+void WINAPI Sleep(DWORD dwMilliseconds) {
+  winsim::api::Enter("Sleep");
+  machine().clock.sleeps.push_back(dwMilliseconds);
+  machine().clock.Advance(dwMilliseconds);
+}
+
+void WINAPI OutputDebugStringA(LPCSTR lpOutputString) {
+  winsim::api::Enter("OutputDebugStringA");
+  machine().debug.pieces.emplace_back(lpOutputString ? lpOutputString : "");
+}
+
+DWORD WINAPI FormatMessageA(DWORD dwFlags, LPCVOID, DWORD dwMessageId, DWORD, LPSTR lpBuffer,
+                            DWORD nSize, void*) {
+  if (auto e = winsim::api::Enter("FormatMessageA")) return winsim::api::FailWith(*e, 0u);
+  if (!(dwFlags & FORMAT_MESSAGE_FROM_SYSTEM)) return winsim::api::FailWith(ERROR_INVALID_PARAMETER, 0u);
+  const char* text = winsim::SystemMessage(dwMessageId);
+  if (!text) return winsim::api::FailWith(317u /* ERROR_MR_MID_NOT_FOUND */, 0u);
+  DWORD length = static_cast<DWORD>(std::strlen(text));
+  if (dwFlags & FORMAT_MESSAGE_ALLOCATE_BUFFER) {
+    char* block = static_cast<char*>(std::malloc(length + 1));
+    std::memcpy(block, text, length + 1);
+    LocalBlocks().insert(block);
+    *reinterpret_cast<LPSTR*>(lpBuffer) = block;
+    return length;
+  }
+  if (!lpBuffer || nSize <= length) return winsim::api::FailWith(ERROR_INSUFFICIENT_BUFFER, 0u);
+  std::memcpy(lpBuffer, text, length + 1);
+  return length;
+}
+
+HLOCAL WINAPI LocalFree(HLOCAL hMem) {
+  winsim::api::Enter("LocalFree");
+  if (!hMem) return nullptr;
+  if (LocalBlocks().erase(hMem) != 1) return winsim::api::FailWith(ERROR_INVALID_HANDLE, hMem);
+  std::free(hMem);
+  return nullptr;
+}
+
+int WINAPI lstrlenA(LPCSTR lpString) {
+  return lpString ? static_cast<int>(std::strlen(lpString)) : 0;
+}
+
+LPSTR WINAPI lstrcpynA(LPSTR lpString1, LPCSTR lpString2, int iMaxLength) {
+  if (!lpString1 || iMaxLength <= 0) return lpString1;
+  int i = 0;
+  for (; i < iMaxLength - 1 && lpString2 && lpString2[i]; ++i) lpString1[i] = lpString2[i];
+  lpString1[i] = '\0';
+  return lpString1;
+}
+
+namespace winsim {
+std::size_t OpenLocalBlocks() { return LocalBlocks().size(); }
+}  // namespace winsim

@@ -1,0 +1,29 @@
+#include <winsim/text.h>
+
+#include <algorithm>
+#include <cctype>
+
+namespace winsim {
+
+std::string Upper(std::string_view text) {
+  std::string upper(text);
+  std::transform(upper.begin(), upper.end(), upper.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return upper;
+}
+
+bool SameName(std::string_view a, std::string_view b) { return Upper(a) == Upper(b); }
+
+std::vector<std::string> SplitPath(std::string_view path) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  while (true) {
+    std::size_t slash = path.find('\\', start);
+    parts.emplace_back(path.substr(start, slash - start));
+    if (slash == std::string_view::npos) break;
+    start = slash + 1;
+  }
+  return parts;
+}
+
+}  // namespace winsim
