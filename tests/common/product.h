@@ -1,0 +1,54 @@
+// A machine with the product installed the way its setup leaves it.
+#pragma once
+
+#include <winsim/machine.h>
+
+#include <string>
+#include <vector>
+
+struct ProductInstall {
+  std::string directory = "C:\\Program Files\\Varden\\Anti-Virus";
+  std::string commonDirectory = "C:\\Program Files\\Velmora\\Common";
+  bool wholeDirectoryRemoval = true;
+  std::vector<std::string> listedFiles;  // the profile's [Files] list
+  bool withProfile = true;
+};
+
+// The English texts a product ships in its profile.
+namespace texts {
+inline const char kCaption[] = "Varden Anti-Virus Uninstall";
+inline const char kCouldNotFindPath[] = "Varden Anti-Virus is not installed on this computer.";
+inline const char kRemovePrompt[] = "Do you want to remove Varden Anti-Virus and all of its components?";
+inline const char kNoModifyRights[] = "You need administrator rights to remove Varden Anti-Virus.";
+inline const char kStopErrorMain[] = "Varden Anti-Virus could not be closed.";
+inline const char kStopErrorAgent[] = "The Varden agent could not be closed.";
+inline const char kStopErrorOnAccess[] = "The on-access scanner could not be stopped.";
+inline const char kWarnDir1[] = "Varden Anti-Virus is installed in";
+inline const char kWarnDir2[] = "Removing it would remove this directory with all of its files.";
+inline const char kWarnDir3[] = "Do you want to remove it anyway?";
+inline const char kSnmpPrompt[] = "Do you want to remove the Varden SNMP agent and its DLL?";
+inline const char kSnmpCannot[] = "The Varden SNMP agent could not be removed.";
+inline const char kSnmpDone[] = "The Varden SNMP agent was removed.";
+inline const char kFinish[] = "Varden Anti-Virus has been removed.";
+inline const char kRestart1[] = "Varden Anti-Virus has been removed.";
+inline const char kRestart2[] = "Restart your computer to complete the removal.";
+inline const char kProgramGroup[] = "Varden Anti-Virus";
+}  // namespace texts
+
+// The profile text for `install` (its [Strings], [Settings] and [Files] sections).
+std::string ProductProfile(const ProductInstall& install);
+
+// Installs the product: App Paths entry, profile, product directory with files and
+// subdirectories, the registry entries that the cleanup tables name, the on-access
+// driver files in the vendor's common directory, the supplementary files, the
+// uninstaller's own file and the Install Shield uninstaller.
+void InstallProduct(winsim::Machine& machine, const ProductInstall& install = {});
+
+// The registry keys (under HKLM unless said) and values that the product's setup
+// creates and a completed NT 4 run removes.
+struct RegistryItem {
+  HKEY root;
+  std::string key;
+  std::string value;  // empty: the key itself
+};
+std::vector<RegistryItem> ProductRegistryItems();
