@@ -74,7 +74,11 @@ void RemoveDriverFiles() {
       continue;
     }
     TraceValue("Removing file: ", path);
-    if (!DeleteFileA(path.c_str())) MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    // A file in use goes at the next start; one that is not there needs nothing.
+    if (!DeleteFileA(path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND &&
+        GetLastError() != ERROR_PATH_NOT_FOUND) {
+      MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
   }
 }
 

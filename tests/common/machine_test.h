@@ -8,14 +8,12 @@
 class MachineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    machine_ = &winsim::Reset();
+    winsim::Reset();
     winsim::SetFailureHook([](const std::string& message) { ADD_FAILURE() << message; });
   }
   void TearDown() override { winsim::SetFailureHook(nullptr); }
 
-  winsim::Machine& machine() { return *machine_; }
-  const std::vector<std::string>& trace() { return machine_->debug.pieces; }
-
- private:
-  winsim::Machine* machine_ = nullptr;
+  // The current machine; a test may start over with winsim::Reset().
+  winsim::Machine& machine() { return winsim::machine(); }
+  const std::vector<std::string>& trace() { return machine().debug.pieces; }
 };

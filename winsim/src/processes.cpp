@@ -38,13 +38,13 @@ DWORD Processes::Wait(HANDLE handle, DWORD timeoutMs) {
   if (it == handles_.end()) return api::FailWith(ERROR_INVALID_HANDLE, WAIT_FAILED);
   Clock& clock = machine().clock;
   const Child& child = it->second;
+  if (timeoutMs == INFINITE) launches[child.launch].waitedFor = true;
   if (clock.Now() >= child.endsAt) return WAIT_OBJECT_0;
   if (timeoutMs != INFINITE && clock.Now() + timeoutMs < child.endsAt) {
     clock.Advance(timeoutMs);
     return WAIT_TIMEOUT;
   }
   clock.Advance(child.endsAt - clock.Now());
-  if (timeoutMs == INFINITE) launches[child.launch].waitedFor = true;
   return WAIT_OBJECT_0;
 }
 

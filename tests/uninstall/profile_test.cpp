@@ -1,0 +1,95 @@
+#include "uninstall/profile.h"
+
+#include "common/machine_test.h"
+#include "common/product.h"
+#include "files/listed_files.h"
+
+namespace {
+
+class ProfileTest : public MachineTest {
+ protected:
+  const std::string path = "C:\\WINNT\\tvuninst.ini";
+  void WriteProfile(const std::string& text) { machine().files.AddFile(path, text); }
+};
+
+TEST_F(ProfileTest, MissingProfileGivesEmptyTextsAndWholeDirectoryRemoval) {
+  ProfileTexts profile = LoadProfile(path, false);
+  EXPECT_EQ(profile.caption, "");
+  EXPECT_EQ(profile.removePrompt, "");
+  EXPECT_EQ(profile.stopErrors[2], "");
+  EXPECT_TRUE(profile.wholeDirectoryRemoval);
+  EXPECT_EQ(profile.restartText, "\n");
+  EXPECT_EQ(profile.startupGroupName, "");  // not read outside NT 3.x
+  EXPECT_EQ(trace(), (std::vector<std::string>{"Reading profile settings...\n", "EnableWholeDir= ",
+                                               "TRUE", "\n"}));
+}
+
+TEST_F(ProfileTest, ReadsEveryTextIntoItsField) {
+  ProductInstall install;
+  WriteProfile(ProductProfile(install));
+  ProfileTexts profile = LoadProfile(path, false);
+  EXPECT_EQ(profile.caption, texts::kCaption);
+  EXPECT_EQ(profile.couldNotFindPath, texts::kCouldNotFindPath);
+  EXPECT_EQ(profile.noModifyRights, texts::kNoModifyRights);
+  EXPECT_EQ(profile.stopErrors[0], texts::kStopErrorMain);
+  EXPECT_EQ(profile.stopErrors[1], texts::kStopErrorAgent);
+  EXPECT_EQ(profile.stopErrors[2], texts::kStopErrorOnAccess);
+  EXPECT_EQ(profile.warnDirPrompt3, texts::kWarnDir3);
+  EXPECT_EQ(profile.snmpUninstallPrompt, texts::kSnmpPrompt);
+  EXPECT_EQ(profile.snmpCannotUninstall, texts::kSnmpCannot);
+  EXPECT_EQ(profile.snmpUninstalled, texts::kSnmpDone);
+  EXPECT_EQ(profile.finishPrompt, texts::kFinish);
+  EXPECT_EQ(profile.restartText, std::string(texts::kRestart1) + "\n" + texts::kRestart2);
+  EXPECT_EQ(profile.programGroupName, texts::kProgramGroup);
+}
+
+TEST_F(ProfileTest, WholeDirectorySettingIsOffOnlyForZero) {
+  for (auto [value, expected] : std::vector<std::pair<std::string, bool>>{
+           {"0", false}, {"1", true}, {"7", true}, {"no", false}, {"", false}}) {
+    winsim::Reset();
+    WriteProfile("[Settings]\nEnableWholeDirRemove=" + value + "\n");
+    ProfileTexts profile = LoadProfile(path, false);
+    EXPECT_EQ(profile.wholeDirectoryRemoval, expected) << "value \"" << value << "\"";
+    EXPECT_EQ(winsim::machine().debug.pieces.at(2), expected ? "TRUE" : "FALSE");
+  }
+}
+
+TEST_F(ProfileTest, StartupGroupIsReadOnNt3OnlyAndDefaultsToStartup) {
+  WriteProfile("[Settings]\nStartupGroupName=\n");
+  ProfileTexts nt3 = LoadProfile(path, true);
+  EXPECT_EQ(nt3.startupGroupName, "Startup");
+  EXPECT_EQ(std::vector<std::string>(trace().end() - 3, trace().end()),
+            (std::vector<std::string>{"Startup group name: ", "Startup", "\n"}));
+
+  winsim::Reset();
+  WriteProfile("[Settings]\nStartupGroupName=Autostart\n");
+  EXPECT_EQ(LoadProfile(path, true).startupGroupName, "Autostart");
+  EXPECT_EQ(LoadProfile(path, false).startupGroupName, "");
+}
+
+TEST_F(ProfileTest, TextsAreCutTo199Characters) {
+  WriteProfile("[Strings]\nRemovePrompt=" + std::string(250, 'r') + "\n");
+  EXPECT_EQ(LoadProfile(path, false).removePrompt, std::string(199, 'r'));
+}
+
+TEST_F(ProfileTest, DirectoryWarningIsComposedAroundTheDirectory) {
+  ProfileTexts profile;
+  profile.warnDirPrompt1 = "One";
+  profile.warnDirPrompt2 = "Two";
+  profile.warnDirPrompt3 = "Three";
+  EXPECT_EQ(DirectoryWarningText(profile, "D:"), "One D:\\\nTwo\nThree");
+}
+
+TEST_F(ProfileTest, FileListStopsAtTheFirstGap) {
+  WriteProfile("[Files]\nFile1=a.exe\nFile2=sub\\b.dll\nFile4=d.txt\n");
+  FileList list;
+  ReadFileList(path.c_str(), list);
+  EXPECT_EQ(list, (FileList{"a.exe", "sub\\b.dll"}));
+
+  winsim::Reset();
+  WriteProfile("[Files]\nFile0=a.exe\nFile2=b.exe\n");
+  ReadFileList(path.c_str(), list);
+  EXPECT_TRUE(list.empty());
+}
+
+}  // namespace
