@@ -45,7 +45,7 @@ TEST_F(ProfileTest, ReadsEveryTextIntoItsField) {
 
 TEST_F(ProfileTest, WholeDirectorySettingIsOffOnlyForZero) {
   for (auto [value, expected] : std::vector<std::pair<std::string, bool>>{
-           {"0", false}, {"1", true}, {"7", true}, {"no", false}, {"", false}}) {
+           {"0", false}, {"1", true}, {"7", true}, {"no", false}, {"0x0", false}, {"", true}}) {
     winsim::Reset();
     WriteProfile("[Settings]\nEnableWholeDirRemove=" + value + "\n");
     ProfileTexts profile = LoadProfile(path, false);

@@ -78,14 +78,28 @@ UINT WINAPI GetPrivateProfileIntA(LPCSTR lpAppName, LPCSTR lpKeyName, INT nDefau
     return winsim::api::FailWith(*e, static_cast<UINT>(nDefault));
   }
   std::optional<std::string> value = Lookup(lpFileName, lpAppName, lpKeyName);
-  if (!value) return static_cast<UINT>(nDefault);
-  // Leading decimal digits, with an optional sign; anything else reads as 0.
-  std::size_t i = 0;
+  if (!value || value->empty()) return static_cast<UINT>(nDefault);
+  // As the system converts it: an optional sign, then digits in base 10, or in base 16,
+  // 8 or 2 after "0x", "0o" or "0b"; the number ends at the first other character.
+  std::string_view text = *value;
   bool negative = false;
-  if (i < value->size() && ((*value)[i] == '-' || (*value)[i] == '+')) negative = (*value)[i++] == '-';
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+    negative = text[0] == '-';
+    text.remove_prefix(1);
+  }
+  UINT base = 10;
+  if (text.size() >= 2 && text[0] == '0') {
+    char prefix = static_cast<char>(std::tolower(static_cast<unsigned char>(text[1])));
+    base = prefix == 'x' ? 16 : prefix == 'o' ? 8 : prefix == 'b' ? 2 : 10;
+    if (base != 10) text.remove_prefix(2);
+  }
   UINT number = 0;
-  while (i < value->size() && std::isdigit(static_cast<unsigned char>((*value)[i]))) {
-    number = number * 10 + static_cast<UINT>((*value)[i++] - '0');
+  for (char c : text) {
+    int digit = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
+                : std::isalpha(static_cast<unsigned char>(c)) ? std::tolower(static_cast<unsigned char>(c)) - 'a' + 10
+                                                              : 99;
+    if (digit >= static_cast<int>(base)) break;
+    number = number * base + static_cast<UINT>(digit);
   }
   return negative ? 0u - number : number;
 }
