@@ -11,8 +11,7 @@ constexpr DWORD kExecuteTimeoutMs = 10000;
 constexpr DWORD kDataIsHandle = 0xFFFFFFFF;
 
 // One client conversation with Program Manager (service and topic "PROGMAN"), from
-// the DDE instance to the disconnection. The names are inserted into the commands as
-// they are; the commands are built to their full length, so no name is ever cut.
+// the DDE instance to the disconnection.
 class ProgramManagerConversation {
  public:
   ProgramManagerConversation() {
@@ -28,6 +27,7 @@ class ProgramManagerConversation {
   ProgramManagerConversation(const ProgramManagerConversation&) = delete;
   ProgramManagerConversation& operator=(const ProgramManagerConversation&) = delete;
 
+  // The service name goes first, then the conversation, then the instance.
   ~ProgramManagerConversation() {
     if (name_) DdeFreeStringHandle(instance_, name_);
     if (conversation_) DdeDisconnect(conversation_);
@@ -57,6 +57,9 @@ class ProgramManagerConversation {
 };
 
 }  // namespace
+
+// Names go into the commands as they are, and each command is built to its full length:
+// a long name is never cut.
 
 int DeleteProgramGroup(const char* groupName) {
   ProgramManagerConversation programManager;

@@ -33,7 +33,7 @@ BOOL WINAPI DdeUninitialize(DWORD idInst) {
 
 HSZ WINAPI DdeCreateStringHandleA(DWORD idInst, LPCSTR psz, int iCodePage) {
   if (Enter("DdeCreateStringHandleA")) return nullptr;
-  if (!psz || iCodePage != CP_WINANSI) return nullptr;
+  if (!psz || iCodePage != CP_WINANSI) return nullptr;  // only ANSI names are modelled
   return dde().CreateString(idInst, psz);
 }
 
