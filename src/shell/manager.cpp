@@ -2,28 +2,133 @@
 
 #include <windows.h>
 
+#include <cstring>
+#include <string>
+
 #include "support/bounded_text.h"
 #include "support/handles.h"
+#include "support/trace.h"
 
-int ManagerInstalled() { return 0; }  // placeholder until the manager detection is built
+namespace {
 
-int ReadCommonDirectory(char* buffer) {
-  RegKey key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Common\\Paths", 0, KEY_ALL_ACCESS,
-                    key.Receive()) != ERROR_SUCCESS) {
-    return 0;
-  }
+constexpr char kManagerKey[] = "SOFTWARE\\Velmora\\Varden\\Manager\\1.0";
+constexpr char kCommonKey[] = "SOFTWARE\\Velmora\\Common\\Paths";
+
+enum class DirectoryValue { kRead, kMissing, kTooLong };
+
+// Reads a directory value into `buffer` (kCommonDirectoryCapacity characters) and
+// terminates it. A value that fills the whole buffer without a terminator of its own
+// does not fit: cutting its last character would name another directory. On kTooLong
+// the buffer is emptied; on kMissing it is left as it was.
+DirectoryValue ReadDirectoryValue(HKEY key, const char* name, char* buffer) {
   char value[kCommonDirectoryCapacity];
   DWORD size = sizeof value;
-  LONG result = RegQueryValueExA(key.Get(), "Common", nullptr, nullptr,
-                                 reinterpret_cast<BYTE*>(value), &size);
-  if (result == ERROR_SUCCESS) {
-    TerminateText(value, sizeof value, size);
-    CopyText(buffer, kCommonDirectoryCapacity, value);
-  } else if (result == ERROR_MORE_DATA) {
-    buffer[0] = '\0';  // too long to be a usable directory
+  LONG result = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
+  if (result == ERROR_SUCCESS && strnlen(value, size) == sizeof value) result = ERROR_MORE_DATA;
+  if (result == ERROR_MORE_DATA) {
+    buffer[0] = '\0';
+    return DirectoryValue::kTooLong;
   }
+  if (result != ERROR_SUCCESS) return DirectoryValue::kMissing;
+  TerminateText(value, sizeof value, size);
+  CopyText(buffer, kCommonDirectoryCapacity, value);
+  return DirectoryValue::kRead;
+}
+
+// A directory is used as read: one backslash always goes before the file name.
+std::string PathIn(const char* directory, const char* fileName) {
+  return std::string(directory) + "\\" + fileName;
+}
+
+bool FitsPath(const std::string& path) { return path.size() < MAX_PATH; }
+
+bool FileExists(const std::string& mask) {
+  WIN32_FIND_DATAA found;
+  FindHandle search(FindFirstFileA(mask.c_str(), &found));
+  return static_cast<bool>(search);
+}
+
+}  // namespace
+
+int ManagerInstalled() {
+  RegKey key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kManagerKey, 0, KEY_ALL_ACCESS, key.Receive()) !=
+      ERROR_SUCCESS) {
+    Trace("VDMGR is not installed...\n");
+    return 0;
+  }
+  Trace("VDMGR key exists...\n");
+  Trace("Looking for VDMGR.EXE file ...\n");
+
+  char directory[kCommonDirectoryCapacity];
+  if (ReadDirectoryValue(key.Get(), "ProgramDir", directory) != DirectoryValue::kRead) {
+    Trace("Can't open Program Dir value. Assuming that VDMGR is not installed...\n");
+    return 0;
+  }
+  TraceValue("VDMGR Directory ...\n", directory);
+
+  const std::string mask = PathIn(directory, "VDMGR.EXE");
+  if (!FitsPath(mask)) {
+    TraceValue("File mask too long, VDMGR is assumed not installed: ", mask);
+    return 0;
+  }
+  TraceValue("File mask: ", mask);
+  if (!FileExists(mask)) {
+    Trace("The file VDMGR.EXE was not found. Assuming that VDMGR is not installed...\n");
+    return 0;
+  }
+  Trace("The file VDMGR.EXE was found. VDMGR is assumed installed...\n");
   return 1;
 }
 
-int RemoveManager() { return 1; }  // placeholder until the manager removal is built
+int ReadCommonDirectory(char* buffer) {
+  RegKey key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCommonKey, 0, KEY_ALL_ACCESS, key.Receive()) !=
+      ERROR_SUCCESS) {
+    return 0;
+  }
+  ReadDirectoryValue(key.Get(), "Common", buffer);
+  return 1;
+}
+
+int RemoveManager() {
+  Trace("Getting common dir...\n");
+  char commonDirectory[kCommonDirectoryCapacity] = "";
+  if (ReadCommonDirectory(commonDirectory) == 1) {
+    Trace(commonDirectory);
+    Trace("\n");
+  }
+
+  // Without the common directory the uninstaller would be looked for at the root of the
+  // current drive, where any program of that name could sit: nothing is started then.
+  if (commonDirectory[0] == '\0') {
+    Trace("Common directory not found, VDMGR uninstaller vduninst.exe not found.\n");
+    return 1;
+  }
+  const std::string application = PathIn(commonDirectory, "vduninst.exe");
+  if (!FitsPath(application)) {
+    TraceValue("Path too long, VDMGR uninstaller not started: ", application);
+    return 1;
+  }
+  // The uninstaller gets its bare file name as the first word of its command line.
+  std::string commandLine = "vduninst.exe UNINSTALL";
+
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOW;
+  Trace(application);
+  Trace("\n");
+  Trace(commandLine);
+  Trace("\n");
+
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                      NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &process)) {
+    return 1;
+  }
+  KernelHandle processHandle(process.hProcess);
+  KernelHandle threadHandle(process.hThread);
+  WaitForSingleObject(processHandle.Get(), INFINITE);
+  return 1;
+}

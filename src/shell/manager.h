@@ -8,8 +8,11 @@ constexpr unsigned kCommonDirectoryCapacity = 260;
 int ManagerInstalled();
 
 // Reads the vendor's common directory into `buffer` (kCommonDirectoryCapacity
-// characters). 1 when its registry key could be opened; the buffer is then terminated.
+// characters). 1 when its registry key could be opened; the buffer then holds the
+// directory, or is emptied when the value does not fit it, or keeps what it held when
+// there is no value. 0 leaves the buffer untouched.
 int ReadCommonDirectory(char* buffer);
 
-// Runs the management product's uninstaller and waits for it. Always 1.
+// Runs the management product's uninstaller from the common directory and waits for it
+// to end. Without a common directory nothing is started. Always 1.
 int RemoveManager();

@@ -97,4 +97,24 @@ void InstallProduct(winsim::Machine& machine, const ProductInstall& install) {
     files.AddFile(windows + "\\" + name, "setup file");
   }
   if (install.withProfile) files.AddFile(windows + "\\tvuninst.ini", ProductProfile(install));
+  if (install.withManager) InstallManager(machine, install);
+  if (install.withProgramManager) AddProgramManagerGroups(machine);
+}
+
+void InstallManager(winsim::Machine& machine, const ProductInstall& install) {
+  machine.registry.SetString(HKEY_LOCAL_MACHINE, shell::kManagerKey, "ProgramDir",
+                             install.managerDirectory);
+  machine.files.AddFile(install.managerDirectory + "\\VDMGR.EXE", "manager");
+  machine.files.AddFile(install.commonDirectory + "\\vduninst.exe", "manager uninstaller");
+}
+
+void AddProgramManagerGroups(winsim::Machine& machine) {
+  winsim::ProgramManager& programManager = machine.dde.programManager;
+  programManager.running = true;
+  programManager.AddItem(shell::kForeignGroup, "File Manager");
+  programManager.AddItem(texts::kProgramGroup, "Varden Anti-Virus");
+  programManager.AddItem(texts::kProgramGroup, "V-Agent");
+  programManager.AddItem(shell::kStartupGroup, shell::kForeignStartupItem);
+  programManager.AddItem(shell::kStartupGroup, shell::kAgentItem);
+  programManager.activeGroup = shell::kForeignGroup;
 }

@@ -12,6 +12,13 @@ struct ProductInstall {
   bool wholeDirectoryRemoval = true;
   std::vector<std::string> listedFiles;  // the profile's [Files] list
   bool withProfile = true;
+  // The vendor's management product beside it: its key, VDMGR.EXE, and its uninstaller
+  // "vduninst.exe" in the common directory.
+  bool withManager = false;
+  std::string managerDirectory = "C:\\Program Files\\Velmora\\Manager";
+  // Program Manager running (Windows NT 3.x) with the product's group and its start-up
+  // item, beside a group and a start-up item of other programs.
+  bool withProgramManager = false;
 };
 
 // The English texts a product ships in its profile.
@@ -35,6 +42,15 @@ inline const char kRestart2[] = "Restart your computer to complete the removal."
 inline const char kProgramGroup[] = "Varden Anti-Virus";
 }  // namespace texts
 
+// What the management product's setup leaves and Program Manager holds.
+namespace shell {
+inline const char kManagerKey[] = "SOFTWARE\\Velmora\\Varden\\Manager\\1.0";
+inline const char kStartupGroup[] = "Startup";
+inline const char kAgentItem[] = "V-Agent";
+inline const char kForeignGroup[] = "Main";
+inline const char kForeignStartupItem[] = "Clock";
+}  // namespace shell
+
 // The profile text for `install` (its [Strings], [Settings] and [Files] sections).
 std::string ProductProfile(const ProductInstall& install);
 
@@ -43,6 +59,11 @@ std::string ProductProfile(const ProductInstall& install);
 // driver files in the vendor's common directory, the supplementary files, the
 // uninstaller's own file and the Install Shield uninstaller.
 void InstallProduct(winsim::Machine& machine, const ProductInstall& install = {});
+
+// The management product, as its setup leaves it beside the product.
+void InstallManager(winsim::Machine& machine, const ProductInstall& install);
+// Program Manager running with the groups and items that ProductInstall names.
+void AddProgramManagerGroups(winsim::Machine& machine);
 
 // The registry keys (under HKLM unless said) and values that the product's setup
 // creates and a completed NT 4 run removes.

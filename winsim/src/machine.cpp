@@ -26,7 +26,7 @@ Machine& Reset() {
 
 std::size_t Machine::OpenHandles() const {
   return registry.OpenHandles() + files.OpenHandles() + services.OpenHandles() +
-         processes.OpenHandles() + OpenLocalBlocks();
+         processes.OpenHandles() + OpenLocalBlocks() + dde.OpenHandles();
 }
 
 std::string Machine::Snapshot() const {
