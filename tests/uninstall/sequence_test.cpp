@@ -59,7 +59,7 @@ TEST_F(SequenceTest, FullUninstallOnNt4AnsweredYes) {
   Trace expected =
       Preamble() +
       Trace{"Asking user...\n", "Set cursor to wait state...\n", "Checking if VD Manager is installed...\n",
-            "Check whether is there any WD dependencies....\n", "Killing VDAV active parts running...\n",
+            "VDMGR is not installed...\n", "Check whether is there any WD dependencies....\n", "Killing VDAV active parts running...\n",
             "Checking if VAgent Service is installed...\n", "Removing Tessor/mirel services...\n",
             "Removing VDAV registry keys...\n", "Removing WD registry keys...\n",
             "Checking if SNMP is installed...\n", "Launch Install Shield's uninst.exe...\n",
