@@ -6,6 +6,7 @@
 #include <string>
 
 #include "support/bounded_text.h"
+#include "support/child_process.h"
 #include "support/handles.h"
 #include "support/trace.h"
 
@@ -111,24 +112,11 @@ int RemoveManager() {
     return 1;
   }
   // The uninstaller gets its bare file name as the first word of its command line.
-  std::string commandLine = "vduninst.exe UNINSTALL";
-
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_SHOW;
+  const std::string commandLine = "vduninst.exe UNINSTALL";
   Trace(application);
   Trace("\n");
   Trace(commandLine);
   Trace("\n");
-
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                      NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &process)) {
-    return 1;
-  }
-  KernelHandle processHandle(process.hProcess);
-  KernelHandle threadHandle(process.hThread);
-  WaitForSingleObject(processHandle.Get(), INFINITE);
+  RunAndWait(application, commandLine);
   return 1;
 }
