@@ -16,6 +16,7 @@ unsigned Faults::CallCount(const std::string& api) const {
 
 std::optional<DWORD> Faults::Enter(const char* api) {
   unsigned count = ++counts_[api];
+  calls_.emplace_back(api);
   ++total_;
   if (index_ == 0) return std::nullopt;
   bool hit = api_ == "*" ? total_ == index_ : (api_ == api && count == index_);

@@ -6,6 +6,8 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace winsim {
 
@@ -17,16 +19,29 @@ class Faults {
   unsigned TotalCalls() const { return total_; }
   // Which call failed, once the injected failure has happened.
   std::optional<std::string> injectedInto;
+  // Every call so far, by function name, in the order they were made.
+  const std::vector<std::string>& Calls() const { return calls_; }
 
   // Called at the top of every simulated API function.
   std::optional<DWORD> Enter(const char* api);
 
  private:
   std::map<std::string, unsigned> counts_;
+  std::vector<std::string> calls_;
   unsigned total_ = 0;
   std::string api_;
   unsigned index_ = 0;
   DWORD error_ = 0;
 };
+
+// The error a call of `api` most plausibly fails with on a real machine, or none for a
+// function that cannot fail (OutputDebugStringA, Sleep) or whose failure the caller
+// cannot see. DDE functions give a DMLERR_ code, the others a Win32 error code.
+std::optional<DWORD> PlausibleError(std::string_view api);
+
+// Whether `api` gives back a handle or a block: a failure of one leaves in winsim the
+// handle it was asked to release, as a real one would not (it failed because the handle
+// was not valid).
+bool ReleasesHandle(std::string_view api);
 
 }  // namespace winsim

@@ -1,0 +1,171 @@
+// Every single failure of every system call of a whole run: the run is made once to list
+// its calls, then once per call with that one call failing as it plausibly fails on a
+// real machine. Each run must end as the program defines, release every handle, touch
+// nothing that is not the product's, and trace the step it failed in.
+#include <winsim/machine.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+
+#include "common/machine_test.h"
+#include "common/product.h"
+#include "reliability/whole_run.h"
+
+namespace {
+
+// The sequence's own step lines; a failing call belongs to the last one written before it.
+const std::set<std::string> kStepLines = {
+    "Checking OS version...\n",
+    "Reading profile settings...\n",
+    "Checking user rights...\n",
+    "Retrieving VDAV Path from registry...\n",
+    "Checking if VDAV directory can be removed...\n",
+    "Asking user...\n",
+    "Set cursor to wait state...\n",
+    "Checking if VD Manager is installed...\n",
+    "Check whether is there any WD dependencies....\n",
+    "Killing VDAV active parts running...\n",
+    "Checking if VAgent Service is installed...\n",
+    "Removing VAgent Service...\n",
+    "Removing Tessor/mirel services...\n",
+    "Removing VDAV registry keys...\n",
+    "Removing WD registry keys...\n",
+    "Checking if SNMP is installed...\n",
+    "Uninstalling SNMP Agent...\n",
+    "Launch Install Shield's uninst.exe...\n",
+    "Removing additional VDAV registry settings...\n",
+    "Removing Varden Manager...\n",
+    "Removing the whole VDAV directory...\n",
+    "Removing listed files...\n",
+    "Remove WD driver files...\n",
+    "Remove VDAV supplimentary files...\n",
+    "Mark tvuinst.exe to remove at next startup...\n",
+    "The work is done. Quiting...\n",
+};
+
+// Services outside the product that a run restarts on purpose.
+const std::set<std::string> kRestartedServices = {"SNMP"};
+
+struct Scenario {
+  const char* name;
+  std::function<void()> setUp;
+};
+
+// The product with every component its setup can leave.
+ProductInstall FullInstall() {
+  ProductInstall install;
+  install.withManager = true;
+  return install;
+}
+
+const Scenario kScenarios[] = {
+    {"Nt4WholeDirectory", [] { InstallProduct(winsim::machine(), FullInstall()); }},
+    {"Nt4ListedFiles",
+     [] {
+       ProductInstall install = FullInstall();
+       install.wholeDirectoryRemoval = false;
+       install.listedFiles = {"TESSORNT.EXE", "VAGENT.EXE", "Bases\\daily.avc", "..\\..\\Outside.txt"};
+       InstallProduct(winsim::machine(), install);
+     }},
+    {"Nt351ProgramManager",
+     [] {
+       winsim::machine().system.majorVersion = 3;
+       winsim::machine().system.minorVersion = 51;
+       winsim::machine().system.buildNumber = 1057;
+       ProductInstall install = FullInstall();
+       install.withProgramManager = true;
+       InstallProduct(winsim::machine(), install);
+     }},
+};
+
+// Which call of the run is made to fail, and how.
+struct InjectedFault {
+  std::size_t position;  // in the run's list of calls, from 0
+  std::string api;
+  unsigned occurrence;   // the how-many-th call of `api`, from 1
+  DWORD error;
+  std::string Describe() const {
+    return "call " + std::to_string(position + 1) + ", " + api + " #" + std::to_string(occurrence) +
+           " failing with " + std::to_string(error);
+  }
+};
+
+std::vector<InjectedFault> FaultsFor(const std::vector<std::string>& calls) {
+  std::vector<InjectedFault> faults;
+  std::map<std::string, unsigned> seen;
+  for (std::size_t i = 0; i < calls.size(); ++i) {
+    unsigned occurrence = ++seen[calls[i]];
+    if (auto error = winsim::PlausibleError(calls[i])) faults.push_back({i, calls[i], occurrence, *error});
+  }
+  return faults;
+}
+
+// The trace pieces written before call `position` of the run.
+std::size_t PiecesBefore(const std::vector<std::string>& calls, std::size_t position) {
+  return static_cast<std::size_t>(std::count(calls.begin(), calls.begin() + position, "OutputDebugStringA"));
+}
+
+class FaultSweepTest : public MachineTest, public ::testing::WithParamInterface<Scenario> {};
+
+TEST_P(FaultSweepTest, EverySingleFailureOfEveryCallIsSurvived) {
+  const Scenario& scenario = GetParam();
+  const RunRecord clean = RunOverInstall(scenario.setUp, AnswerForRemoval);
+  ASSERT_EQ(clean.exitCode, IDYES);
+  ASSERT_EQ(machine().OpenHandles(), 0u);
+  const Collateral cleanCollateral = CheckCollateral(clean.beforeInstall, clean.installed, clean.afterRun,
+                                                     kRestartedServices);
+  ASSERT_TRUE(cleanCollateral.touched.empty() && cleanCollateral.created.empty())
+      << Lines(cleanCollateral.touched) << Lines(cleanCollateral.created);
+  const std::vector<std::string> calls = machine().faults.Calls();
+  const std::vector<std::string> cleanTrace = trace();
+
+  const std::vector<InjectedFault> faults = FaultsFor(calls);
+  std::size_t survived = 0;
+  int reported = 0;
+  for (const InjectedFault& fault : faults) {
+    const RunRecord run = RunOverInstall(scenario.setUp, AnswerForRemoval, [&] {
+      machine().faults.FailCall(fault.api, fault.occurrence, fault.error);
+    });
+    const std::size_t piecesBefore = PiecesBefore(calls, fault.position);
+    const std::vector<std::string> stepsBefore(cleanTrace.begin(), cleanTrace.begin() + piecesBefore);
+    auto step = std::find_if(stepsBefore.rbegin(), stepsBefore.rend(),
+                             [](const std::string& piece) { return kStepLines.count(piece) != 0; });
+    const Collateral collateral = CheckCollateral(run.beforeInstall, run.installed, run.afterRun,
+                                                  kRestartedServices);
+    const std::size_t handlesAllowed = winsim::ReleasesHandle(fault.api) ? 1 : 0;
+
+    std::vector<std::string> problems;
+    if (machine().faults.injectedInto != fault.api) problems.push_back("the failure was never injected");
+    if (!IsDefinedExit(run.exitCode)) problems.push_back("exit code " + std::to_string(run.exitCode));
+    if (run.exitCode == IDYES && trace().back() != "The work is done. Quiting...\n") {
+      problems.push_back("a completed run without its last line");
+    }
+    if (machine().OpenHandles() > handlesAllowed) {
+      problems.push_back(std::to_string(machine().OpenHandles()) + " handles left open");
+    }
+    if (step == stepsBefore.rend() || trace().size() < piecesBefore ||
+        !std::equal(stepsBefore.begin(), stepsBefore.end(), trace().begin())) {
+      problems.push_back("the trace does not lead up to the failing step");
+    }
+    for (const std::string& item : collateral.touched) problems.push_back("foreign item " + item);
+    for (const std::string& item : collateral.created) problems.push_back("created " + item);
+
+    if (problems.empty()) {
+      ++survived;
+    } else if (++reported <= 20) {
+      ADD_FAILURE() << fault.Describe() << " (step " << (step == stepsBefore.rend() ? "none" : *step)
+                    << "):\n" << Lines(problems);
+    }
+  }
+  EXPECT_EQ(survived, faults.size());
+  std::printf("[ sweep    ] %s: %zu calls in the run, %zu swept, %zu runs survived\n", scenario.name,
+              calls.size(), faults.size(), survived);
+  RecordProperty("calls_swept", static_cast<int>(faults.size()));
+  RecordProperty("runs_survived", static_cast<int>(survived));
+}
+
+INSTANTIATE_TEST_SUITE_P(WholeRuns, FaultSweepTest, ::testing::ValuesIn(kScenarios),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
