@@ -4,6 +4,7 @@
 #pragma once
 
 #include <winsim/clock.h>
+#include <winsim/desktop.h>
 #include <winsim/faults.h>
 #include <winsim/filesystem.h>
 #include <winsim/processes.h>
@@ -25,6 +26,7 @@ struct Machine {
   ServiceManager services;
   Processes processes;
   Ui ui;
+  Desktop desktop;
   DebugOutput debug;
   Faults faults;
 
