@@ -28,6 +28,9 @@ void Desktop::VanishAfterLookups(HWND window, int lookups) {
   for (DesktopWindow& w : windows_) {
     if (w.handle == window) w.lookupsLeft = lookups;
   }
+  windows_.erase(std::remove_if(windows_.begin(), windows_.end(),
+                                [](const DesktopWindow& w) { return w.lookupsLeft == 0; }),
+                 windows_.end());
 }
 
 bool Desktop::HasWindow(const std::string& className) const {
