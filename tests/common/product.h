@@ -12,6 +12,9 @@ struct ProductInstall {
   bool wholeDirectoryRemoval = true;
   std::vector<std::string> listedFiles;  // the profile's [Files] list
   bool withProfile = true;
+  // The product's services running (the scanners, the on-access driver and its device,
+  // the agent service with its event-log source) and its two programs open.
+  bool withServices = false;
 };
 
 // The English texts a product ships in its profile.
