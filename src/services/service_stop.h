@@ -7,10 +7,9 @@
 bool IsActiveState(DWORD state);
 
 // Results of StopServiceAndWait.
-constexpr int kStopDone = 0;            // stopped, or was not active
-constexpr int kStopCannotOpen = 1;      // the service could not be opened
-constexpr int kStopRefused = 2;         // the stop request was refused
-                                        // (or the service's state could not be read)
+constexpr int kStopDone = 0;        // stopped, or was not active
+constexpr int kStopCannotOpen = 1;  // the service could not be opened
+constexpr int kStopRefused = 2;     // the stop request was refused, or the state unreadable
 
 // Sends an active service the stop request and polls its state up to 30 times, 500 ms
 // apart, until it is no longer stop-pending. One still stop-pending after that counts

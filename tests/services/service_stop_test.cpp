@@ -24,15 +24,6 @@ class StopServiceTest : public MachineTest {
   const Sleeps& sleeps() { return machine().clock.sleeps; }
 };
 
-TEST_F(StopServiceTest, OnlyActiveStatesCountAsActive) {
-  for (DWORD state : {SERVICE_START_PENDING, SERVICE_RUNNING, SERVICE_CONTINUE_PENDING}) {
-    EXPECT_TRUE(IsActiveState(state)) << state;
-  }
-  for (DWORD state : {SERVICE_STOPPED, SERVICE_STOP_PENDING, SERVICE_PAUSE_PENDING, SERVICE_PAUSED}) {
-    EXPECT_FALSE(IsActiveState(state)) << state;
-  }
-}
-
 TEST_F(StopServiceTest, AServiceNotActiveIsLeftAlone) {
   for (DWORD state : {SERVICE_STOPPED, SERVICE_PAUSED, SERVICE_STOP_PENDING}) {
     winsim::Service& service = machine().services.Install("State " + std::to_string(state), state);

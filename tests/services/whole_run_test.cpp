@@ -78,6 +78,26 @@ TEST_F(WholeRunWithServicesTest, EverythingRunningAnsweredYesIsStoppedAndGone) {
             expected);
 }
 
+TEST_F(WholeRunWithServicesTest, OnWindows95TheAgentServiceIsLeftAloneAndTheMonitorClosed) {
+  machine().system.platformId = VER_PLATFORM_WIN32_WINDOWS;
+  machine().system.majorVersion = 4;
+  machine().system.minorVersion = 10;
+  const DWORD monitor = machine().desktop.ThreadOf(machine().desktop.StartProgram("KVX95MainWnd", 400));
+  machine().ui.answerer = [](const winsim::MessageBoxRecord& box) {
+    return (box.style & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK;
+  };
+
+  EXPECT_EQ(Run(), IDYES);
+
+  EXPECT_EQ(machine().desktop.Thread(monitor)->quitsReceived, 1);
+  EXPECT_FALSE(machine().desktop.HasWindow("KVX95MainWnd"));
+  EXPECT_EQ(machine().services.Get("Tessor Wardel")->status.state, static_cast<DWORD>(SERVICE_RUNNING));
+  ASSERT_NE(machine().services.Get("Tessor Anti-Virus Service"), nullptr);
+  EXPECT_TRUE(machine().services.Get("Tessor Anti-Virus Service")->controls.empty());
+  EXPECT_TRUE(machine().registry.KeyExists(HKEY_LOCAL_MACHINE, kEventSource));
+  EXPECT_EQ(machine().OpenHandles(), 0u);
+}
+
 TEST_F(WholeRunWithServicesTest, IgnoreAtAStubbornMainProgramLeavesItRunningAndGoesOn) {
   machine().desktop = winsim::Desktop{};
   machine().desktop.StartProgram("VFW_MainWindow", std::nullopt);

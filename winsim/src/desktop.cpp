@@ -34,8 +34,12 @@ void Desktop::VanishAfterLookups(HWND window, int lookups) {
 }
 
 bool Desktop::HasWindow(const std::string& className) const {
-  return std::any_of(windows_.begin(), windows_.end(),
-                     [&](const DesktopWindow& w) { return w.className == className; });
+  const std::uint64_t now = machine().clock.Now();
+  return std::any_of(windows_.begin(), windows_.end(), [&](const DesktopWindow& w) {
+    const ProgramThread* thread = Thread(w.threadId);
+    const bool ended = thread && thread->endsAt && *thread->endsAt <= now;
+    return w.className == className && !ended;
+  });
 }
 
 const ProgramThread* Desktop::Thread(DWORD id) const {
