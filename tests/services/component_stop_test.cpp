@@ -148,6 +148,17 @@ TEST_F(StopComponentsTest, ARetryAfterTheProgramWentMakesNoFurtherAttempt) {
   EXPECT_EQ(machine().faults.CallCount("PostThreadMessageA"), 1u);
 }
 
+TEST_F(StopComponentsTest, AnAgentGoneBeforeARetryIsNotPausedFor) {
+  HWND agent = desktop().StartProgram("V-Agent", std::nullopt);
+  machine().ui.answerer = [&](const winsim::MessageBoxRecord&) {
+    desktop().VanishAfterLookups(agent, 0);
+    return IDRETRY;
+  };
+  EXPECT_EQ(Stop(0), 0);
+  EXPECT_EQ(Prompts(), Texts{texts::kStopErrorAgent});
+  EXPECT_TRUE(sleeps().empty());
+}
+
 TEST_F(StopComponentsTest, SeveralWindowsOfOneClassAreClosedOneRetryAtATime) {
   HWND first = desktop().StartProgram("VFW_MainWindow", 100);
   HWND second = desktop().StartProgram("VFW_MainWindow", 100);

@@ -26,12 +26,8 @@ DWORD WINAPI GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId) {
   return thread;
 }
 
-BOOL WINAPI PostThreadMessageA(DWORD idThread, UINT Msg, WPARAM wParam, LPARAM lParam) {
+BOOL WINAPI PostThreadMessageA(DWORD idThread, UINT Msg, WPARAM, LPARAM) {
   if (auto e = winsim::api::Enter("PostThreadMessageA")) return winsim::api::Fail(*e);
-  if (idThread == winsim::Desktop::kOwnThreadId) {
-    desktop().ownQueue.push_back(MSG{nullptr, Msg, wParam, lParam, 0, {0, 0}});
-    return TRUE;
-  }
   // The programs react to WM_QUIT only; other messages reach them and change nothing.
   bool known = Msg == WM_QUIT ? desktop().PostQuit(idThread) : desktop().Thread(idThread) != nullptr;
   return known ? TRUE : winsim::api::Fail(ERROR_INVALID_THREAD_ID);

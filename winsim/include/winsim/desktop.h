@@ -32,7 +32,6 @@ struct ProgramThread {
 class Desktop {
  public:
   static constexpr DWORD kLookupCostMs = 1;
-  static constexpr DWORD kOwnThreadId = 0x100;  // the program's own thread
 
   // Starts a program whose thread owns one window of `className` and closes it
   // `closesAfterQuitMs` after WM_QUIT (none: never). Returns the window.
@@ -46,7 +45,7 @@ class Desktop {
   const ProgramThread* Thread(DWORD id) const;
   DWORD ThreadOf(HWND window) const;  // 0 when the window does not exist
 
-  std::deque<MSG> ownQueue;  // messages waiting for the program's own thread
+  std::deque<MSG> ownQueue;  // messages waiting in the program's own thread's queue
   int translated = 0;        // TranslateMessage calls
   int dispatched = 0;        // DispatchMessageA calls
 
