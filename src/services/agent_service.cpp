@@ -1,6 +1,70 @@
-// Placeholder until the agent service removal is built: reports no agent service.
 #include "services/agent_service.h"
 
-int AgentServiceInstalled() { return 0; }
+#include <windows.h>
 
-int RemoveAgentService() { return 0; }
+#include <string>
+
+#include "services/platform.h"
+#include "services/service_stop.h"
+#include "support/handles.h"
+#include "support/registry_path.h"
+
+namespace {
+
+const char kAgentService[] = "Tessor Anti-Virus Service";
+const char kAgentServiceKey[] = "SYSTEM\\CurrentControlSet\\Services\\Tessor Anti-Virus Service";
+const char kEventLogKey[] = "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\EventLog";
+const char kApplicationLog[] = "\\Application\\";
+
+constexpr int kStopFailed = 2;
+
+// The service's event-log source in the registry path notation: the log's key, a
+// backslash that doubles the one ending the log's name, the service name and an empty
+// data part.
+std::string EventLogSourcePath() {
+  return std::string(kEventLogKey) + kApplicationLog + "\\" + kAgentService + "|";
+}
+
+}  // namespace
+
+int AgentServiceInstalled() {
+  if (QueryPlatform() != kPlatformNt) return 1;
+  RegKey key;
+  return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kAgentServiceKey, 0, KEY_READ, key.Receive()) ==
+                 ERROR_SUCCESS
+             ? 1
+             : 0;
+}
+
+int RemoveAgentService() {
+  if (QueryPlatform() != kPlatformNt) return 0;
+  if (UnregisterAgentService() != 0) return 1;
+  return StopAgentService() != 0 ? 2 : 0;
+}
+
+int UnregisterAgentService() {
+  const int removed = StopAndDeleteService(kAgentService);
+  if (removed != 0) return removed;
+  // A missing entry or a refused deletion changes nothing for the removal.
+  RegPathDeleteKey(EventLogSourcePath().c_str(), false);
+  return 0;
+}
+
+int AgentServiceRunning() {
+  if (QueryPlatform() != kPlatformNt) return 0;
+  const ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, GENERIC_READ));
+  if (!manager) return 0;
+  const ServiceHandle service(OpenServiceA(manager.Get(), kAgentService, SERVICE_QUERY_STATUS));
+  if (!service) return 0;
+  SERVICE_STATUS status{};
+  // A state that cannot be read is not taken for stopped.
+  if (!QueryServiceStatus(service.Get(), &status)) return 1;
+  return IsActiveState(status.dwCurrentState) ? 1 : 0;
+}
+
+int StopAgentService() {
+  const ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  if (!AgentServiceRunning()) return 0;
+  if (!manager) return kStopFailed;
+  return StopServiceAndWait(manager.Get(), kAgentService) != kStopDone ? kStopFailed : 0;
+}

@@ -1,4 +1,67 @@
-// Placeholder until component stopping is built: reports nothing running.
 #include "services/component_stop.h"
 
-int StopRunningComponents(const ProfileTexts&, int) { return 0; }
+#include <windows.h>
+
+#include "services/application_close.h"
+#include "services/on_access.h"
+
+namespace {
+
+const char kMainProgramClass[] = "VFW_MainWindow";
+const char kAgentProgramClass[] = "V-Agent";
+
+constexpr int kMainProgramPrompt = 0;
+constexpr int kAgentProgramPrompt = 1;
+constexpr int kOnAccessPrompt = 2;
+
+// Lets the agent finish its own shutdown before the on-access component goes.
+constexpr DWORD kAfterAgentPauseMs = 3000;
+
+enum class Outcome {
+  kNotRunning,  // no window of the program at a test, so no attempt was made
+  kClosed,      // a closing attempt saw it go
+  kIgnored,
+  kAborted,
+};
+
+// Asks the program to quit until it has gone or the user ignores it or gives up. Every
+// attempt, also after a Retry, begins by testing whether the program is still there.
+Outcome CloseProgram(const ProfileTexts& profile, const char* windowClass, int promptIndex) {
+  while (WindowOfClassExists(windowClass)) {
+    if (CloseApplicationByClass(windowClass, kCloseTimeoutMs) != kCloseTimedOut) return Outcome::kClosed;
+    const int answer = PromptStopFailure(profile, promptIndex);
+    if (answer == kPromptAbort) return Outcome::kAborted;
+    if (answer == kPromptIgnore) return Outcome::kIgnored;
+  }
+  return Outcome::kNotRunning;
+}
+
+}  // namespace
+
+int StopRunningComponents(const ProfileTexts& profile, int onAccessRemovable) {
+  if (CloseProgram(profile, kMainProgramClass, kMainProgramPrompt) == Outcome::kAborted) return 1;
+
+  const Outcome agent = CloseProgram(profile, kAgentProgramClass, kAgentProgramPrompt);
+  if (agent == Outcome::kAborted) return 1;
+  if (agent == Outcome::kClosed) Sleep(kAfterAgentPauseMs);
+
+  if (onAccessRemovable != 1) return 0;
+  while (OnAccessComponentRunning()) {
+    if (StopOnAccessComponent() == 0) return 0;
+    const int answer = PromptStopFailure(profile, kOnAccessPrompt);
+    if (answer == kPromptAbort) return 1;
+    if (answer == kPromptIgnore) return 0;
+  }
+  return 0;
+}
+
+int PromptStopFailure(const ProfileTexts& profile, int index) {
+  switch (ShowPrompt(profile, profile.stopErrors.at(index), MB_ABORTRETRYIGNORE)) {
+    case IDRETRY:
+      return kPromptRetry;
+    case IDIGNORE:
+      return kPromptIgnore;
+    default:
+      return kPromptAbort;
+  }
+}

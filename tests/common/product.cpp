@@ -60,6 +60,28 @@ std::vector<RegistryItem> ProductRegistryItems() {
   return items;
 }
 
+namespace {
+
+// What a full install has running: the scanner services on top of the on-access driver,
+// the driver that opens the on-access device, the agent service and the two programs.
+void StartProductServicesAndPrograms(winsim::Machine& machine) {
+  winsim::ServiceManager& services = machine.services;
+  services.Install("Varden Wardel", SERVICE_RUNNING).type = SERVICE_KERNEL_DRIVER;
+  services.Install("Tessor Wardel", SERVICE_RUNNING).type = SERVICE_KERNEL_DRIVER;
+  machine.files.devices.insert("WARDELDEV");
+  services.Install("Varden Tessor", SERVICE_RUNNING, {"Varden Wardel"});
+  services.Install("Varden Mirel", SERVICE_RUNNING, {"Varden Wardel"});
+  services.Install("Tessor Anti-Virus Service", SERVICE_RUNNING);
+  machine.registry.SetString(
+      HKEY_LOCAL_MACHINE,
+      "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Tessor Anti-Virus Service",
+      "EventMessageFile", "%SystemRoot%\\System32\\vagentmsg.dll", REG_EXPAND_SZ);
+  machine.desktop.StartProgram("VFW_MainWindow", 300);
+  machine.desktop.StartProgram("V-Agent", 800);
+}
+
+}  // namespace
+
 void InstallProduct(winsim::Machine& machine, const ProductInstall& install) {
   winsim::Registry& registry = machine.registry;
   winsim::FileSystem& files = machine.files;
@@ -99,6 +121,7 @@ void InstallProduct(winsim::Machine& machine, const ProductInstall& install) {
   if (install.withProfile) files.AddFile(windows + "\\tvuninst.ini", ProductProfile(install));
   if (install.withManager) InstallManager(machine, install);
   if (install.withProgramManager) AddProgramManagerGroups(machine);
+  if (install.withServices) StartProductServicesAndPrograms(machine);
 }
 
 void InstallManager(winsim::Machine& machine, const ProductInstall& install) {

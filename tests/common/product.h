@@ -19,6 +19,9 @@ struct ProductInstall {
   // Program Manager running (Windows NT 3.x) with the product's group and its start-up
   // item, beside a group and a start-up item of other programs.
   bool withProgramManager = false;
+  // The product's services running (the scanners, the on-access driver and its device,
+  // the agent service with its event-log source) and its two programs open.
+  bool withServices = false;
 };
 
 // The English texts a product ships in its profile.

@@ -56,17 +56,35 @@ TEST_F(SequenceTest, FullUninstallOnNt4AnsweredYes) {
 
   EXPECT_EQ(Run(" extra args"), IDYES);
 
-  Trace expected =
-      Preamble() +
-      Trace{"Asking user...\n", "Set cursor to wait state...\n", "Checking if VD Manager is installed...\n",
-            "VDMGR is not installed...\n", "Check whether is there any WD dependencies....\n", "Killing VDAV active parts running...\n",
-            "Checking if VAgent Service is installed...\n", "Removing Tessor/mirel services...\n",
-            "Removing VDAV registry keys...\n", "Removing WD registry keys...\n",
-            "Checking if SNMP is installed...\n", "Launch Install Shield's uninst.exe...\n",
-            "Removing additional VDAV registry settings...\n", "Removing the whole VDAV directory...\n"} +
-      DriverFiles() +
-      Trace{"Remove VDAV supplimentary files...\n", "Mark tvuinst.exe to remove at next startup...\n",
-            "The work is done. Quiting...\n"};
+  Trace expected = Preamble() + Trace{
+      "Asking user...\n",
+      "Set cursor to wait state...\n",
+      "Checking if VD Manager is installed...\n",
+      "VDMGR is not installed...\n",
+      "Check whether is there any WD dependencies....\n",
+      "Checking service dependencies for: ", "Varden Wardel", "\n",
+      "Open service manager...\n",
+      "Open service...\n",
+      "Can't open service\n",
+      "Service doesn't have dependencies else VDAV's\n",
+      "Killing VDAV active parts running...\n",
+      "Checking if VAgent Service is installed...\n",
+      "Removing Tessor/mirel services...\n",
+      "Searching for service: ", "Varden Tessor", "\n",
+      "Service was not foundn",
+      "Searching for service: ", "Varden Mirel", "\n",
+      "Service was not foundn",
+      "Removing VDAV registry keys...\n",
+      "Removing WD registry keys...\n",
+      "Checking if SNMP is installed...\n",
+      "Launch Install Shield's uninst.exe...\n",
+      "Removing additional VDAV registry settings...\n",
+      "Removing the whole VDAV directory...\n",
+  } + DriverFiles() + Trace{
+      "Remove VDAV supplimentary files...\n",
+      "Mark tvuinst.exe to remove at next startup...\n",
+      "The work is done. Quiting...\n",
+  };
   EXPECT_EQ(trace(), expected);
 
   // The prompts: consent, then the restart text, each under the caption with no owner.

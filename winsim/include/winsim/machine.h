@@ -5,6 +5,7 @@
 
 #include <winsim/clock.h>
 #include <winsim/dde.h>
+#include <winsim/desktop.h>
 #include <winsim/faults.h>
 #include <winsim/filesystem.h>
 #include <winsim/processes.h>
@@ -27,6 +28,7 @@ struct Machine {
   Processes processes;
   Ui ui;
   Dde dde;
+  Desktop desktop;
   DebugOutput debug;
   Faults faults;
 
