@@ -56,6 +56,7 @@ struct Scenario {
 ProductInstall FullInstall() {
   ProductInstall install;
   install.withManager = true;
+  install.withServices = true;
   return install;
 }
 
