@@ -20,7 +20,8 @@ std::string IdentityOf(const std::string& section, const std::string& line) {
   }
   if (section == "[files]") return "file " + before(" attr ");
   if (section == "[services]") return "service " + before(" state ");
-  return "pending " + before(" -> ");
+  if (section == "[pending]") return "pending " + before(" -> ");
+  return section + " " + line;  // an item that is only there or not
 }
 
 std::string FileOfPending(const std::string& identity) {

@@ -111,7 +111,9 @@ class FaultSweepTest : public MachineTest, public ::testing::WithParamInterface<
 
 TEST_P(FaultSweepTest, EverySingleFailureOfEveryCallIsSurvived) {
   const Scenario& scenario = GetParam();
-  const RunRecord clean = RunOverInstall(scenario.setUp, AnswerForRemoval);
+  WholeRun whole;
+  whole.install = scenario.setUp;
+  const RunRecord clean = RunOverInstall(whole);
   ASSERT_EQ(clean.exitCode, IDYES);
   ASSERT_EQ(machine().OpenHandles(), 0u);
   const Collateral cleanCollateral = CheckCollateral(clean.beforeInstall, clean.installed, clean.afterRun,
@@ -125,9 +127,8 @@ TEST_P(FaultSweepTest, EverySingleFailureOfEveryCallIsSurvived) {
   std::size_t survived = 0;
   int reported = 0;
   for (const InjectedFault& fault : faults) {
-    const RunRecord run = RunOverInstall(scenario.setUp, AnswerForRemoval, [&] {
-      machine().faults.FailCall(fault.api, fault.occurrence, fault.error);
-    });
+    whole.beforeRun = [&] { machine().faults.FailCall(fault.api, fault.occurrence, fault.error); };
+    const RunRecord run = RunOverInstall(whole);
     const std::size_t piecesBefore = PiecesBefore(calls, fault.position);
     const std::vector<std::string> stepsBefore(cleanTrace.begin(), cleanTrace.begin() + piecesBefore);
     auto step = std::find_if(stepsBefore.rbegin(), stepsBefore.rend(),

@@ -13,17 +13,19 @@ int AnswerForRemoval(UINT style) {
   }
 }
 
-RunRecord RunOverInstall(const std::function<void()>& setUp, const std::function<int(UINT)>& answer,
-                         const std::function<void()>& beforeRun) {
+RunRecord RunOverInstall(const WholeRun& run) {
+  auto snapshot = [&] { return ItemsOf(run.snapshot ? run.snapshot() : winsim::machine().Snapshot()); };
   RunRecord record;
-  winsim::Machine& machine = winsim::Reset();
-  record.beforeInstall = ItemsOf(machine.Snapshot());
-  setUp();
-  record.installed = ItemsOf(winsim::machine().Snapshot());
-  winsim::machine().ui.answerer = [answer](const winsim::MessageBoxRecord& box) { return answer(box.style); };
-  if (beforeRun) beforeRun();
+  winsim::Reset();
+  if (run.foreign) run.foreign();
+  record.beforeInstall = snapshot();
+  run.install();
+  record.installed = snapshot();
+  winsim::machine().ui.answerer = [&run](const winsim::MessageBoxRecord& box) { return run.answer(box.style); };
+  if (run.beforeRun) run.beforeRun();
   record.exitCode = RunUninstall("");
-  record.afterRun = ItemsOf(winsim::machine().Snapshot());
+  record.afterRun = snapshot();
+  winsim::machine().ui.answerer = nullptr;
   return record;
 }
 

@@ -1,5 +1,5 @@
-// A whole run of the uninstaller over a machine with the product installed, answered as
-// an administrator who wants the product gone, with what the checks of a run need.
+// A whole run of the uninstaller over a machine with the product installed, with what
+// the checks of a run need: the machine before the product, with it, and after the run.
 #pragma once
 
 #include <windows.h>
@@ -13,6 +13,14 @@
 // the run goes on), OK to the messages.
 int AnswerForRemoval(UINT style);
 
+struct WholeRun {
+  std::function<void()> foreign;  // other software, there before the product
+  std::function<void()> install;  // the product
+  std::function<int(UINT style)> answer = AnswerForRemoval;
+  std::function<void()> beforeRun;  // arms what the run is to meet (a fault)
+  std::function<std::string()> snapshot;  // the machine's state; Snapshot() when none
+};
+
 struct RunRecord {
   int exitCode = 0;
   MachineItems beforeInstall;
@@ -20,11 +28,8 @@ struct RunRecord {
   MachineItems afterRun;
 };
 
-// Resets the machine, runs `setUp` (which installs), then the whole uninstaller with
-// the box answers of `answer` and, when `beforeRun` is given, after it has run (it
-// arms the fault of the run).
-RunRecord RunOverInstall(const std::function<void()>& setUp, const std::function<int(UINT)>& answer,
-                         const std::function<void()>& beforeRun = {});
+// Resets the machine and makes `run` on it.
+RunRecord RunOverInstall(const WholeRun& run);
 
 // Whether the exit code is one the run defines: an early exit or a completed run.
 bool IsDefinedExit(int exitCode);
