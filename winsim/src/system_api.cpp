@@ -65,7 +65,9 @@ DWORD WINAPI FormatMessageA(DWORD dwFlags, LPCVOID, DWORD dwMessageId, DWORD, LP
                             DWORD nSize, void*) {
   if (auto e = winsim::api::Enter("FormatMessageA")) return winsim::api::FailWith(*e, 0u);
   if (!(dwFlags & FORMAT_MESSAGE_FROM_SYSTEM)) return winsim::api::FailWith(ERROR_INVALID_PARAMETER, 0u);
-  const char* text = winsim::SystemMessage(dwMessageId);
+  auto replaced = machine().system.messageTexts.find(dwMessageId);
+  const char* text = replaced != machine().system.messageTexts.end() ? replaced->second.c_str()
+                                                                      : winsim::SystemMessage(dwMessageId);
   if (!text) return winsim::api::FailWith(317u /* ERROR_MR_MID_NOT_FOUND */, 0u);
   DWORD length = static_cast<DWORD>(std::strlen(text));
   if (dwFlags & FORMAT_MESSAGE_ALLOCATE_BUFFER) {
