@@ -81,8 +81,7 @@ int IsSNMPMasterAgentInstalled() {
 int SnmpAgentInstalled() {
   const std::string path = std::string("SOFTWARE\\") + kSnmpAgentKeyPath;
   RegKey key;
-  return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, key.Receive()) ==
-                 ERROR_SUCCESS
-             ? 1
-             : 0;
+  // A key that exists but will not open with full access counts as absent.
+  LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, key.Receive());
+  return result == ERROR_SUCCESS ? 1 : 0;
 }

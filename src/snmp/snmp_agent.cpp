@@ -54,8 +54,8 @@ int UninstallSnmpAgent(const ProfileTexts& profile, const char* productDirectory
 }
 
 int UnregisterSnmpAgent(const char* agentKeyPath) {
-  return RegRemoveExtAgentParameters(agentKeyPath) && RegRemoveExtAgentSOFTWARE(agentKeyPath) &&
-                 RestartSnmpService()
-             ? 1
-             : 0;
+  if (!RegRemoveExtAgentParameters(agentKeyPath)) return 0;
+  if (!RegRemoveExtAgentSOFTWARE(agentKeyPath)) return 0;
+  // The service reads its list of agents when it starts.
+  return RestartSnmpService();
 }

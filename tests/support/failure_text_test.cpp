@@ -43,6 +43,12 @@ TEST_F(FailureTextTest, OnlyALineBreakIsCutFromTheEnd) {
   EXPECT_STREQ(LastErrorText(), "First line.\r\nSecond line.");
 }
 
+TEST_F(FailureTextTest, AMessageWithInsertsIsShownAsItStands) {
+  FormatSystemError("StopService - ControlService", ERROR_WRONG_DISK);
+  EXPECT_STREQ(LastErrorText(),
+               "The wrong diskette is in the drive.\r\nInsert %2 (Volume Serial Number: %3) into drive %1.");
+}
+
 TEST_F(FailureTextTest, TheSystemWritesAtMost511Characters) {
   // 508 visible characters and the line break fill the 511 exactly.
   const std::string fitting(508, 'f');
