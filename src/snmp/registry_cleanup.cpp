@@ -12,7 +12,8 @@
 
 namespace {
 
-const char kExtensionAgentsKey[] = "SYSTEM\\CurrentControlSet\\Services\\SNMP\\Parameters\\ExtensionAgents";
+const char kExtensionAgentsKey[] =
+    "SYSTEM\\CurrentControlSet\\Services\\SNMP\\Parameters\\ExtensionAgents";
 const char kSoftwarePrefix[] = "SOFTWARE\\";
 // The walk up stops at a path this long or shorter: "SOFTWARE" and its backslash.
 constexpr std::size_t kWalkStopLength = sizeof kSoftwarePrefix - 1;
@@ -76,7 +77,9 @@ int RegRemoveExtAgentParameters(const char* agentKeyPath) {
 
     // Only the first value that names the agent goes; the others keep their names.
     result = RegDeleteValueA(list.Get(), name.get());
-    if (result != ERROR_SUCCESS) return Fail("RegRemoveExtAgentParameters - RegDeleteValue", result);
+    if (result != ERROR_SUCCESS) {
+      return Fail("RegRemoveExtAgentParameters - RegDeleteValue", result);
+    }
     return 1;
   }
 }
@@ -102,8 +105,8 @@ int RegRemoveExtAgentSOFTWARE(const char* agentKeyPath) {
       RegKey parent;
       result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.get(), 0, KEY_QUERY_VALUE, parent.Receive());
       if (result != ERROR_SUCCESS) return Fail("RegRemoveExtAgentSOFTWARE - RegOpenKeyEx", result);
-      result = RegQueryInfoKeyA(parent.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr,
-                                nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+      result = RegQueryInfoKeyA(parent.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                                nullptr, nullptr, nullptr, nullptr, nullptr);
     }
     if (result != ERROR_SUCCESS) return Fail("RegRemoveExtAgentSOFTWARE - RegQueryInfoKey", result);
     if (subkeys != 0) break;

@@ -68,7 +68,9 @@ int StopService(SC_HANDLE service) {
 }
 
 int StartSNMPService(SC_HANDLE service) {
-  if (!StartServiceA(service, 0, nullptr)) return Fail("StartService - StartService", GetLastError());
+  if (!StartServiceA(service, 0, nullptr)) {
+    return Fail("StartService - StartService", GetLastError());
+  }
   if (WaitForServiceState(service, SERVICE_RUNNING)) return 1;
   return Fail("StartSNMPService - Wait for StartService", GetLastError());
 }

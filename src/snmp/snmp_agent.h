@@ -6,7 +6,8 @@
 #include "uninstall/profile.h"
 
 // The agent's key, relative to HKEY_LOCAL_MACHINE\SOFTWARE.
-inline constexpr char kSnmpAgentKeyPath[] = "Velmora\\Varden\\Anti-Virus\\SNMP Agent\\CurrentVersion";
+inline constexpr char kSnmpAgentKeyPath[] =
+    "Velmora\\Varden\\Anti-Virus\\SNMP Agent\\CurrentVersion";
 
 // 1 when the service manager lists a Win32 service named exactly "SNMP", in any state.
 int IsSNMPMasterAgentInstalled();

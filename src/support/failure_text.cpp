@@ -13,8 +13,8 @@ bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
 
 DWORD FormatSystemError(const char* /*label*/, DWORD error) {
   // There are no values for a message's inserts ("%1"): they are shown as they stand.
-  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                                MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), failureText,
+  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), failureText,
                                 kSystemCapacity, nullptr);
   if (length == 0) return error;
   // System messages end in a carriage return and a line feed; cut that line break, and

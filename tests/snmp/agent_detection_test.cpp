@@ -13,7 +13,8 @@ class SnmpDetectionTest : public MachineTest {
   // Services with names long enough that 360 bytes hold only a few of them.
   void InstallOtherServices(int count) {
     for (int i = 0; i < count; ++i) {
-      machine().services.Install("Orvik Network Monitoring Service " + std::to_string(i), SERVICE_RUNNING);
+      machine().services.Install("Orvik Network Monitoring Service " + std::to_string(i),
+                                 SERVICE_RUNNING);
     }
   }
   unsigned Enumerations() { return machine().faults.CallCount("EnumServicesStatusA"); }

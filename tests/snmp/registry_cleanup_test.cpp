@@ -23,7 +23,9 @@ class ExtensionAgentListTest : public MachineTest {
     return winsim::machine().registry.ValueNames(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents);
   }
   std::string Data(const char* name) {
-    return winsim::machine().registry.Value(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents, name)->Text();
+    return winsim::machine()
+        .registry.Value(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents, name)
+        ->Text();
   }
 };
 
@@ -84,10 +86,11 @@ TEST_F(ExtensionAgentListTest, EachFailingRegistryCallIsRecordedWithItsOwnResult
     DWORD error;
     const char* text;
   };
-  for (const Case& c : {Case{"RegQueryInfoKeyA", ERROR_ACCESS_DENIED, "Access is denied."},
-                        Case{"RegEnumValueA", ERROR_MORE_DATA, "More data is available."},
-                        Case{"RegDeleteValueA", ERROR_KEY_DELETED,
-                             "Illegal operation attempted on a registry key that has been marked for deletion."}}) {
+  for (const Case& c :
+       {Case{"RegQueryInfoKeyA", ERROR_ACCESS_DENIED, "Access is denied."},
+        Case{"RegEnumValueA", ERROR_MORE_DATA, "More data is available."},
+        Case{"RegDeleteValueA", ERROR_KEY_DELETED,
+             "Illegal operation attempted on a registry key that has been marked for deletion."}}) {
     SCOPED_TRACE(c.api);
     winsim::Machine& fresh = winsim::Reset();
     Agent("1", snmp::kAgentKey);
@@ -108,12 +111,15 @@ class AgentKeyTest : public MachineTest {
     machine().registry.SetString(HKEY_LOCAL_MACHINE, snmp::kAgentKey, "Pathname", "vlalag32.dll");
     machine().registry.CreateKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft");
   }
-  bool Exists(const std::string& path) { return machine().registry.KeyExists(HKEY_LOCAL_MACHINE, path); }
+  bool Exists(const std::string& path) {
+    return machine().registry.KeyExists(HKEY_LOCAL_MACHINE, path);
+  }
 };
 
 TEST_F(AgentKeyTest, EveryParentLeftWithoutSubkeysGoesButNeverSoftware) {
   // Values do not keep a parent.
-  machine().registry.SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Varden\\Anti-Virus", "Version", "3.0");
+  machine().registry.SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Varden\\Anti-Virus",
+                               "Version", "3.0");
 
   EXPECT_EQ(RegRemoveExtAgentSOFTWARE(kSnmpAgentKeyPath), 1);
 
@@ -133,7 +139,8 @@ TEST_F(AgentKeyTest, SoftwareStaysWhenItsLastSubkeyGoes) {
 }
 
 TEST_F(AgentKeyTest, TheWalkEndsAtAParentWithAnotherSubkey) {
-  machine().registry.CreateKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Varden\\Anti-Virus\\SNMP Agent\\2.0");
+  machine().registry.CreateKey(HKEY_LOCAL_MACHINE,
+                               "SOFTWARE\\Velmora\\Varden\\Anti-Virus\\SNMP Agent\\2.0");
 
   EXPECT_EQ(RegRemoveExtAgentSOFTWARE(kSnmpAgentKeyPath), 1);
 
@@ -159,8 +166,8 @@ TEST_F(AgentKeyTest, AnAgentKeyWithSubkeysIsAFailureAndNothingGoes) {
 }
 
 TEST_F(AgentKeyTest, AParentThatCannotBeReadEndsTheWalkWithTheChildGone) {
-  machine().registry.DenyAccess(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Varden\\Anti-Virus\\SNMP Agent",
-                                KEY_QUERY_VALUE);
+  machine().registry.DenyAccess(
+      HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Varden\\Anti-Virus\\SNMP Agent", KEY_QUERY_VALUE);
 
   EXPECT_EQ(RegRemoveExtAgentSOFTWARE(kSnmpAgentKeyPath), 0);
 

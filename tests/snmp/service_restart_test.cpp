@@ -14,7 +14,9 @@ using Sleeps = std::vector<DWORD>;
 
 class SnmpRestartTest : public MachineTest {
  protected:
-  winsim::Service& Snmp(DWORD state = SERVICE_RUNNING) { return machine().services.Install("SNMP", state); }
+  winsim::Service& Snmp(DWORD state = SERVICE_RUNNING) {
+    return machine().services.Install("SNMP", state);
+  }
   DWORD State() { return machine().services.Get("SNMP")->status.state; }
   const Sleeps& SleptFor() { return machine().clock.sleeps; }
 };
@@ -32,8 +34,10 @@ TEST_F(SnmpRestartTest, AStoppedServiceIsLeftAlone) {
 
 TEST_F(SnmpRestartTest, ARunningServiceIsStoppedAndStartedFollowingItsHints) {
   winsim::Service& snmp = Snmp();
-  snmp.onStop = {{SERVICE_STOP_PENDING, 1, 500}, {SERVICE_STOP_PENDING, 2, 700}, {SERVICE_STOPPED, 0, 0}};
-  snmp.onStart = {{SERVICE_START_PENDING, 1, 300}, {SERVICE_START_PENDING, 2, 400}, {SERVICE_RUNNING, 0, 0}};
+  snmp.onStop = {
+      {SERVICE_STOP_PENDING, 1, 500}, {SERVICE_STOP_PENDING, 2, 700}, {SERVICE_STOPPED, 0, 0}};
+  snmp.onStart = {
+      {SERVICE_START_PENDING, 1, 300}, {SERVICE_START_PENDING, 2, 400}, {SERVICE_RUNNING, 0, 0}};
 
   EXPECT_EQ(RestartSnmpService(), 1);
 
@@ -63,7 +67,9 @@ TEST_F(SnmpRestartTest, AServiceThatKeepsAdvancingIsWaitedForWithoutLimit) {
 
 TEST_F(SnmpRestartTest, AServiceThatStoppedByItselfBeforeTheStopRequestIsStarted) {
   winsim::Service& snmp = Snmp();
-  machine().faults.BeforeCall("ControlService", 1, [&snmp] { snmp.status = ServiceState{SERVICE_STOPPED, 0, 0}; });
+  machine().faults.BeforeCall("ControlService", 1, [&snmp] {
+    snmp.status = ServiceState{SERVICE_STOPPED, 0, 0};
+  });
 
   EXPECT_EQ(RestartSnmpService(), 1);
 
@@ -102,8 +108,9 @@ TEST_F(SnmpRestartTest, RunningDependentsRefuseTheStopAndNothingIsStarted) {
 
   EXPECT_EQ(RestartSnmpService(), 0);
 
-  EXPECT_STREQ(LastErrorText(),
-               "A stop control has been sent to a service that other running services are dependent on.");
+  EXPECT_STREQ(
+      LastErrorText(),
+      "A stop control has been sent to a service that other running services are dependent on.");
   EXPECT_EQ(snmp.starts, 0);
   EXPECT_EQ(State(), static_cast<DWORD>(SERVICE_RUNNING));
   EXPECT_EQ(machine().OpenHandles(), 0u);
@@ -161,7 +168,8 @@ TEST_F(SnmpRestartTest, AFailedFirstQueryOfTheWaitIsTheCallersError) {
 
 TEST_F(SnmpRestartTest, AFailedLaterQueryEndsTheWaitWithTheLastStatus) {
   winsim::Service& snmp = Snmp();
-  snmp.onStop = {{SERVICE_STOP_PENDING, 1, 100}, {SERVICE_STOP_PENDING, 2, 100}, {SERVICE_STOPPED, 0, 0}};
+  snmp.onStop = {
+      {SERVICE_STOP_PENDING, 1, 100}, {SERVICE_STOP_PENDING, 2, 100}, {SERVICE_STOPPED, 0, 0}};
   machine().faults.FailCall("QueryServiceStatus", 3, ERROR_ACCESS_DENIED);
 
   EXPECT_EQ(RestartSnmpService(), 0);

@@ -48,10 +48,14 @@ class SnmpWholeRunTest : public MachineTest {
   // The other vendors' agents: their list entries (names and data) and their keys.
   void ExpectForeignAgentsUntouched() {
     winsim::Registry& registry = machine().registry;
-    EXPECT_EQ(registry.Value(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents, "1")->Text(), snmp::kForeignAgentKey1);
-    EXPECT_EQ(registry.Value(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents, "3")->Text(), snmp::kForeignAgentKey2);
-    EXPECT_TRUE(registry.Value(HKEY_LOCAL_MACHINE, snmp::kForeignAgentKey1, "Pathname").has_value());
-    EXPECT_TRUE(registry.Value(HKEY_LOCAL_MACHINE, snmp::kForeignAgentKey2, "Pathname").has_value());
+    EXPECT_EQ(registry.Value(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents, "1")->Text(),
+              snmp::kForeignAgentKey1);
+    EXPECT_EQ(registry.Value(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents, "3")->Text(),
+              snmp::kForeignAgentKey2);
+    EXPECT_TRUE(
+        registry.Value(HKEY_LOCAL_MACHINE, snmp::kForeignAgentKey1, "Pathname").has_value());
+    EXPECT_TRUE(
+        registry.Value(HKEY_LOCAL_MACHINE, snmp::kForeignAgentKey2, "Pathname").has_value());
   }
 
   ProductInstall install;
@@ -61,9 +65,12 @@ TEST_F(SnmpWholeRunTest, YesRemovesTheAgentAndItsDll) {
   Install();
   EXPECT_EQ(Run({IDYES, IDOK}), IDYES);
 
-  EXPECT_EQ(SnmpTrace(), (Names{"Checking if SNMP is installed...\n", "Uninstalling SNMP Agent...\n"}));
-  EXPECT_EQ(Texts(), (Names{texts::kRemovePrompt, texts::kSnmpPrompt, texts::kSnmpDone, Restart()}));
-  EXPECT_EQ(machine().registry.ValueNames(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents), (Names{"1", "3"}));
+  EXPECT_EQ(SnmpTrace(),
+            (Names{"Checking if SNMP is installed...\n", "Uninstalling SNMP Agent...\n"}));
+  EXPECT_EQ(Texts(),
+            (Names{texts::kRemovePrompt, texts::kSnmpPrompt, texts::kSnmpDone, Restart()}));
+  EXPECT_EQ(machine().registry.ValueNames(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents),
+            (Names{"1", "3"}));
   EXPECT_FALSE(machine().registry.KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Varden"));
   EXPECT_TRUE(machine().registry.KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Common\\Paths"));
   ExpectForeignAgentsUntouched();
@@ -78,8 +85,10 @@ TEST_F(SnmpWholeRunTest, NoRemovesTheAgentButKeepsItsDll) {
   Install();
   EXPECT_EQ(Run({IDNO, IDOK}), IDYES);
 
-  EXPECT_EQ(Texts(), (Names{texts::kRemovePrompt, texts::kSnmpPrompt, texts::kSnmpDone, Restart()}));
-  EXPECT_EQ(machine().registry.ValueNames(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents), (Names{"1", "3"}));
+  EXPECT_EQ(Texts(),
+            (Names{texts::kRemovePrompt, texts::kSnmpPrompt, texts::kSnmpDone, Restart()}));
+  EXPECT_EQ(machine().registry.ValueNames(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents),
+            (Names{"1", "3"}));
   EXPECT_FALSE(machine().registry.KeyExists(HKEY_LOCAL_MACHINE, snmp::kAgentKey));
   ExpectForeignAgentsUntouched();
   EXPECT_EQ(machine().services.Get("SNMP")->starts, 1);
@@ -90,10 +99,13 @@ TEST_F(SnmpWholeRunTest, CancelLeavesTheAgentAsItWas) {
   Install();
   EXPECT_EQ(Run({IDCANCEL}), IDYES);
 
-  EXPECT_EQ(SnmpTrace(), (Names{"Checking if SNMP is installed...\n", "Uninstalling SNMP Agent...\n"}));
+  EXPECT_EQ(SnmpTrace(),
+            (Names{"Checking if SNMP is installed...\n", "Uninstalling SNMP Agent...\n"}));
   EXPECT_EQ(Texts(), (Names{texts::kRemovePrompt, texts::kSnmpPrompt, Restart()}));
-  EXPECT_EQ(machine().registry.ValueNames(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents), (Names{"1", "2", "3"}));
-  EXPECT_TRUE(machine().registry.Value(HKEY_LOCAL_MACHINE, snmp::kAgentKey, "Pathname").has_value());
+  EXPECT_EQ(machine().registry.ValueNames(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents),
+            (Names{"1", "2", "3"}));
+  EXPECT_TRUE(
+      machine().registry.Value(HKEY_LOCAL_MACHINE, snmp::kAgentKey, "Pathname").has_value());
   ExpectForeignAgentsUntouched();
   EXPECT_TRUE(machine().services.Get("SNMP")->controls.empty());
   EXPECT_TRUE(Dll());
@@ -101,13 +113,15 @@ TEST_F(SnmpWholeRunTest, CancelLeavesTheAgentAsItWas) {
 
 TEST_F(SnmpWholeRunTest, WithoutTheAgentKeyNothingIsAsked) {
   Install();
-  machine().registry.DeleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Varden\\Anti-Virus\\SNMP Agent");
+  machine().registry.DeleteTree(HKEY_LOCAL_MACHINE,
+                                "SOFTWARE\\Velmora\\Varden\\Anti-Virus\\SNMP Agent");
 
   EXPECT_EQ(Run({}), IDYES);
 
   EXPECT_EQ(SnmpTrace(), Names{"Checking if SNMP is installed...\n"});
   EXPECT_EQ(Texts(), (Names{texts::kRemovePrompt, Restart()}));
-  EXPECT_EQ(machine().registry.ValueNames(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents), (Names{"1", "2", "3"}));
+  EXPECT_EQ(machine().registry.ValueNames(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents),
+            (Names{"1", "2", "3"}));
 }
 
 TEST_F(SnmpWholeRunTest, WithoutTheSnmpServiceNothingIsAsked) {

@@ -38,7 +38,8 @@ class UninstallSnmpAgentTest : public MachineTest {
            machine().registry.KeyExists(HKEY_LOCAL_MACHINE, snmp::kAgentKey);
   }
   bool Unregistered() {
-    return machine().registry.ValueNames(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents) == Names{"1", "3"} &&
+    return machine().registry.ValueNames(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents) ==
+               Names{"1", "3"} &&
            !machine().registry.KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Varden");
   }
   winsim::Service& Snmp() { return *machine().services.Get("SNMP"); }
@@ -133,7 +134,8 @@ TEST_F(UninstallSnmpAgentTest, AMissingAgentListStopsEverythingAndShowsTheSystem
 
   EXPECT_EQ(Uninstall({IDYES, IDOK, IDOK}), 0);
 
-  EXPECT_EQ(Texts(), (Names{texts::kSnmpPrompt, "The system cannot find the file specified.", texts::kSnmpCannot}));
+  EXPECT_EQ(Texts(), (Names{texts::kSnmpPrompt, "The system cannot find the file specified.",
+                            texts::kSnmpCannot}));
   EXPECT_TRUE(machine().registry.KeyExists(HKEY_LOCAL_MACHINE, snmp::kAgentKey));
   EXPECT_TRUE(Snmp().controls.empty());
   EXPECT_TRUE(machine().files.Exists(Dll()));
@@ -144,10 +146,12 @@ TEST_F(UninstallSnmpAgentTest, AFailedRestartKeepsTheDllAndTheRegistryChanges) {
 
   EXPECT_EQ(Uninstall({IDYES, IDOK, IDOK}), 0);
 
-  EXPECT_EQ(Texts(),
-            (Names{texts::kSnmpPrompt,
-                   "A stop control has been sent to a service that other running services are dependent on.",
-                   texts::kSnmpCannot}));
+  EXPECT_EQ(
+      Texts(),
+      (Names{
+          texts::kSnmpPrompt,
+          "A stop control has been sent to a service that other running services are dependent on.",
+          texts::kSnmpCannot}));
   EXPECT_TRUE(Unregistered());
   EXPECT_TRUE(machine().files.Exists(Dll()));
 }
@@ -168,7 +172,8 @@ TEST_F(UninstallSnmpAgentTest, UnregisteringStopsAtTheFirstFailingStep) {
 
   EXPECT_EQ(UnregisterSnmpAgent(kSnmpAgentKeyPath), 0);
 
-  EXPECT_EQ(machine().registry.ValueNames(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents), (Names{"1", "3"}));
+  EXPECT_EQ(machine().registry.ValueNames(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents),
+            (Names{"1", "3"}));
   EXPECT_TRUE(machine().registry.KeyExists(HKEY_LOCAL_MACHINE, snmp::kAgentKey));
   EXPECT_TRUE(Snmp().controls.empty());
 }

@@ -45,8 +45,9 @@ TEST_F(FailureTextTest, OnlyALineBreakIsCutFromTheEnd) {
 
 TEST_F(FailureTextTest, AMessageWithInsertsIsShownAsItStands) {
   FormatSystemError("StopService - ControlService", ERROR_WRONG_DISK);
-  EXPECT_STREQ(LastErrorText(),
-               "The wrong diskette is in the drive.\r\nInsert %2 (Volume Serial Number: %3) into drive %1.");
+  EXPECT_STREQ(
+      LastErrorText(),
+      "The wrong diskette is in the drive.\r\nInsert %2 (Volume Serial Number: %3) into drive %1.");
 }
 
 TEST_F(FailureTextTest, TheSystemWritesAtMost511Characters) {
