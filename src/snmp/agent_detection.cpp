@@ -32,20 +32,15 @@ bool ListsSnmp(const void* buffer, DWORD size, DWORD count) {
   return false;
 }
 
-int Fail(const char* label, DWORD error) {
-  FormatSystemError(label, error);
-  return 0;
-}
-
 }  // namespace
 
 int IsSNMPMasterAgentInstalled() {
   ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE));
-  if (!manager) return Fail("IsSNMPMasterAgentInstalled - OpenSCManager", GetLastError());
+  if (!manager) return RecordFailure("IsSNMPMasterAgentInstalled - OpenSCManager", GetLastError());
 
   DWORD size = kFirstBufferSize;
   Buffer buffer(std::malloc(size));
-  if (!buffer) return Fail("IsSNMPMasterAgentInstalled - malloc", ERROR_NOT_ENOUGH_MEMORY);
+  if (!buffer) return RecordFailure("IsSNMPMasterAgentInstalled - malloc", ERROR_NOT_ENOUGH_MEMORY);
   DWORD needed = 0;
   DWORD count = 0;
   DWORD resume = 0;
@@ -58,7 +53,7 @@ int IsSNMPMasterAgentInstalled() {
                                               size, &needed, &count, &resume);
     const DWORD error = complete ? ERROR_SUCCESS : GetLastError();
     if (!complete && error != ERROR_MORE_DATA) {
-      return Fail("IsSNMPMasterAgentInstalled - EnumServicesStatus", error);
+      return RecordFailure("IsSNMPMasterAgentInstalled - EnumServicesStatus", error);
     }
     if (ListsSnmp(buffer.get(), size, count)) return 1;
     if (complete) return 0;
@@ -66,11 +61,13 @@ int IsSNMPMasterAgentInstalled() {
     // More entries remain. A call that neither moved the resume handle on nor asked for
     // a larger buffer would only be repeated unchanged: the walk ends there.
     if (resume == resumeBefore && needed <= size) {
-      return Fail("IsSNMPMasterAgentInstalled - EnumServicesStatus", error);
+      return RecordFailure("IsSNMPMasterAgentInstalled - EnumServicesStatus", error);
     }
     if (needed > size) {
       void* grown = std::realloc(buffer.get(), needed);
-      if (!grown) return Fail("IsSNMPMasterAgentInstalled - realloc", ERROR_NOT_ENOUGH_MEMORY);
+      if (!grown) {
+        return RecordFailure("IsSNMPMasterAgentInstalled - realloc", ERROR_NOT_ENOUGH_MEMORY);
+      }
       buffer.release();
       buffer.reset(grown);
       size = needed;

@@ -24,19 +24,14 @@ Text Allocate(std::size_t capacity) { return Text(new (std::nothrow) char[capaci
 
 // "SOFTWARE\<agent key path>": the agent key's path below HKEY_LOCAL_MACHINE, in a
 // buffer of exactly its length. Null when it cannot be allocated.
-Text AgentKeyText(const char* agentKeyPath, std::size_t* length) {
-  *length = std::strlen(kSoftwarePrefix) + std::strlen(agentKeyPath);
-  Text text = Allocate(*length + 1);
+Text AgentKeyText(const char* agentKeyPath) {
+  const std::size_t capacity = std::strlen(kSoftwarePrefix) + std::strlen(agentKeyPath) + 1;
+  Text text = Allocate(capacity);
   if (text) {
-    CopyText(text.get(), *length + 1, kSoftwarePrefix);
-    AppendText(text.get(), *length + 1, agentKeyPath);
+    CopyText(text.get(), capacity, kSoftwarePrefix);
+    AppendText(text.get(), capacity, agentKeyPath);
   }
   return text;
-}
-
-int Fail(const char* label, LONG result) {
-  FormatSystemError(label, static_cast<DWORD>(result));
-  return 0;
 }
 
 }  // namespace
@@ -45,22 +40,25 @@ int RegRemoveExtAgentParameters(const char* agentKeyPath) {
   RegKey list;
   LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kExtensionAgentsKey, 0,
                               KEY_QUERY_VALUE | KEY_SET_VALUE, list.Receive());
-  if (result != ERROR_SUCCESS) return Fail("RegRemoveExtAgentParameters - RegOpenKeyEx", result);
+  if (result != ERROR_SUCCESS) {
+    return RecordFailure("RegRemoveExtAgentParameters - RegOpenKeyEx", result);
+  }
 
   DWORD longestName = 0;
   DWORD longestData = 0;
   result = RegQueryInfoKeyA(list.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                             nullptr, &longestName, &longestData, nullptr, nullptr);
-  if (result != ERROR_SUCCESS) return Fail("RegRemoveExtAgentParameters - RegQueryInfoKey", result);
+  if (result != ERROR_SUCCESS) {
+    return RecordFailure("RegRemoveExtAgentParameters - RegQueryInfoKey", result);
+  }
 
   const DWORD nameCapacity = longestName + 1;
   const DWORD dataCapacity = longestData + 1;
-  std::size_t targetLength = 0;
   Text name = Allocate(nameCapacity);
   Text data = Allocate(dataCapacity);
-  Text target = AgentKeyText(agentKeyPath, &targetLength);
+  Text target = AgentKeyText(agentKeyPath);
   if (!name || !data || !target) {
-    return Fail("RegRemoveExtAgentParameters - malloc", ERROR_NOT_ENOUGH_MEMORY);
+    return RecordFailure("RegRemoveExtAgentParameters - malloc", ERROR_NOT_ENOUGH_MEMORY);
   }
 
   for (DWORD index = 0;; ++index) {
@@ -69,7 +67,9 @@ int RegRemoveExtAgentParameters(const char* agentKeyPath) {
     result = RegEnumValueA(list.Get(), index, name.get(), &nameLength, nullptr, nullptr,
                            reinterpret_cast<BYTE*>(data.get()), &dataLength);
     if (result == ERROR_NO_MORE_ITEMS) return 1;
-    if (result != ERROR_SUCCESS) return Fail("RegRemoveExtAgentParameters - RegEnumValue", result);
+    if (result != ERROR_SUCCESS) {
+      return RecordFailure("RegRemoveExtAgentParameters - RegEnumValue", result);
+    }
 
     // The data as text whatever its type: up to its terminator, or all of it.
     TerminateText(data.get(), dataCapacity, dataLength);
@@ -78,22 +78,24 @@ int RegRemoveExtAgentParameters(const char* agentKeyPath) {
     // Only the first value that names the agent goes; the others keep their names.
     result = RegDeleteValueA(list.Get(), name.get());
     if (result != ERROR_SUCCESS) {
-      return Fail("RegRemoveExtAgentParameters - RegDeleteValue", result);
+      return RecordFailure("RegRemoveExtAgentParameters - RegDeleteValue", result);
     }
     return 1;
   }
 }
 
 int RegRemoveExtAgentSOFTWARE(const char* agentKeyPath) {
-  std::size_t length = 0;
-  Text path = AgentKeyText(agentKeyPath, &length);
-  if (!path) return Fail("RegRemoveExtAgentSOFTWARE - malloc", ERROR_NOT_ENOUGH_MEMORY);
+  Text path = AgentKeyText(agentKeyPath);
+  if (!path) return RecordFailure("RegRemoveExtAgentSOFTWARE - malloc", ERROR_NOT_ENOUGH_MEMORY);
+  std::size_t length = std::strlen(path.get());
 
   // Leaf first: the agent's key, then each parent that is left without subkeys.
   while (length > kWalkStopLength) {
     LONG result = RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.get());
     if (result == ERROR_FILE_NOT_FOUND) break;
-    if (result != ERROR_SUCCESS) return Fail("RegRemoveExtAgentSOFTWARE - RegDeleteKey", result);
+    if (result != ERROR_SUCCESS) {
+      return RecordFailure("RegRemoveExtAgentSOFTWARE - RegDeleteKey", result);
+    }
 
     char* separator = std::strrchr(path.get(), '\\');
     if (!separator) break;
@@ -104,11 +106,15 @@ int RegRemoveExtAgentSOFTWARE(const char* agentKeyPath) {
     {
       RegKey parent;
       result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.get(), 0, KEY_QUERY_VALUE, parent.Receive());
-      if (result != ERROR_SUCCESS) return Fail("RegRemoveExtAgentSOFTWARE - RegOpenKeyEx", result);
+      if (result != ERROR_SUCCESS) {
+        return RecordFailure("RegRemoveExtAgentSOFTWARE - RegOpenKeyEx", result);
+      }
       result = RegQueryInfoKeyA(parent.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
                                 nullptr, nullptr, nullptr, nullptr, nullptr);
     }
-    if (result != ERROR_SUCCESS) return Fail("RegRemoveExtAgentSOFTWARE - RegQueryInfoKey", result);
+    if (result != ERROR_SUCCESS) {
+      return RecordFailure("RegRemoveExtAgentSOFTWARE - RegQueryInfoKey", result);
+    }
     if (subkeys != 0) break;
   }
   return 1;

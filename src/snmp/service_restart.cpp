@@ -6,11 +6,6 @@ namespace {
 
 const char kServiceName[] = "SNMP";
 
-int Fail(const char* label, DWORD error) {
-  FormatSystemError(label, error);
-  return 0;
-}
-
 }  // namespace
 
 int RestartSnmpService() {
@@ -30,13 +25,13 @@ int RestartSnmpService() {
 
 int OpenSNMPService(ServiceHandle& manager, ServiceHandle& service) {
   manager = ServiceHandle(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-  if (!manager) return Fail("OpenSNMPService - OpenSCManager", GetLastError());
+  if (!manager) return RecordFailure("OpenSNMPService - OpenSCManager", GetLastError());
   service = ServiceHandle(OpenServiceA(manager.Get(), kServiceName,
                                        SERVICE_QUERY_STATUS | SERVICE_START | SERVICE_STOP));
   if (!service) {
     DWORD error = GetLastError();
     manager.Reset();
-    return Fail("OpenSNMPService - OpenService", error);
+    return RecordFailure("OpenSNMPService - OpenService", error);
   }
   return 1;
 }
@@ -44,7 +39,7 @@ int OpenSNMPService(ServiceHandle& manager, ServiceHandle& service) {
 int GetServiceStatus(SC_HANDLE service, DWORD* state) {
   SERVICE_STATUS status{};
   if (!QueryServiceStatus(service, &status)) {
-    return Fail("GetServiceStatus - QueryServiceStatus", GetLastError());
+    return RecordFailure("GetServiceStatus - QueryServiceStatus", GetLastError());
   }
   *state = status.dwCurrentState;
   return 1;
@@ -61,18 +56,18 @@ int StopService(SC_HANDLE service) {
     DWORD error = GetLastError();
     // It stopped by itself since its state was read: that is all that was wanted.
     if (error == ERROR_SERVICE_NOT_ACTIVE) return 1;
-    return Fail("StopService - ControlService", error);
+    return RecordFailure("StopService - ControlService", error);
   }
   if (WaitForServiceState(service, SERVICE_STOPPED)) return 1;
-  return Fail("StopService - Wait for stop service", GetLastError());
+  return RecordFailure("StopService - Wait for stop service", GetLastError());
 }
 
 int StartSNMPService(SC_HANDLE service) {
   if (!StartServiceA(service, 0, nullptr)) {
-    return Fail("StartService - StartService", GetLastError());
+    return RecordFailure("StartService - StartService", GetLastError());
   }
   if (WaitForServiceState(service, SERVICE_RUNNING)) return 1;
-  return Fail("StartSNMPService - Wait for StartService", GetLastError());
+  return RecordFailure("StartSNMPService - Wait for StartService", GetLastError());
 }
 
 int WaitForServiceState(SC_HANDLE service, DWORD desiredState) {

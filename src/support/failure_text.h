@@ -11,5 +11,12 @@
 // Returns `error`.
 DWORD FormatSystemError(const char* label, DWORD error);
 
+// Records a failure as FormatSystemError does and returns 0, the result of a routine
+// that failed.
+inline int RecordFailure(const char* label, DWORD error) {
+  FormatSystemError(label, error);
+  return 0;
+}
+
 // The failure text; empty until a report found a message. Valid until the next report.
 const char* LastErrorText();
