@@ -177,15 +177,4 @@ TEST_F(AgentKeyTest, AParentThatCannotBeReadEndsTheWalkWithTheChildGone) {
   EXPECT_EQ(machine().OpenHandles(), 0u);
 }
 
-TEST_F(AgentKeyTest, AParentThatCannotBeCountedIsClosedAndEndsTheWalk) {
-  machine().faults.FailCall("RegQueryInfoKeyA", 1, ERROR_KEY_DELETED);
-
-  EXPECT_EQ(RegRemoveExtAgentSOFTWARE(kSnmpAgentKeyPath), 0);
-
-  EXPECT_STREQ(LastErrorText(),
-               "Illegal operation attempted on a registry key that has been marked for deletion.");
-  EXPECT_TRUE(Exists("SOFTWARE\\Velmora\\Varden\\Anti-Virus\\SNMP Agent"));
-  EXPECT_EQ(machine().OpenHandles(), 0u);
-}
-
 }  // namespace

@@ -156,16 +156,6 @@ TEST_F(SnmpRestartTest, AStatusThatCannotBeReadEndsTheRestart) {
   EXPECT_EQ(machine().OpenHandles(), 0u);
 }
 
-TEST_F(SnmpRestartTest, AFailedFirstQueryOfTheWaitIsTheCallersError) {
-  Snmp();
-  // The status query of the restart succeeds, the wait's first one does not.
-  machine().faults.FailCall("QueryServiceStatus", 2, ERROR_ACCESS_DENIED);
-
-  EXPECT_EQ(RestartSnmpService(), 0);
-
-  EXPECT_STREQ(LastErrorText(), "Access is denied.");
-}
-
 TEST_F(SnmpRestartTest, AFailedLaterQueryEndsTheWaitWithTheLastStatus) {
   winsim::Service& snmp = Snmp();
   snmp.onStop = {
