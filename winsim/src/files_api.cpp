@@ -3,7 +3,10 @@
 
 #include <winsim/text.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "api.h"
 
@@ -36,6 +39,26 @@ WIN32_FIND_DATAA Entry(const std::string& name, DWORD attributes, std::size_t si
   return data;
 }
 
+// The names a listing of `dir` gives, in order: the test's order where it set one, the
+// children it did not name after it; otherwise "." and ".." (not in a drive's root) and
+// then the children.
+std::vector<std::string> ListingOrder(const FileNode& dir) {
+  std::vector<std::string> names;
+  if (!dir.listingOrder) {
+    if (dir.parent) names = {".", ".."};
+    for (const auto& child : dir.children) names.push_back(child->name);
+    return names;
+  }
+  names = *dir.listingOrder;
+  for (const auto& child : dir.children) {
+    bool named = std::any_of(names.begin(), names.end(), [&](const std::string& name) {
+      return winsim::SameName(name, child->name);
+    });
+    if (!named) names.push_back(child->name);
+  }
+  return names;
+}
+
 }  // namespace
 
 HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
@@ -46,12 +69,11 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileDat
   FileNode* dir = fs().ParentOf(lpFileName, &leaf);
   if (!dir) return winsim::api::FailWith(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
   winsim::FileSystem::Listing listing;
-  if (dir->parent && Matches(leaf, ".")) {
-    listing.entries.push_back(Entry(".", FILE_ATTRIBUTE_DIRECTORY, 0));
-    listing.entries.push_back(Entry("..", FILE_ATTRIBUTE_DIRECTORY, 0));
-  }
-  for (const auto& child : dir->children) {
-    if (Matches(leaf, child->name)) {
+  for (const std::string& name : ListingOrder(*dir)) {
+    if (!Matches(leaf, name)) continue;
+    if (name == "." || name == "..") {
+      listing.entries.push_back(Entry(name, FILE_ATTRIBUTE_DIRECTORY, 0));
+    } else if (const FileNode* child = dir->Child(name)) {
       listing.entries.push_back(Entry(child->name, child->attributes, child->content.size()));
     }
   }
@@ -84,8 +106,11 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
   FileNode* node = fs().Lookup(lpFileName);
   if (!node) return winsim::api::Fail(ERROR_FILE_NOT_FOUND);
   if (node->IsDirectory()) return winsim::api::Fail(ERROR_ACCESS_DENIED);
+  // The file is opened before its read-only attribute is looked at.
+  if (node->heldOpen || machine().clock.Now() < node->heldUntil) {
+    return winsim::api::Fail(ERROR_SHARING_VIOLATION);
+  }
   if (node->attributes & FILE_ATTRIBUTE_READONLY) return winsim::api::Fail(ERROR_ACCESS_DENIED);
-  if (node->heldOpen) return winsim::api::Fail(ERROR_SHARING_VIOLATION);
   fs().Remove(*node);
   return TRUE;
 }
@@ -100,6 +125,7 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR lpPathName) {
   FileNode* node = fs().Lookup(lpPathName);
   if (!node) return winsim::api::Fail(ERROR_FILE_NOT_FOUND);
   if (!node->IsDirectory()) return winsim::api::Fail(ERROR_DIRECTORY);
+  // A link holds no entries of its own: it goes, and what it points to stays.
   if (!node->children.empty()) return winsim::api::Fail(ERROR_DIR_NOT_EMPTY);
   if (node->attributes & FILE_ATTRIBUTE_READONLY) return winsim::api::Fail(ERROR_ACCESS_DENIED);
   fs().Remove(*node);
