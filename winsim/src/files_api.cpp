@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "api.h"
@@ -39,24 +41,26 @@ WIN32_FIND_DATAA Entry(const std::string& name, DWORD attributes, std::size_t si
   return data;
 }
 
-// The names a listing of `dir` gives, in order: the test's order where it set one, the
-// children it did not name after it; otherwise "." and ".." (not in a drive's root) and
-// then the children.
-std::vector<std::string> ListingOrder(const FileNode& dir) {
-  std::vector<std::string> names;
+// Calls `visit` with the names a listing of `dir` gives, in order: the test's order
+// where it set one, the children it did not name after it; otherwise "." and ".." (not
+// in a drive's root) and then the children.
+void ForEachListedName(const FileNode& dir, const std::function<void(std::string_view)>& visit) {
   if (!dir.listingOrder) {
-    if (dir.parent) names = {".", ".."};
-    for (const auto& child : dir.children) names.push_back(child->name);
-    return names;
+    if (dir.parent) {
+      visit(".");
+      visit("..");
+    }
+    for (const auto& child : dir.children) visit(child->name);
+    return;
   }
-  names = *dir.listingOrder;
+  const std::vector<std::string>& order = *dir.listingOrder;
+  for (const std::string& name : order) visit(name);
   for (const auto& child : dir.children) {
-    bool named = std::any_of(names.begin(), names.end(), [&](const std::string& name) {
+    bool named = std::any_of(order.begin(), order.end(), [&](const std::string& name) {
       return winsim::SameName(name, child->name);
     });
-    if (!named) names.push_back(child->name);
+    if (!named) visit(child->name);
   }
-  return names;
 }
 
 }  // namespace
@@ -68,21 +72,26 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileDat
   std::string leaf;
   FileNode* dir = fs().ParentOf(lpFileName, &leaf);
   if (!dir) return winsim::api::FailWith(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
-  winsim::FileSystem::Listing listing;
-  for (const std::string& name : ListingOrder(*dir)) {
-    if (!Matches(leaf, name)) continue;
+  // The listing is built in place, so that the memory it takes is counted as the
+  // simulation's own from the start (see FileSystem::ListingBytes).
+  HANDLE handle = fs().OpenFind({});
+  winsim::FileSystem::Listing& listing = *fs().GetFind(handle);
+  listing.entries.reserve(dir->children.size() + 2);
+  ForEachListedName(*dir, [&](std::string_view name) {
+    if (!Matches(leaf, name)) return;
     if (name == "." || name == "..") {
-      listing.entries.push_back(Entry(name, FILE_ATTRIBUTE_DIRECTORY, 0));
+      listing.entries.push_back(Entry(std::string(name), FILE_ATTRIBUTE_DIRECTORY, 0));
     } else if (const FileNode* child = dir->Child(name)) {
       listing.entries.push_back(Entry(child->name, child->attributes, child->content.size()));
     }
-  }
+  });
   if (listing.entries.empty()) {
+    fs().CloseFind(handle);
     return winsim::api::FailWith(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
   }
   *lpFindFileData = listing.entries[0];
   listing.next = 1;
-  return fs().OpenFind(std::move(listing));
+  return handle;
 }
 
 BOOL WINAPI FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData) {

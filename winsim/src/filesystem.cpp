@@ -235,6 +235,14 @@ void FileSystem::Restart() {
   pending.clear();
 }
 
+std::size_t FileSystem::ListingBytes() const {
+  std::size_t bytes = 0;
+  for (const auto& [handle, listing] : findHandles_) {
+    bytes += listing.entries.capacity() * sizeof(WIN32_FIND_DATAA);
+  }
+  return bytes;
+}
+
 HANDLE FileSystem::OpenFind(Listing listing) {
   ULONG_PTR id = nextHandle_;
   nextHandle_ += 4;

@@ -65,6 +65,9 @@ class FileSystem {
   std::vector<std::string> List(std::string_view directory) const;
   std::string Dump() const;  // every directory and file, one line each
   std::size_t OpenHandles() const { return findHandles_.size() + fileHandles_.size(); }
+  // The memory the open listings hold: the simulation's own, which Windows keeps in a
+  // fixed buffer (for measuring what a program itself uses).
+  std::size_t ListingBytes() const;
 
   // Moves and deletions pending until restart, in the order they were asked for.
   std::vector<PendingMove> pending;
