@@ -47,6 +47,26 @@ TEST_F(FileRemovalRun, WholeDirectoryModeComesBackForWhatWasStillInUse) {
   EXPECT_TRUE(Traced({"Removing the whole VDAV directory...\n"}));
 }
 
+TEST_F(FileRemovalRun, ProductDirectoryStillInUseGoesWithTheRestart) {
+  const ProductInstall install;
+  InstallProduct(machine(), install);
+  files().AddFile(install.directory + "\\VDAVLOG.TXT");
+  files().HoldOpen(install.directory + "\\VDAVLOG.TXT");  // in use until the restart
+  EXPECT_EQ(Run(), IDYES);
+  ASSERT_TRUE(files().Exists(install.directory));
+  // The directory comes after everything it still holds.
+  const auto& pending = files().pending;
+  auto isDirectory = [&](const winsim::PendingMove& move) { return move.from == install.directory; };
+  auto isFile = [&](const winsim::PendingMove& move) { return move.from == install.directory + "\\VDAVLOG.TXT"; };
+  auto directory = std::find_if(pending.begin(), pending.end(), isDirectory);
+  ASSERT_NE(directory, pending.end());
+  EXPECT_EQ(std::find_if(directory, pending.end(), isFile), pending.end());
+  files().HoldOpen(install.directory + "\\VDAVLOG.TXT", false);
+  files().Restart();
+  EXPECT_FALSE(files().Exists(install.directory)) << files().Dump();
+  EXPECT_TRUE(files().Exists("C:\\Program Files\\Varden"));
+}
+
 TEST_F(FileRemovalRun, WholeDirectoryModeLeavesAJunctionsTargetAlone) {
   const ProductInstall install;
   InstallProduct(machine(), install);
