@@ -2,7 +2,78 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <optional>
+
+#include "files/directory_listing.h"
+#include "files/file_deletion.h"
+#include "files/relative_path.h"
 #include "support/trace.h"
+
+namespace {
+
+struct LocalBlockDeleter {
+  void operator()(char* block) const { LocalFree(block); }
+};
+using SystemText = std::unique_ptr<char, LocalBlockDeleter>;
+
+// The system's own text for `error`, with its own line end; nothing when it has none.
+void TraceSystemText(DWORD error) {
+  char* text = nullptr;
+  if (FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, error,
+                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0,
+                     nullptr) == 0) {
+    return;
+  }
+  SystemText owned(text);
+  Trace(owned.get());
+}
+
+void TraceOutcome(bool removed) {
+  if (removed) {
+    Trace(" ...ok\n");
+    return;
+  }
+  const DWORD error = GetLastError();
+  Trace(" ...not removed\n");
+  TraceSystemText(error);
+}
+
+// True when a directory on the entry's way is a junction or symbolic link: deleting
+// through it would reach files outside the product directory.
+bool LeadsThroughLink(const std::string& productDirectory, const std::string& entry) {
+  for (std::size_t slash = entry.find_first_of("\\/"); slash != std::string::npos;
+       slash = entry.find_first_of("\\/", slash + 1)) {
+    const std::string directory = productDirectory + "\\" + entry.substr(0, slash);
+    const DWORD attributes = GetFileAttributesA(directory.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void RemoveListedFile(const std::string& productDirectory, const std::string& entry) {
+  if (!IsPlainRelativePath(entry)) {
+    TraceValue("File entry refused, not a path inside the VDAV directory: ", entry);
+    return;
+  }
+  const std::optional<std::string> path = ChildPath(productDirectory, entry, false);
+  if (!path) return;
+  if (LeadsThroughLink(productDirectory, entry)) {
+    TraceValue("File entry refused, its path leads through a link: ", entry);
+    return;
+  }
+  TraceValue("Try to remove the file: ", *path);
+  TraceOutcome(DeleteProductFile(path->c_str()));
+}
+
+void AppendDirectory(const std::string& directory, DirectoryList& list) {
+  TraceValue("Putting directory in list: ", directory);
+  list.push_back(directory);
+}
+
+}  // namespace
 
 void ReadFileList(const char* profilePath, FileList& list) {
   Trace("Retrieving file list...\n");
@@ -19,5 +90,33 @@ void ReadFileList(const char* profilePath, FileList& list) {
   }
 }
 
-// Placeholder until the listed-file removal is built: removes nothing.
-void RemoveListedFiles(const char*, FileList&) {}
+void RemoveListedFiles(const char* productDirectory, FileList& list) {
+  Trace("Phase 1. Removing listed files...\n");
+  for (const std::string& entry : list) RemoveListedFile(productDirectory, entry);
+  FileList().swap(list);
+
+  Trace("Phase 2. Making a list of directories to remove...\n");
+  DirectoryList directories;
+  CollectDirectories(productDirectory, directories);
+
+  // Deepest first: a directory still holding anything stays, and so do those above it.
+  Trace("Phase 3. Removing directories in list\n");
+  for (const std::string& directory : directories) {
+    TraceValue("Try to remove the directory: ", directory);
+    TraceOutcome(RemoveDirectoryA(directory.c_str()) != FALSE);
+  }
+}
+
+void CollectDirectories(const std::string& directory, DirectoryList& list) {
+  ForEachEntry(directory, [&](const WIN32_FIND_DATAA& entry) {
+    if (!IsDirectoryEntry(entry)) return;
+    const std::optional<std::string> path = ChildPath(directory, entry.cFileName, true);
+    if (!path) return;
+    if (IsLinkEntry(entry)) {
+      AppendDirectory(*path, list);  // removing the link leaves its target alone
+    } else {
+      CollectDirectories(*path, list);
+    }
+  });
+  AppendDirectory(directory, list);
+}

@@ -11,5 +11,7 @@ void StripTrailingBackslash(char* path);
 int DirectoryNeedsWarning(char* directory);
 
 // Normalises `directory` in place and removes it with everything below it; what cannot
-// be removed now is scheduled for removal at the next system start.
+// be removed now and is still there is scheduled for removal at the next system start,
+// except `directory` itself. Read-only files are deleted too. Junctions and symbolic
+// links are removed without ever being entered.
 void RemoveDirectoryTree(char* directory);

@@ -1,8 +1,61 @@
-// Placeholder until the SNMP agent removal is built: reports no SNMP service.
 #include "snmp/snmp_agent.h"
 
-int IsSNMPMasterAgentInstalled() { return 0; }
+#include <windows.h>
 
-int SnmpAgentInstalled() { return 0; }
+#include <io.h>
 
-int UninstallSnmpAgent(const ProfileTexts&, const char*) { return 1; }
+#include <cerrno>
+#include <cstring>
+
+#include "snmp/registry_cleanup.h"
+#include "snmp/service_restart.h"
+#include "support/bounded_text.h"
+#include "support/failure_text.h"
+
+namespace {
+
+const char kAgentDllSuffix[] = "\\vlalag32.dll";
+// The user sees at most this much of the failure text, terminator included.
+constexpr unsigned kFailureTextCapacity = 256;
+
+// Deletes the agent DLL through the runtime library. Returns 0, or the runtime's error
+// number of the failed deletion; a path too long for its buffer is not tried.
+int DeleteAgentDll(const char* productDirectory) {
+  char path[MAX_PATH];
+  if (!CopyText(path, productDirectory) || !AppendText(path, kAgentDllSuffix)) return ENAMETOOLONG;
+  if (_unlink(path) == 0) return 0;
+  return errno;
+}
+
+}  // namespace
+
+int UninstallSnmpAgent(const ProfileTexts& profile, const char* productDirectory) {
+  // Only Yes or No goes on: Cancel, or a box that could not be shown, changes nothing.
+  const int answer = ShowPrompt(profile, profile.snmpUninstallPrompt, MB_YESNOCANCEL);
+  if (answer != IDYES && answer != IDNO) return 0;
+
+  // Yes and No both unregister the agent; only Yes removes its DLL as well.
+  if (!UnregisterSnmpAgent(kSnmpAgentKeyPath)) {
+    char failureText[kFailureTextCapacity];
+    CopyText(failureText, LastErrorText());
+    ShowPrompt(profile, failureText, MB_OK);
+    ShowPrompt(profile, profile.snmpCannotUninstall, MB_OK);
+    return 0;
+  }
+  if (answer == IDYES) {
+    if (int error = DeleteAgentDll(productDirectory)) {
+      ShowPrompt(profile, std::strerror(error), MB_OK);
+      ShowPrompt(profile, profile.snmpCannotUninstall, MB_OK);
+      return 0;
+    }
+  }
+  ShowPrompt(profile, profile.snmpUninstalled, MB_OK);
+  return 0;
+}
+
+int UnregisterSnmpAgent(const char* agentKeyPath) {
+  if (!RegRemoveExtAgentParameters(agentKeyPath)) return 0;
+  if (!RegRemoveExtAgentSOFTWARE(agentKeyPath)) return 0;
+  // The service reads its list of agents when it starts.
+  return RestartSnmpService();
+}

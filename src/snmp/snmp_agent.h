@@ -1,14 +1,26 @@
-// The product's extension agent of the SNMP service.
+// The product's extension agent of the SNMP service: an entry in the service's list of
+// extension agents, the agent's key below HKEY_LOCAL_MACHINE\SOFTWARE, and the agent
+// DLL in the product directory.
 #pragma once
 
 #include "uninstall/profile.h"
 
-// 1 when the SNMP service is installed.
+// The agent's key, relative to HKEY_LOCAL_MACHINE\SOFTWARE.
+inline constexpr char kSnmpAgentKeyPath[] =
+    "Velmora\\Varden\\Anti-Virus\\SNMP Agent\\CurrentVersion";
+
+// 1 when the service manager lists a Win32 service named exactly "SNMP", in any state.
 int IsSNMPMasterAgentInstalled();
 
-// 1 when the product's agent is registered with the SNMP service.
+// 1 when the product's agent key can be opened with full access.
 int SnmpAgentInstalled();
 
 // Asks the user, unregisters the agent, restarts the SNMP service and, on Yes, deletes
-// the agent DLL from the product directory.
+// the agent DLL from the product directory; Cancel changes nothing. The outcome is told
+// to the user only: the result is always 0.
 int UninstallSnmpAgent(const ProfileTexts& profile, const char* productDirectory);
+
+// Removes the agent's list entry, then its key, then restarts the SNMP service,
+// stopping at the first step that fails. 1 when all three succeeded; 0 with the
+// failure text describing the failure.
+int UnregisterSnmpAgent(const char* agentKeyPath);

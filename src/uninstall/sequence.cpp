@@ -200,6 +200,11 @@ int RunUninstall(const char* commandTail) {
     RemoveDirectoryTree(productDirectory);
     Sleep(1000);
     RemoveDirectoryTree(productDirectory);
+    // What is still in use now has been scheduled by the second pass; the directory
+    // itself follows it, or the restart that the user is told to make leaves it behind.
+    if (GetFileAttributesA(productDirectory) != INVALID_FILE_ATTRIBUTES) {
+      MoveFileExA(productDirectory, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
   } else {
     Trace("Removing listed files...\n");
     RemoveListedFiles(productDirectory, fileList);

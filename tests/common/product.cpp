@@ -6,6 +6,19 @@ const char kServices[] = "SYSTEM\\CurrentControlSet\\Services\\";
 const char kClass[] = "{6F3A9C10-4E21-11d0-A7B2-0060B0C4D2E1}";
 const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
+void InstallSnmpAgents(winsim::Machine& machine, const std::string& directory) {
+  winsim::Registry& registry = machine.registry;
+  machine.services.Install("SNMP", SERVICE_RUNNING);
+  registry.SetString(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents, "1", snmp::kForeignAgentKey1);
+  registry.SetString(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents, "2", snmp::kAgentKey);
+  registry.SetString(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents, "3", snmp::kForeignAgentKey2);
+  registry.SetString(HKEY_LOCAL_MACHINE, snmp::kForeignAgentKey1, "Pathname",
+                     "%SystemRoot%\\System32\\inetmib1.dll", REG_EXPAND_SZ);
+  registry.SetString(HKEY_LOCAL_MACHINE, snmp::kAgentKey, "Pathname", directory + "\\vlalag32.dll");
+  registry.SetString(HKEY_LOCAL_MACHINE, snmp::kForeignAgentKey2, "Pathname",
+                     "C:\\Program Files\\Orvik\\NetWatch\\nwagent.dll");
+}
+
 }  // namespace
 
 std::string ProductProfile(const ProductInstall& install) {
@@ -122,6 +135,7 @@ void InstallProduct(winsim::Machine& machine, const ProductInstall& install) {
   if (install.withManager) InstallManager(machine, install);
   if (install.withProgramManager) AddProgramManagerGroups(machine);
   if (install.withServices) StartProductServicesAndPrograms(machine);
+  if (install.withSnmp) InstallSnmpAgents(machine, install.directory);
 }
 
 void InstallManager(winsim::Machine& machine, const ProductInstall& install) {

@@ -22,6 +22,9 @@ struct ProductInstall {
   // The product's services running (the scanners, the on-access driver and its device,
   // the agent service with its event-log source) and its two programs open.
   bool withServices = false;
+  // The SNMP service, running, with the product's extension agent registered between
+  // two agents of other vendors (see SnmpAgents below).
+  bool withSnmp = false;
 };
 
 // The English texts a product ships in its profile.
@@ -76,3 +79,12 @@ struct RegistryItem {
   std::string value;  // empty: the key itself
 };
 std::vector<RegistryItem> ProductRegistryItems();
+
+// The SNMP service's list of extension agents and the registered agents, as a product
+// installed with `withSnmp` leaves them.
+namespace snmp {
+inline const char kExtensionAgents[] = "SYSTEM\\CurrentControlSet\\Services\\SNMP\\Parameters\\ExtensionAgents";
+inline const char kAgentKey[] = "SOFTWARE\\Velmora\\Varden\\Anti-Virus\\SNMP Agent\\CurrentVersion";
+inline const char kForeignAgentKey1[] = "SOFTWARE\\Microsoft\\LANManagerMIB2Agent\\CurrentVersion";
+inline const char kForeignAgentKey2[] = "SOFTWARE\\Orvik\\NetWatch\\SNMP Agent\\CurrentVersion";
+}  // namespace snmp

@@ -3,7 +3,12 @@
 
 #include <winsim/text.h>
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "api.h"
 
@@ -36,6 +41,28 @@ WIN32_FIND_DATAA Entry(const std::string& name, DWORD attributes, std::size_t si
   return data;
 }
 
+// Calls `visit` with the names a listing of `dir` gives, in order: the test's order
+// where it set one, the children it did not name after it; otherwise "." and ".." (not
+// in a drive's root) and then the children.
+void ForEachListedName(const FileNode& dir, const std::function<void(std::string_view)>& visit) {
+  if (!dir.listingOrder) {
+    if (dir.parent) {
+      visit(".");
+      visit("..");
+    }
+    for (const auto& child : dir.children) visit(child->name);
+    return;
+  }
+  const std::vector<std::string>& order = *dir.listingOrder;
+  for (const std::string& name : order) visit(name);
+  for (const auto& child : dir.children) {
+    bool named = std::any_of(order.begin(), order.end(), [&](const std::string& name) {
+      return winsim::SameName(name, child->name);
+    });
+    if (!named) visit(child->name);
+  }
+}
+
 }  // namespace
 
 HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
@@ -45,22 +72,26 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileDat
   std::string leaf;
   FileNode* dir = fs().ParentOf(lpFileName, &leaf);
   if (!dir) return winsim::api::FailWith(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
-  winsim::FileSystem::Listing listing;
-  if (dir->parent && Matches(leaf, ".")) {
-    listing.entries.push_back(Entry(".", FILE_ATTRIBUTE_DIRECTORY, 0));
-    listing.entries.push_back(Entry("..", FILE_ATTRIBUTE_DIRECTORY, 0));
-  }
-  for (const auto& child : dir->children) {
-    if (Matches(leaf, child->name)) {
+  // The listing is built in place, so that the memory it takes is counted as the
+  // simulation's own from the start (see FileSystem::ListingBytes).
+  HANDLE handle = fs().OpenFind({});
+  winsim::FileSystem::Listing& listing = *fs().GetFind(handle);
+  listing.entries.reserve(dir->children.size() + 2);
+  ForEachListedName(*dir, [&](std::string_view name) {
+    if (!Matches(leaf, name)) return;
+    if (name == "." || name == "..") {
+      listing.entries.push_back(Entry(std::string(name), FILE_ATTRIBUTE_DIRECTORY, 0));
+    } else if (const FileNode* child = dir->Child(name)) {
       listing.entries.push_back(Entry(child->name, child->attributes, child->content.size()));
     }
-  }
+  });
   if (listing.entries.empty()) {
+    fs().CloseFind(handle);
     return winsim::api::FailWith(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
   }
   *lpFindFileData = listing.entries[0];
   listing.next = 1;
-  return fs().OpenFind(std::move(listing));
+  return handle;
 }
 
 BOOL WINAPI FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData) {
@@ -84,8 +115,11 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
   FileNode* node = fs().Lookup(lpFileName);
   if (!node) return winsim::api::Fail(ERROR_FILE_NOT_FOUND);
   if (node->IsDirectory()) return winsim::api::Fail(ERROR_ACCESS_DENIED);
+  // The file is opened before its read-only attribute is looked at.
+  if (node->heldOpen || machine().clock.Now() < node->heldUntil) {
+    return winsim::api::Fail(ERROR_SHARING_VIOLATION);
+  }
   if (node->attributes & FILE_ATTRIBUTE_READONLY) return winsim::api::Fail(ERROR_ACCESS_DENIED);
-  if (node->heldOpen) return winsim::api::Fail(ERROR_SHARING_VIOLATION);
   fs().Remove(*node);
   return TRUE;
 }
@@ -100,6 +134,7 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR lpPathName) {
   FileNode* node = fs().Lookup(lpPathName);
   if (!node) return winsim::api::Fail(ERROR_FILE_NOT_FOUND);
   if (!node->IsDirectory()) return winsim::api::Fail(ERROR_DIRECTORY);
+  // A link holds no entries of its own: it goes, and what it points to stays.
   if (!node->children.empty()) return winsim::api::Fail(ERROR_DIR_NOT_EMPTY);
   if (node->attributes & FILE_ATTRIBUTE_READONLY) return winsim::api::Fail(ERROR_ACCESS_DENIED);
   fs().Remove(*node);

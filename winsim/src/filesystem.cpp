@@ -55,17 +55,37 @@ std::vector<std::string> FileSystem::Components(std::string_view path, char* dri
   return clean;
 }
 
+// Windows gives up after this many reparse points on one path.
+constexpr int kMaxLinkHops = 63;
+
+FileNode* FileSystem::Walk(char drive, const std::vector<std::string>& parts, std::size_t count,
+                           int hops) const {
+  FileNode* node = volumes_.at(drive).get();
+  for (std::size_t i = 0; i < count; ++i) {
+    node = Resolve(node, hops);
+    if (!node || !node->IsDirectory()) return nullptr;
+    node = node->Child(parts[i]);
+    if (!node) return nullptr;
+  }
+  return node;
+}
+
+FileNode* FileSystem::Resolve(FileNode* node, int hops) const {
+  while (node && node->IsLink()) {
+    if (++hops > kMaxLinkHops) return nullptr;
+    char drive = 0;
+    std::vector<std::string> parts = Components(node->linkTarget, &drive);
+    if (!drive) return nullptr;
+    node = Walk(drive, parts, parts.size(), hops);
+  }
+  return node;
+}
+
 FileNode* FileSystem::Lookup(std::string_view path) const {
   char drive = 0;
   std::vector<std::string> parts = Components(path, &drive);
   if (!drive) return nullptr;
-  FileNode* node = volumes_.at(drive).get();
-  for (const std::string& part : parts) {
-    if (!node->IsDirectory()) return nullptr;
-    node = node->Child(part);
-    if (!node) return nullptr;
-  }
-  return node;
+  return Walk(drive, parts, parts.size(), 0);
 }
 
 FileNode* FileSystem::ParentOf(std::string_view path, std::string* leaf) const {
@@ -73,12 +93,8 @@ FileNode* FileSystem::ParentOf(std::string_view path, std::string* leaf) const {
   std::vector<std::string> parts = Components(path, &drive);
   if (!drive || parts.empty()) return nullptr;
   *leaf = parts.back();
-  FileNode* node = volumes_.at(drive).get();
-  for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
-    node = node->Child(parts[i]);
-    if (!node || !node->IsDirectory()) return nullptr;
-  }
-  return node;
+  FileNode* node = Resolve(Walk(drive, parts, parts.size() - 1, 0));
+  return node && node->IsDirectory() ? node : nullptr;
 }
 
 std::string FileSystem::PathOf(const FileNode& node) const {
@@ -98,6 +114,8 @@ FileNode* FileSystem::Ensure(std::string_view path) {
   if (!drive) return nullptr;
   FileNode* node = volumes_.at(drive).get();
   for (const std::string& part : parts) {
+    node = Resolve(node);
+    if (!node) return nullptr;
     FileNode* child = node->Child(part);
     if (!child) {
       auto created = std::make_unique<FileNode>();
@@ -116,7 +134,7 @@ void FileSystem::AddDirectory(std::string_view path) { Ensure(path); }
 
 void FileSystem::AddFile(std::string_view path, std::string_view content) {
   std::size_t slash = path.rfind('\\');
-  FileNode* dir = Ensure(path.substr(0, slash));
+  FileNode* dir = Resolve(Ensure(path.substr(0, slash)));
   std::string name(path.substr(slash + 1));
   FileNode* file = dir->Child(name);
   if (!file) {
@@ -132,12 +150,32 @@ void FileSystem::AddFile(std::string_view path, std::string_view content) {
 
 void FileSystem::SetAttributes(std::string_view path, DWORD attributes) {
   if (FileNode* node = Lookup(path)) {
-    node->attributes = (node->attributes & FILE_ATTRIBUTE_DIRECTORY) | attributes;
+    const DWORD kept = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+    node->attributes = (node->attributes & kept) | (attributes & ~kept);
   }
 }
 
 void FileSystem::HoldOpen(std::string_view path, bool held) {
   if (FileNode* node = Lookup(path)) node->heldOpen = held;
+}
+
+void FileSystem::HoldOpenUntil(std::string_view path, std::uint64_t releaseTime) {
+  if (FileNode* node = Lookup(path)) node->heldUntil = releaseTime;
+}
+
+void FileSystem::AddJunction(std::string_view path, std::string_view target) {
+  std::size_t slash = path.rfind('\\');
+  FileNode* dir = Resolve(Ensure(path.substr(0, slash)));
+  auto link = std::make_unique<FileNode>();
+  link->name = std::string(path.substr(slash + 1));
+  link->parent = dir;
+  link->attributes = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+  link->linkTarget = std::string(target);
+  dir->children.push_back(std::move(link));
+}
+
+void FileSystem::SetListingOrder(std::string_view directory, std::vector<std::string> names) {
+  if (FileNode* node = Resolve(Lookup(directory))) node->listingOrder = std::move(names);
 }
 
 bool FileSystem::Exists(std::string_view path) const { return Lookup(path) != nullptr; }
@@ -155,7 +193,7 @@ std::optional<std::string> FileSystem::ReadFile(std::string_view path) const {
 
 std::vector<std::string> FileSystem::List(std::string_view directory) const {
   std::vector<std::string> names;
-  if (FileNode* node = Lookup(directory)) {
+  if (FileNode* node = Resolve(Lookup(directory))) {
     for (const auto& child : node->children) names.push_back(child->name);
   }
   return names;
@@ -168,6 +206,7 @@ std::string FileSystem::Dump() const {
     if (node.IsDirectory()) out += "\\";
     out += " attr " + std::to_string(node.attributes);
     if (!node.IsDirectory()) out += " size " + std::to_string(node.content.size());
+    if (node.IsLink()) out += " link " + node.linkTarget;
     out += "\n";
     for (const auto& child : node.children) walk(*child);
   };
@@ -194,6 +233,14 @@ void FileSystem::Restart() {
     Remove(*node);
   }
   pending.clear();
+}
+
+std::size_t FileSystem::ListingBytes() const {
+  std::size_t bytes = 0;
+  for (const auto& [handle, listing] : findHandles_) {
+    bytes += listing.entries.capacity() * sizeof(WIN32_FIND_DATAA);
+  }
+  return bytes;
 }
 
 HANDLE FileSystem::OpenFind(Listing listing) {

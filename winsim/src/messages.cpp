@@ -18,6 +18,7 @@ const char* SystemMessage(DWORD code) {
       {18, "There are no more files.\r\n"},
       {21, "The device is not ready.\r\n"},
       {32, "The process cannot access the file because it is being used by another process.\r\n"},
+      {34, "The wrong diskette is in the drive.\r\nInsert %2 (Volume Serial Number: %3) into drive %1.\r\n"},
       {53, "The network path was not found.\r\n"},
       {87, "The parameter is incorrect.\r\n"},
       {122, "The data area passed to a system call is too small.\r\n"},

@@ -178,7 +178,8 @@ BOOL WINAPI EnumServicesStatusA(SC_HANDLE hSCManager, DWORD dwServiceType, DWORD
                         (!active && (dwServiceState & SERVICE_INACTIVE));
     if (stateMatches && (service->type & dwServiceType)) listed.push_back(service);
   }
-  std::size_t first = lpResumeHandle ? *lpResumeHandle : 0;
+  const bool resumes = lpResumeHandle && !scm().enumIgnoresResumeHandle;
+  std::size_t first = resumes ? *lpResumeHandle : 0;
   if (first > listed.size()) first = listed.size();
   DWORD needed = 0;
   DWORD fit = Pack(listed, first, lpServices, cbBufSize, &needed);
@@ -186,11 +187,15 @@ BOOL WINAPI EnumServicesStatusA(SC_HANDLE hSCManager, DWORD dwServiceType, DWORD
   if (first + fit < listed.size()) {
     DWORD rest = 0;
     Pack(listed, first + fit, nullptr, 0, &rest);
-    *pcbBytesNeeded = rest;
-    if (lpResumeHandle) *lpResumeHandle = static_cast<DWORD>(first + fit);
+    // Without resuming, the next call has to hold the whole list again.
+    *pcbBytesNeeded = resumes ? rest : needed;
+    if (scm().enumLeavesNamesUnfilled) {
+      for (DWORD i = 0; i < fit; ++i) lpServices[i].lpServiceName = nullptr;
+    }
+    if (resumes) *lpResumeHandle = static_cast<DWORD>(first + fit);
     return winsim::api::Fail(ERROR_MORE_DATA);
   }
   *pcbBytesNeeded = 0;
-  if (lpResumeHandle) *lpResumeHandle = 0;
+  if (resumes) *lpResumeHandle = 0;
   return TRUE;
 }

@@ -17,6 +17,13 @@ std::set<HLOCAL>& LocalBlocks() {
   return blocks;
 }
 
+bool HasInserts(const char* text) {
+  for (const char* p = std::strchr(text, '%'); p; p = std::strchr(p + 1, '%')) {
+    if (p[1] >= '1' && p[1] <= '9') return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 DWORD WINAPI GetLastError(void) { return machine().system.lastError; }
@@ -62,11 +69,17 @@ void WINAPI OutputDebugStringA(LPCSTR lpOutputString) {
 }
 
 DWORD WINAPI FormatMessageA(DWORD dwFlags, LPCVOID, DWORD dwMessageId, DWORD, LPSTR lpBuffer,
-                            DWORD nSize, void*) {
+                            DWORD nSize, void* Arguments) {
   if (auto e = winsim::api::Enter("FormatMessageA")) return winsim::api::FailWith(*e, 0u);
   if (!(dwFlags & FORMAT_MESSAGE_FROM_SYSTEM)) return winsim::api::FailWith(ERROR_INVALID_PARAMETER, 0u);
-  const char* text = winsim::SystemMessage(dwMessageId);
+  auto replaced = machine().system.messageTexts.find(dwMessageId);
+  const char* text = replaced != machine().system.messageTexts.end() ? replaced->second.c_str()
+                                                                      : winsim::SystemMessage(dwMessageId);
   if (!text) return winsim::api::FailWith(317u /* ERROR_MR_MID_NOT_FOUND */, 0u);
+  // A message with inserts ("%1") needs their values, unless told to leave them as they are.
+  if (!(dwFlags & FORMAT_MESSAGE_IGNORE_INSERTS) && !Arguments && HasInserts(text)) {
+    return winsim::api::FailWith(ERROR_INVALID_PARAMETER, 0u);
+  }
   DWORD length = static_cast<DWORD>(std::strlen(text));
   if (dwFlags & FORMAT_MESSAGE_ALLOCATE_BUFFER) {
     char* block = static_cast<char*>(std::malloc(length + 1));

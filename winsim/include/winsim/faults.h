@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -15,6 +16,9 @@ class Faults {
  public:
   // Makes call number `index` (counted from 1) of `api` fail with `error`; "*" counts every call.
   void FailCall(const std::string& api, unsigned index, DWORD error);
+  // Runs `action` as call number `index` of `api` begins, before the call does its work:
+  // the machine changes by itself at that moment (a service stops on its own).
+  void BeforeCall(const std::string& api, unsigned index, std::function<void()> action);
   unsigned CallCount(const std::string& api) const;
   unsigned TotalCalls() const { return total_; }
   // Which call failed, once the injected failure has happened.
@@ -32,6 +36,12 @@ class Faults {
   std::string api_;
   unsigned index_ = 0;
   DWORD error_ = 0;
+  struct Event {
+    std::string api;
+    unsigned index;
+    std::function<void()> action;
+  };
+  std::vector<Event> events_;
 };
 
 // The error a call of `api` most plausibly fails with on a real machine, or none for a

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <map>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <set>
@@ -23,7 +24,13 @@ struct FileNode {
   std::string content;
   std::vector<std::unique_ptr<FileNode>> children;  // listing order
   bool heldOpen = false;                            // in use by another program
+  std::uint64_t heldUntil = 0;                      // in use until this virtual time
+  std::string linkTarget;  // a junction or symbolic link: the absolute path it points to
+  // The order FindFirstFileA lists the entries in, "." and ".." included; children not
+  // named follow in their own order. None: ".", "..", then the children.
+  std::optional<std::vector<std::string>> listingOrder;
   bool IsDirectory() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+  bool IsLink() const { return !linkTarget.empty(); }
   FileNode* Child(std::string_view childName) const;
 };
 
@@ -42,6 +49,14 @@ class FileSystem {
   void AddFile(std::string_view path, std::string_view content = "");
   void SetAttributes(std::string_view path, DWORD attributes);
   void HoldOpen(std::string_view path, bool held = true);
+  // In use until the virtual clock reaches `releaseTime` (a program still closing).
+  void HoldOpenUntil(std::string_view path, std::uint64_t releaseTime);
+  // A directory junction at `path` leading to the absolute directory `target`. Paths
+  // through it reach the target; the link itself is removed like an empty directory.
+  void AddJunction(std::string_view path, std::string_view target);
+  // Puts the listing of `directory` in this order; "." and ".." may be placed, or left
+  // out to list without them (as a drive's root does).
+  void SetListingOrder(std::string_view directory, std::vector<std::string> names);
 
   // Reading it back.
   bool Exists(std::string_view path) const;
@@ -50,16 +65,23 @@ class FileSystem {
   std::vector<std::string> List(std::string_view directory) const;
   std::string Dump() const;  // every directory and file, one line each
   std::size_t OpenHandles() const { return findHandles_.size() + fileHandles_.size(); }
+  // The memory the open listings hold: the simulation's own, which Windows keeps in a
+  // fixed buffer (for measuring what a program itself uses).
+  std::size_t ListingBytes() const;
 
   // Moves and deletions pending until restart, in the order they were asked for.
   std::vector<PendingMove> pending;
   // Carries out the pending list as a restart does, then empties it.
   void Restart();
 
-  // For the API layer.
+  // For the API layer. Links on the way are followed, a link at the end is not.
   FileNode* Lookup(std::string_view path) const;
-  // The directory that would hold `path`, and the path's last name; null when missing.
+  // The directory that would hold `path` (a link's target), and the path's last name;
+  // null when missing.
   FileNode* ParentOf(std::string_view path, std::string* leaf) const;
+  // A link's target directory (following further links); other nodes as they are; null
+  // for a dangling link or a loop of links.
+  FileNode* Resolve(FileNode* node, int hops = 0) const;
   std::string PathOf(const FileNode& node) const;
   void Remove(FileNode& node);
   std::string currentDirectory = "C:\\";
@@ -79,6 +101,8 @@ class FileSystem {
 
  private:
   std::vector<std::string> Components(std::string_view path, char* drive) const;
+  FileNode* Walk(char drive, const std::vector<std::string>& parts, std::size_t count,
+                 int hops) const;
   FileNode* Ensure(std::string_view path);
 
   std::map<char, std::unique_ptr<FileNode>> volumes_;

@@ -46,6 +46,11 @@ struct Service {
 class ServiceManager {
  public:
   DWORD deniedAccess = 0;  // OpenSCManagerA refuses these rights
+  // EnumServicesStatusA as other implementations of the manager answer it:
+  // every call lists from the first service and leaves the resume handle alone;
+  bool enumIgnoresResumeHandle = false;
+  // a call that fails with ERROR_MORE_DATA returns records without service names.
+  bool enumLeavesNamesUnfilled = false;
 
   // Installs a service and its registry key.
   Service& Install(std::string name, DWORD state = SERVICE_STOPPED,

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 
 namespace winsim {
@@ -15,6 +16,8 @@ struct SystemInfo {
   bool versionFails = false;  // GetVersionExA fails
   std::string windowsDirectory = "C:\\WINNT";
   DWORD lastError = 0;
+  // Message texts FormatMessageA gives instead of Windows' own, by code.
+  std::map<DWORD, std::string> messageTexts;
 };
 
 // The system's English message text for an error code, ending in "\r\n", or none.

@@ -1,0 +1,14 @@
+// The SNMP agent's registration: its entry in the SNMP service's list of extension
+// agents and its own key below HKEY_LOCAL_MACHINE\SOFTWARE. Both routines take the
+// agent's key path relative to SOFTWARE, return 1 on success and 0 after recording the
+// failure in the failure text.
+#pragma once
+
+// Deletes the first value of the ExtensionAgents list whose data is exactly
+// "SOFTWARE\<agent key path>". No such value is no failure; the other values keep
+// their names.
+int RegRemoveExtAgentParameters(const char* agentKeyPath);
+
+// Deletes the agent's key, then each parent it leaves without subkeys (values do not
+// keep a parent), never SOFTWARE itself. A missing agent key is no failure.
+int RegRemoveExtAgentSOFTWARE(const char* agentKeyPath);
