@@ -5,6 +5,7 @@
 #include <winsim/machine.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "common/machine_test.h"
 #include "common/product.h"
@@ -14,7 +15,12 @@
 
 namespace {
 
-constexpr unsigned kSeeds = 60;
+// The seeds a CI run audits; TVUNINST_AUDIT_SEEDS asks for more (or fewer).
+unsigned SeedCount() {
+  const char* text = std::getenv("TVUNINST_AUDIT_SEEDS");
+  const unsigned count = text ? static_cast<unsigned>(std::strtoul(text, nullptr, 10)) : 0;
+  return count > 0 ? count : 40;
+}
 constexpr std::size_t kVariedBoxes = 6;  // later boxes take their first answer
 
 const char kServicesKey[] = "SYSTEM\\CurrentControlSet\\Services\\";
@@ -42,6 +48,14 @@ Setting SettingOf(unsigned seed) {
   setting.install.withManager = seed % 2 == 0;
   setting.install.withServices = true;
   setting.install.withProgramManager = setting.nt3;
+  setting.install.withSnmp = seed % 4 != 3;
+  if (seed % 4 == 2) {
+    // Listed-file removal, with entries that lead out of the product directory into the
+    // neighbours' (which must stay).
+    setting.install.wholeDirectoryRemoval = false;
+    setting.install.listedFiles = {"TESSORNT.EXE", "Bases\\daily.avc", "..\\Anti-Virus Plus\\file0.dat",
+                                   "..\\..\\Orvik\\Backup\\file1.dat", "C:\\WINNT\\win.ini"};
+  }
   setting.agentNeverCloses = seed % 5 == 1;
   return setting;
 }
@@ -65,8 +79,27 @@ struct Expectation {
   std::vector<std::string> stay;
 };
 
-Expectation ExpectedOfCompletedRun(const Setting& setting, const ForeignSoftware& software) {
+Expectation ExpectedOfCompletedRun(const Setting& setting, const ForeignSoftware& software, int snmpAnswer) {
   Expectation expected;
+  const std::string directory = setting.install.directory;
+  if (setting.install.wholeDirectoryRemoval) {
+    for (const char* name : {"", "\\TESSORNT.EXE", "\\VAGENT.EXE", "\\vlalag32.dll", "\\TESSOR.HLP",
+                             "\\Bases", "\\Bases\\daily.avc", "\\Bases\\main.avc", "\\Reports\\last.log"}) {
+      expected.go.push_back("file " + directory + name);
+    }
+  } else {
+    for (const char* name : {"\\TESSORNT.EXE", "\\Bases\\daily.avc"}) expected.go.push_back("file " + directory + name);
+    for (const char* name : {"\\VAGENT.EXE", "\\Bases\\main.avc"}) expected.stay.push_back("file " + directory + name);
+  }
+  // The SNMP agent's key lies below the product's own key, which stays while it does.
+  const bool agentStays = setting.install.withSnmp && snmpAnswer != IDYES && snmpAnswer != IDNO;
+  if (setting.install.withSnmp && snmpAnswer != 0) {
+    const bool unregistered = !agentStays;
+    for (const std::string& identity : {RegistryIdentity(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents, "2"),
+                                        RegistryIdentity(HKEY_LOCAL_MACHINE, snmp::kAgentKey)}) {
+      (unregistered ? expected.go : expected.stay).push_back(identity);
+    }
+  }
   const bool onAccessRemovable = !software.dependsOnOnAccessDriver;
   for (const RegistryItem& item : ProductRegistryItems()) {
     const bool goes = onAccessRemovable || !IsOnAccessKey(item.key);
@@ -85,10 +118,11 @@ Expectation ExpectedOfCompletedRun(const Setting& setting, const ForeignSoftware
   }
   if (setting.nt3) {
     for (const char* key : {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TESSORNT.EXE",
-                            "SOFTWARE\\Velmora\\Varden\\Anti-Virus",
                             "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Varden Anti-Virus"}) {
       expected.go.push_back(RegistryIdentity(HKEY_LOCAL_MACHINE, key));
     }
+    (agentStays ? expected.stay : expected.go)
+        .push_back(RegistryIdentity(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Varden\\Anti-Virus"));
     expected.go.push_back("[groups] Varden Anti-Virus");
     expected.go.push_back("[groups] Startup : V-Agent");
   }
@@ -118,6 +152,7 @@ class CollateralAuditTest : public MachineTest {
     const Setting setting = SettingOf(seed);
     ForeignSoftware software;
     std::vector<UINT> styles;
+    int snmpAnswer = 0;
     WholeRun whole;
     whole.foreign = [&] {
       if (setting.nt3) {
@@ -133,7 +168,9 @@ class CollateralAuditTest : public MachineTest {
     whole.answer = [&](UINT style) {
       const std::size_t box = styles.size();
       styles.push_back(style);
-      return AnswersOf(style)[box < choices.size() ? choices[box] : 0];
+      const int answer = AnswersOf(style)[box < choices.size() ? choices[box] : 0];
+      if ((style & MB_TYPEMASK) == MB_YESNOCANCEL) snmpAnswer = answer;
+      return answer;
     };
     whole.snapshot = [&] { return AuditSnapshot(machine(), software); };
     const RunRecord run = RunOverInstall(whole);
@@ -153,7 +190,7 @@ class CollateralAuditTest : public MachineTest {
     figures.itemsChecked += collateral.foreignChecked;
 
     if (run.exitCode == IDYES) {
-      const Expectation expected = ExpectedOfCompletedRun(setting, software);
+      const Expectation expected = ExpectedOfCompletedRun(setting, software, snmpAnswer);
       for (const std::string& identity : expected.go) {
         EXPECT_TRUE(IsGoneOrScheduled(run.afterRun, identity)) << identity;
       }
@@ -176,7 +213,7 @@ class CollateralAuditTest : public MachineTest {
 
 TEST_F(CollateralAuditTest, EverySeedAndEveryAnswerRemovesOnlyTheProduct) {
   AuditFigures figures;
-  for (unsigned seed = 1; seed <= kSeeds; ++seed) {
+  for (unsigned seed = 1, seeds = SeedCount(); seed <= seeds; ++seed) {
     // Every combination of answers, as an odometer over the boxes the last run showed.
     std::vector<std::size_t> choices;
     for (;;) {

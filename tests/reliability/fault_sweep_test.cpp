@@ -57,6 +57,7 @@ ProductInstall FullInstall() {
   ProductInstall install;
   install.withManager = true;
   install.withServices = true;
+  install.withSnmp = true;
   return install;
 }
 

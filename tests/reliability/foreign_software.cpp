@@ -128,6 +128,9 @@ void AddVendorProducts(winsim::Machine& machine, Generator& random) {
     machine.registry.SetString(HKEY_LOCAL_MACHINE, key, "Version", std::to_string(random.Below(9)) + ".0");
     machine.registry.CreateKey(HKEY_LOCAL_MACHINE, std::string(key) + "\\Settings");
   }
+  // Settings of the vendor's product line, on the keys the product's own sit under.
+  if (random.Chance(50)) machine.registry.SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Varden", "InstallRoot", "C:\\Program Files\\Varden");
+  if (random.Chance(50)) machine.registry.SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora", "Vendor", "Velmora");
   const std::string apps = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\";
   for (const char* program : {"TESSORNT.EXE.OLD", "TESSOR.EXE", "MAILGUARD.EXE"}) {
     machine.registry.SetString(HKEY_LOCAL_MACHINE, apps + "App Paths\\" + program, "Path",
