@@ -82,7 +82,10 @@ void ReadFileList(const char* profilePath, FileList& list) {
   for (unsigned number = 1;; ++number) {
     std::string key = "File" + std::to_string(number);
     char entry[MAX_PATH] = "";
-    if (GetPrivateProfileStringA("Files", key.c_str(), "", entry, sizeof entry, profilePath) == 0) {
+    // A value that reads as empty text ends the list as a missing one does, even when
+    // the file holds more bytes after a NUL.
+    if (GetPrivateProfileStringA("Files", key.c_str(), "", entry, sizeof entry, profilePath) == 0 ||
+        entry[0] == '\0') {
       break;
     }
     TraceValue("Putting file in the list: ", entry);

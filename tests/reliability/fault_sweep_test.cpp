@@ -61,6 +61,8 @@ ProductInstall FullInstall() {
   return install;
 }
 
+void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
+
 const Scenario kScenarios[] = {
     {"Nt4WholeDirectory", [] { InstallProduct(winsim::machine(), FullInstall()); }},
     {"Nt4ListedFiles",

@@ -15,38 +15,42 @@
 
 namespace {
 
-std::string Trim(std::string_view text) {
+std::string_view Trim(std::string_view text) {
   auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
   std::size_t begin = 0, end = text.size();
   while (begin < end && blank(text[begin])) ++begin;
   while (end > begin && blank(text[end - 1])) --end;
-  return std::string(text.substr(begin, end - begin));
+  return text.substr(begin, end - begin);
 }
 
+// Reads the file in place: a profile of thousands of keys is looked up once per key.
 std::optional<std::string> Lookup(LPCSTR file, LPCSTR section, LPCSTR key) {
-  std::optional<std::string> content = winsim::machine().files.ReadFile(file ? file : "");
-  if (!content) return std::nullopt;
+  const winsim::FileNode* node = winsim::machine().files.Lookup(file ? file : "");
+  if (!node || node->IsDirectory()) return std::nullopt;
+  const std::string_view content = node->content;
+  const std::string_view wantedSection = Trim(section ? section : "");
+  const std::string_view wantedKey = Trim(key ? key : "");
   bool inSection = false;
   std::size_t start = 0;
-  while (start <= content->size()) {
-    std::size_t end = content->find('\n', start);
-    if (end == std::string::npos) end = content->size();
-    std::string line = Trim(std::string_view(*content).substr(start, end - start));
+  while (start <= content.size()) {
+    std::size_t end = content.find('\n', start);
+    if (end == std::string_view::npos) end = content.size();
+    std::string_view line = Trim(content.substr(start, end - start));
     start = end + 1;
     if (!line.empty() && line[0] == '[') {
       std::size_t close = line.find(']');
-      inSection = winsim::SameName(Trim(line.substr(1, close - 1)), Trim(section));
+      inSection = winsim::SameName(Trim(line.substr(1, close - 1)), wantedSection);
       continue;
     }
     std::size_t equals = line.find('=');
-    if (!inSection || equals == std::string::npos) continue;
-    if (!winsim::SameName(Trim(line.substr(0, equals)), Trim(key))) continue;
-    std::string value = Trim(line.substr(equals + 1));
+    if (!inSection || equals == std::string_view::npos) continue;
+    if (!winsim::SameName(Trim(line.substr(0, equals)), wantedKey)) continue;
+    std::string_view value = Trim(line.substr(equals + 1));
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front()) {
       value = value.substr(1, value.size() - 2);
     }
-    return value;
+    return std::string(value);
   }
   return std::nullopt;
 }
@@ -65,7 +69,7 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR
     return 0;
   }
   std::string value = Lookup(lpFileName, lpAppName, lpKeyName)
-                          .value_or(Trim(lpDefault ? lpDefault : ""));
+                          .value_or(std::string(Trim(lpDefault ? lpDefault : "")));
   std::size_t length = std::min<std::size_t>(value.size(), nSize - 1);
   std::memcpy(lpReturnedString, value.data(), length);
   lpReturnedString[length] = '\0';
