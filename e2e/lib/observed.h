@@ -33,7 +33,7 @@ std::string ChooseAnswer(const Scenario& scenario, std::size_t index, const std:
                          const std::string& buttons);
 
 // The answerer's log: a line "box <pressed>\t<buttons>\t<caption>\t<text>" per box, with
-// caption and text escaped as trace pieces, and a last line "exit <code>".
+// caption and text escaped as trace pieces, then "exit <code>" and "elapsed <ms>".
 std::string BoxLogLine(const ObservedBox& box);
 std::string ExitLogLine(long exitCode);
 // Reads the answerer's log into `observed`; returns false when a line is malformed.

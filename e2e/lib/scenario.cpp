@@ -96,6 +96,8 @@ class Reader {
       scenario_.pending.push_back(Expand(rest));
     } else if (word == "launch") {
       scenario_.launches.push_back(Expand(rest));
+    } else if (word == "winsim-only") {
+      scenario_.winsimOnly = rest;  // the Wine runner skips the scenario
     } else if (word == "include") {
       const std::size_t slash = path.find_last_of("/\\");
       const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);

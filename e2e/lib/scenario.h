@@ -16,6 +16,8 @@
 //   pending <path>                     the next entry of the delete-at-restart list
 //   launch <command line>              the next launch of the Install Shield uninstaller
 //   include <file>                     the lines of another file beside this one
+//   winsim-only <reason>               Wine cannot show this run faithfully: the Wine
+//                                      runner skips it and reports the reason
 #pragma once
 
 #include <optional>
@@ -58,6 +60,7 @@ struct Scenario {
   std::vector<StateExpectation> files;
   std::vector<std::string> pending;
   std::vector<std::string> launches;
+  std::string winsimOnly;  // why Wine cannot show this run faithfully; empty when it can
 };
 
 // Reads a scenario file; on failure returns none and says why in `error`.
