@@ -76,6 +76,22 @@ std::string PendingPath(std::string path) {
   return path;
 }
 
+std::vector<std::string> DescribeMachine(const Scenario& scenario) {
+  auto line = [](bool present, const std::string& what) {
+    std::string text = Presence(present);
+    text.resize(9, ' ');
+    return text + what;
+  };
+  std::vector<std::string> lines;
+  for (const StateExpectation& key : scenario.keys) {
+    std::string what = key.path;
+    if (key.value) what += " (value \"" + *key.value + "\")";
+    lines.push_back(line(RegistryHas(key).value_or(false), what));
+  }
+  for (const StateExpectation& file : scenario.files) lines.push_back(line(FileExists(file.path), file.path));
+  return lines;
+}
+
 std::vector<std::string> CompareRun(const Scenario& scenario, const Observed& observed) {
   std::vector<std::string> differences;
   if (observed.exitCode != scenario.exitCode) {

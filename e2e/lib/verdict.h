@@ -20,6 +20,10 @@ std::vector<std::string> CompareMachine(const Scenario& scenario, const std::vec
 std::vector<std::string> CompareAfterRestart(const Scenario& scenario,
                                              const std::vector<std::string>& pending);
 
+// The registry entries and files the scenario names, each as "present" or "absent"
+// followed by its path, as they are now: for showing a machine rather than checking it.
+std::vector<std::string> DescribeMachine(const Scenario& scenario);
+
 // A path from the delete-at-restart list in the form the program passed it: without the
 // "\??\" prefix that Windows stores with it.
 std::string PendingPath(std::string path);
