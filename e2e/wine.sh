@@ -64,6 +64,9 @@ e2e_stop_prefix() {
 
 e2e_cleanup() {
   e2e_stop_prefix
+  if [ -n "${e2e_base:-}" ] && [ -d "$e2e_base" ]; then
+    WINEPREFIX=$e2e_base wineserver -k 2>/dev/null || true  # when stopped while booting
+  fi
   if [ -n "${e2e_xvfb_pid:-}" ]; then
     kill "$e2e_xvfb_pid" 2>/dev/null || true
     wait "$e2e_xvfb_pid" 2>/dev/null || true
