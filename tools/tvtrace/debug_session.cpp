@@ -60,6 +60,9 @@ std::optional<DWORD> TraceProgram(const std::string& commandLine, TraceLog& log)
   }
   KernelHandle process(started.hProcess);
   KernelHandle thread(started.hThread);
+  // Should tvtrace itself be closed or fail, the program goes on untraced: an uninstall
+  // cut off halfway would leave the product half removed.
+  DebugSetProcessKillOnExit(FALSE);
 
   bool loaderBreakpointSeen = false;
   for (;;) {
