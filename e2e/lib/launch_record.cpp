@@ -28,8 +28,8 @@ std::vector<std::string> RecordedLaunches() {
   std::vector<std::string> launches;
   for (std::size_t number = 1;; ++number) {
     char commandLine[1024] = "";
-    if (GetPrivateProfileStringA("Launches", Key(number).c_str(), "", commandLine, sizeof commandLine,
-                                 path.c_str()) == 0) {
+    if (GetPrivateProfileStringA("Launches", Key(number).c_str(), "", commandLine,
+                                 sizeof commandLine, path.c_str()) == 0) {
       return launches;
     }
     launches.emplace_back(commandLine);

@@ -46,13 +46,20 @@ int ButtonId(const std::string& name) {
 
 std::string ButtonsOfStyle(unsigned style) {
   switch (style & 0xF) {
-    case 0: return "OK";
-    case 1: return "OK,Cancel";
-    case 2: return "Abort,Retry,Ignore";
-    case 3: return "Yes,No,Cancel";
-    case 4: return "Yes,No";
-    case 5: return "Retry,Cancel";
-    default: return "";
+    case 0:
+      return "OK";
+    case 1:
+      return "OK,Cancel";
+    case 2:
+      return "Abort,Retry,Ignore";
+    case 3:
+      return "Yes,No,Cancel";
+    case 4:
+      return "Yes,No";
+    case 5:
+      return "Retry,Cancel";
+    default:
+      return "";
   }
 }
 
@@ -85,7 +92,8 @@ bool ReadBoxLog(const std::string& path, Observed* observed, std::string* error)
       continue;
     }
     std::vector<std::string> fields = Split(line.rfind("box ", 0) == 0 ? line.substr(4) : "", '\t');
-    std::optional<std::string> caption = fields.size() == 4 ? UnescapePiece(fields[2]) : std::nullopt;
+    std::optional<std::string> caption =
+        fields.size() == 4 ? UnescapePiece(fields[2]) : std::nullopt;
     std::optional<std::string> text = fields.size() == 4 ? UnescapePiece(fields[3]) : std::nullopt;
     if (!caption || !text) {
       *error = path + ": malformed line: " + line;

@@ -18,13 +18,15 @@ bool ParseSampleVariant(const std::string& name, SampleVariant* variant);
 // The distribution folder holds the programs that are copied ("tvuninst.exe", the
 // Install Shield uninstaller "uninst.exe") and "sample.dat", the stand-in content of
 // every product data file. Returns the failures, one line each; empty when all went in.
-std::vector<std::string> InstallSampleProduct(const std::string& distribution, SampleVariant variant);
+std::vector<std::string> InstallSampleProduct(const std::string& distribution,
+                                              SampleVariant variant);
 
 // The product's texts in its profile, in English.
 namespace sample_texts {
 inline const char kCaption[] = "Varden Anti-Virus Uninstall";
 inline const char kCouldNotFindPath[] = "Varden Anti-Virus is not installed on this computer.";
-inline const char kRemovePrompt[] = "Do you want to remove Varden Anti-Virus and all of its components?";
+inline const char kRemovePrompt[] =
+    "Do you want to remove Varden Anti-Virus and all of its components?";
 inline const char kNoModifyRights[] = "You need administrator rights to remove Varden Anti-Virus.";
 inline const char kStopErrorMain[] = "Varden Anti-Virus could not be closed.";
 inline const char kStopErrorAgent[] = "The Varden agent could not be closed.";

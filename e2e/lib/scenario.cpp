@@ -43,12 +43,15 @@ class Reader {
   }
 
  private:
-  static bool Fail(std::string* error, const std::string& path, int line, const std::string& problem) {
+  static bool Fail(std::string* error, const std::string& path, int line,
+                   const std::string& problem) {
     *error = path + ":" + std::to_string(line) + ": " + problem;
     return false;
   }
 
-  std::string Expand(const std::string& text) const { return ExpandWindowsDirectory(text, windowsDirectory_); }
+  std::string Expand(const std::string& text) const {
+    return ExpandWindowsDirectory(text, windowsDirectory_);
+  }
 
   std::optional<std::string> Piece(const std::string& escaped) const {
     std::optional<std::string> piece = UnescapePiece(escaped);

@@ -43,7 +43,7 @@ struct ExpectedBox {
 
 struct StateExpectation {
   bool present = true;
-  std::string path;                 // "HKLM\SOFTWARE\..." or a file path
+  std::string path;                  // "HKLM\SOFTWARE\..." or a file path
   std::optional<std::string> value;  // a registry value's name
 };
 
@@ -56,7 +56,7 @@ struct Scenario {
   std::vector<ExpectedBox> boxes;
   long exitCode = 0;
   std::vector<std::string> trace;
-  std::vector<StateExpectation> keys;    // registry keys and values
+  std::vector<StateExpectation> keys;  // registry keys and values
   std::vector<StateExpectation> files;
   std::vector<std::string> pending;
   std::vector<std::string> launches;

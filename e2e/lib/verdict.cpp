@@ -23,7 +23,8 @@ void CompareLists(const char* what, const std::vector<std::string>& expected,
                   std::vector<std::string>& differences) {
   const std::size_t common = std::min(expected.size(), actual.size());
   for (std::size_t i = 0; i < common; ++i) {
-    const bool same = ignoreCase ? EqualIgnoringAsciiCase(expected[i], actual[i]) : expected[i] == actual[i];
+    const bool same =
+        ignoreCase ? EqualIgnoringAsciiCase(expected[i], actual[i]) : expected[i] == actual[i];
     if (!same) {
       differences.push_back(std::string(what) + " " + std::to_string(i + 1) + ": expected " +
                             Shown(expected[i]) + ", got " + Shown(actual[i]));
@@ -31,17 +32,18 @@ void CompareLists(const char* what, const std::vector<std::string>& expected,
     }
   }
   for (std::size_t i = common; i < expected.size(); ++i) {
-    differences.push_back(std::string(what) + " " + std::to_string(i + 1) + " missing: " + Shown(expected[i]));
+    differences.push_back(std::string(what) + " " + std::to_string(i + 1) +
+                          " missing: " + Shown(expected[i]));
   }
   for (std::size_t i = common; i < actual.size(); ++i) {
-    differences.push_back(std::string(what) + " " + std::to_string(i + 1) + " not expected: " + Shown(actual[i]));
+    differences.push_back(std::string(what) + " " + std::to_string(i + 1) +
+                          " not expected: " + Shown(actual[i]));
   }
 }
 
 bool SplitRoot(const std::string& path, HKEY* root, std::string* key) {
-  const std::pair<const char*, HKEY> roots[] = {{"HKLM", HKEY_LOCAL_MACHINE},
-                                                {"HKCR", HKEY_CLASSES_ROOT},
-                                                {"HKCU", HKEY_CURRENT_USER}};
+  const std::pair<const char*, HKEY> roots[] = {
+      {"HKLM", HKEY_LOCAL_MACHINE}, {"HKCR", HKEY_CLASSES_ROOT}, {"HKCU", HKEY_CURRENT_USER}};
   const std::size_t slash = path.find('\\');
   for (const auto& [name, handle] : roots) {
     if (path.substr(0, slash) == name) {
@@ -59,13 +61,16 @@ std::optional<bool> RegistryHas(const StateExpectation& expectation) {
   std::string key;
   if (!SplitRoot(expectation.path, &root, &key)) return std::nullopt;
   RegKey opened;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, opened.Receive()) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, opened.Receive()) != ERROR_SUCCESS)
+    return false;
   if (!expectation.value) return true;
-  return RegQueryValueExA(opened.Get(), expectation.value->c_str(), nullptr, nullptr, nullptr, nullptr) ==
-         ERROR_SUCCESS;
+  return RegQueryValueExA(opened.Get(), expectation.value->c_str(), nullptr, nullptr, nullptr,
+                          nullptr) == ERROR_SUCCESS;
 }
 
-bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::string Presence(bool present) { return present ? "present" : "absent"; }
 
@@ -88,7 +93,8 @@ std::vector<std::string> DescribeMachine(const Scenario& scenario) {
     if (key.value) what += " (value \"" + *key.value + "\")";
     lines.push_back(line(RegistryHas(key).value_or(false), what));
   }
-  for (const StateExpectation& file : scenario.files) lines.push_back(line(FileExists(file.path), file.path));
+  for (const StateExpectation& file : scenario.files)
+    lines.push_back(line(FileExists(file.path), file.path));
   return lines;
 }
 
@@ -100,17 +106,20 @@ std::vector<std::string> CompareRun(const Scenario& scenario, const Observed& ob
   }
   std::vector<std::string> expectedBoxes, actualBoxes;
   for (const ExpectedBox& box : scenario.boxes) {
-    expectedBoxes.push_back(scenario.caption + " | " + box.buttons + " | " + box.text + " | pressed " + box.pressed);
+    expectedBoxes.push_back(scenario.caption + " | " + box.buttons + " | " + box.text +
+                            " | pressed " + box.pressed);
   }
   for (const ObservedBox& box : observed.boxes) {
-    actualBoxes.push_back(box.caption + " | " + box.buttons + " | " + box.text + " | pressed " + box.pressed);
+    actualBoxes.push_back(box.caption + " | " + box.buttons + " | " + box.text + " | pressed " +
+                          box.pressed);
   }
   CompareLists("box", expectedBoxes, actualBoxes, false, differences);
   CompareLists("trace piece", scenario.trace, observed.trace, false, differences);
   return differences;
 }
 
-std::vector<std::string> CompareMachine(const Scenario& scenario, const std::vector<std::string>& pending) {
+std::vector<std::string> CompareMachine(const Scenario& scenario,
+                                        const std::vector<std::string>& pending) {
   std::vector<std::string> differences;
   for (const StateExpectation& expectation : scenario.keys) {
     const std::string what = expectation.path + (expectation.value ? "|" + *expectation.value : "");
@@ -125,8 +134,8 @@ std::vector<std::string> CompareMachine(const Scenario& scenario, const std::vec
   for (const StateExpectation& expectation : scenario.files) {
     const bool present = FileExists(expectation.path);
     if (present != expectation.present) {
-      differences.push_back("file " + expectation.path + ": expected " + Presence(expectation.present) +
-                            ", is " + Presence(present));
+      differences.push_back("file " + expectation.path + ": expected " +
+                            Presence(expectation.present) + ", is " + Presence(present));
     }
   }
   CompareLists("launch", scenario.launches, RecordedLaunches(), false, differences);
@@ -136,7 +145,8 @@ std::vector<std::string> CompareMachine(const Scenario& scenario, const std::vec
   return differences;
 }
 
-std::vector<std::string> CompareAfterRestart(const Scenario& scenario, const std::vector<std::string>& pending) {
+std::vector<std::string> CompareAfterRestart(const Scenario& scenario,
+                                             const std::vector<std::string>& pending) {
   std::vector<std::string> differences;
   for (const std::string& path : pending) {
     differences.push_back("pending after restart: " + PendingPath(path));

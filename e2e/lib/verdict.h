@@ -14,7 +14,8 @@ std::vector<std::string> CompareRun(const Scenario& scenario, const Observed& ob
 
 // Registry keys and values, files, launches of the Install Shield uninstaller, and the
 // delete-at-restart list (`pending`: the paths, as the backend lists them).
-std::vector<std::string> CompareMachine(const Scenario& scenario, const std::vector<std::string>& pending);
+std::vector<std::string> CompareMachine(const Scenario& scenario,
+                                        const std::vector<std::string>& pending);
 
 // After a restart: the list is empty and everything it named is gone.
 std::vector<std::string> CompareAfterRestart(const Scenario& scenario,

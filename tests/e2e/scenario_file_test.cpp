@@ -13,9 +13,10 @@ namespace {
 class ScenarioFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = std::filesystem::temp_directory_path() /
-              ("scenario_file_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    folder_ =
+        std::filesystem::temp_directory_path() /
+        ("scenario_file_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+         "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::create_directories(folder_);
   }
   void TearDown() override { std::filesystem::remove_all(folder_); }
@@ -98,8 +99,8 @@ TEST(Answers, FollowTheScenarioAndCloseAnUnexpectedBoxWithItsLastButton) {
   EXPECT_EQ(ChooseAnswer(scenario, 0, "Caption", "Yes,No"), "Yes");
   EXPECT_EQ(ChooseAnswer(scenario, 1, "Caption", "Abort,Retry,Ignore"), "Retry");
   EXPECT_EQ(ChooseAnswer(scenario, 2, "Caption", "Yes,No,Cancel"), "Cancel");  // no box expected
-  EXPECT_EQ(ChooseAnswer(scenario, 0, "Other", "Yes,No"), "No");                // another caption
-  EXPECT_EQ(ChooseAnswer(scenario, 1, "Caption", "OK"), "OK");                  // no such button
+  EXPECT_EQ(ChooseAnswer(scenario, 0, "Other", "Yes,No"), "No");               // another caption
+  EXPECT_EQ(ChooseAnswer(scenario, 1, "Caption", "OK"), "OK");                 // no such button
 }
 
 TEST(Answers, NameTheButtonsOfEveryStyleInScreenOrder) {
@@ -113,7 +114,8 @@ TEST(Answers, NameTheButtonsOfEveryStyleInScreenOrder) {
 
 TEST_F(ScenarioFileTest, TheAnswerersLogReadsBackAsWritten) {
   const ObservedBox box{"Caption\twith tab", "Line one\nLine two \\", "Yes,No", "No"};
-  const std::string path = Write("boxes.log", BoxLogLine(box) + "\n" + ExitLogLine(-1) + "\nelapsed 812\n");
+  const std::string path =
+      Write("boxes.log", BoxLogLine(box) + "\n" + ExitLogLine(-1) + "\nelapsed 812\n");
   Observed observed;
   std::string error;
   ASSERT_TRUE(ReadBoxLog(path, &observed, &error)) << error;

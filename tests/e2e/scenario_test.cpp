@@ -33,7 +33,8 @@ std::vector<std::string> ScenarioFiles() {
 
 std::vector<std::string> PendingOnMachine() {
   std::vector<std::string> paths;
-  for (const winsim::PendingMove& move : winsim::machine().files.pending) paths.push_back(move.from);
+  for (const winsim::PendingMove& move : winsim::machine().files.pending)
+    paths.push_back(move.from);
   return paths;
 }
 
@@ -59,7 +60,8 @@ class ScenarioTest : public MachineTest, public ::testing::WithParamInterface<st
 
 TEST_P(ScenarioTest, HoldsOnTheSimulatedMachine) {
   std::string error;
-  std::optional<Scenario> scenario = LoadScenario(GetParam(), machine().system.windowsDirectory, &error);
+  std::optional<Scenario> scenario =
+      LoadScenario(GetParam(), machine().system.windowsDirectory, &error);
   ASSERT_TRUE(scenario) << error;
   machine().system.majorVersion = scenario->version.major;
   machine().system.minorVersion = scenario->version.minor;
@@ -67,8 +69,9 @@ TEST_P(ScenarioTest, HoldsOnTheSimulatedMachine) {
 
   AddDistribution();
   ASSERT_TRUE(None(InstallSampleProduct("C:\\dist", scenario->variant)));
-  machine().processes.Script(machine().system.windowsDirectory + "\\uninst.exe",
-                             {[](const winsim::Launch& launch) { RecordLaunch(launch.commandLine); }});
+  machine().processes.Script(
+      machine().system.windowsDirectory + "\\uninst.exe",
+      {[](const winsim::Launch& launch) { RecordLaunch(launch.commandLine); }});
   Observed observed;
   AnswerAsScenarioSays(*scenario, observed);
 

@@ -7,8 +7,12 @@
 namespace {
 
 TEST(PieceLog, KeepsEveryPieceOnOneLineAndReadsItBackUnchanged) {
-  const std::string pieces[] = {"Checking OS version...\n", "EnableWholeDir= ", "",
-                                "C:\\Program Files\\new\\tab\there", "cr\r\n", std::string("nul\0x\x1f\x7f", 8),
+  const std::string pieces[] = {"Checking OS version...\n",
+                                "EnableWholeDir= ",
+                                "",
+                                "C:\\Program Files\\new\\tab\there",
+                                "cr\r\n",
+                                std::string("nul\0x\x1f\x7f", 8),
                                 "\\n is not a line feed"};
   for (const std::string& piece : pieces) {
     const std::string line = EscapePiece(piece);
@@ -19,7 +23,8 @@ TEST(PieceLog, KeepsEveryPieceOnOneLineAndReadsItBackUnchanged) {
 }
 
 TEST(PieceLog, RejectsLinesThatNoPieceGivesRatherThanGuessing) {
-  for (const char* line : {"ends in a backslash\\", "unknown \\q escape", "short \\x4", "bad \\xg1"}) {
+  for (const char* line :
+       {"ends in a backslash\\", "unknown \\q escape", "short \\x4", "bad \\xg1"}) {
     EXPECT_FALSE(UnescapePiece(line).has_value()) << line;
   }
   EXPECT_EQ(UnescapePiece("\\x41\\x20b"), "A b");
@@ -27,7 +32,8 @@ TEST(PieceLog, RejectsLinesThatNoPieceGivesRatherThanGuessing) {
 
 TEST(Invocation, PassesTheProgramsCommandLineOnAsTyped) {
   Invocation invocation = ReadInvocation(
-      "\"C:\\tools\\tvtrace.exe\"  \"C:\\My Logs\\run.log\"  \"C:\\WINNT\\tvuninst.exe\" -x \"a b\"");
+      "\"C:\\tools\\tvtrace.exe\"  \"C:\\My Logs\\run.log\"  \"C:\\WINNT\\tvuninst.exe\" -x \"a "
+      "b\"");
   EXPECT_TRUE(invocation.error.empty());
   EXPECT_FALSE(invocation.pieces);
   EXPECT_EQ(invocation.logPath, "C:\\My Logs\\run.log");

@@ -33,18 +33,23 @@ TEST_F(SetupApiTest, CopyFileACopiesContentAndHonoursFailIfExists) {
 
 TEST_F(SetupApiTest, RegSetValueExAStoresAndReplacesValuesOfAnOpenKey) {
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                            nullptr),
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora", 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &key, nullptr),
             ERROR_SUCCESS);
   const char first[] = "first", second[] = "2nd";
-  EXPECT_EQ(RegSetValueExA(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(first), sizeof first), ERROR_SUCCESS);
-  EXPECT_EQ(RegSetValueExA(key, "path", 0, REG_SZ, reinterpret_cast<const BYTE*>(second), sizeof second),
-            ERROR_SUCCESS);
-  EXPECT_EQ(machine().registry.Value(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora", "Path")->Text(), "2nd");
+  EXPECT_EQ(
+      RegSetValueExA(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(first), sizeof first),
+      ERROR_SUCCESS);
+  EXPECT_EQ(
+      RegSetValueExA(key, "path", 0, REG_SZ, reinterpret_cast<const BYTE*>(second), sizeof second),
+      ERROR_SUCCESS);
+  EXPECT_EQ(machine().registry.Value(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora", "Path")->Text(),
+            "2nd");
   EXPECT_EQ(machine().registry.ValueNames(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora").size(), 1u);
   RegCloseKey(key);
-  EXPECT_EQ(RegSetValueExA(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(first), sizeof first),
-            ERROR_INVALID_HANDLE);
+  EXPECT_EQ(
+      RegSetValueExA(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(first), sizeof first),
+      ERROR_INVALID_HANDLE);
 }
 
 TEST_F(SetupApiTest, WritePrivateProfileStringAWritesWhatGetPrivateProfileStringAReads) {

@@ -18,7 +18,8 @@ std::string Hex(unsigned long long value) {
 
 // The text of an OUTPUT_DEBUG_STRING_EVENT, read out of the traced program's memory.
 std::string ReadPiece(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info) {
-  const DWORD characters = info.nDebugStringLength < kLongestPiece ? info.nDebugStringLength : kLongestPiece;
+  const DWORD characters =
+      info.nDebugStringLength < kLongestPiece ? info.nDebugStringLength : kLongestPiece;
   const SIZE_T bytes = characters * (info.fUnicode ? sizeof(WCHAR) : 1);
   std::vector<char> raw(bytes + sizeof(WCHAR), '\0');
   SIZE_T read = 0;

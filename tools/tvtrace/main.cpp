@@ -34,12 +34,14 @@ int main() {
   }
   const std::optional<DWORD> exitCode = TraceProgram(invocation.programCommandLine, log);
   if (!exitCode) {
-    const std::string failure =
-        "cannot run " + invocation.programCommandLine + " (error " + std::to_string(GetLastError()) + ")";
+    const std::string failure = "cannot run " + invocation.programCommandLine + " (error " +
+                                std::to_string(GetLastError()) + ")";
     log.WriteNote(failure);
     return Fail(failure);
   }
-  std::fprintf(stderr, "tvtrace: trace written to %s; the program ended with exit code %ld (0x%08lX)\n",
-               invocation.logPath.c_str(), static_cast<long>(*exitCode), static_cast<unsigned long>(*exitCode));
+  std::fprintf(stderr,
+               "tvtrace: trace written to %s; the program ended with exit code %ld (0x%08lX)\n",
+               invocation.logPath.c_str(), static_cast<long>(*exitCode),
+               static_cast<unsigned long>(*exitCode));
   return static_cast<int>(*exitCode);
 }

@@ -18,10 +18,18 @@ std::string EscapePiece(std::string_view piece) {
   for (char c : piece) {
     const auto byte = static_cast<unsigned char>(c);
     switch (c) {
-      case '\\': line += "\\\\"; break;
-      case '\n': line += "\\n"; break;
-      case '\r': line += "\\r"; break;
-      case '\t': line += "\\t"; break;
+      case '\\':
+        line += "\\\\";
+        break;
+      case '\n':
+        line += "\\n";
+        break;
+      case '\r':
+        line += "\\r";
+        break;
+      case '\t':
+        line += "\\t";
+        break;
       default:
         if (byte < 0x20 || byte == 0x7f) {
           line += "\\x";
@@ -44,10 +52,18 @@ std::optional<std::string> UnescapePiece(std::string_view line) {
     }
     if (++i == line.size()) return std::nullopt;
     switch (line[i]) {
-      case '\\': piece += '\\'; break;
-      case 'n': piece += '\n'; break;
-      case 'r': piece += '\r'; break;
-      case 't': piece += '\t'; break;
+      case '\\':
+        piece += '\\';
+        break;
+      case 'n':
+        piece += '\n';
+        break;
+      case 'r':
+        piece += '\r';
+        break;
+      case 't':
+        piece += '\t';
+        break;
       case 'x': {
         int high = i + 1 < line.size() ? HexDigit(line[i + 1]) : -1;
         int low = i + 2 < line.size() ? HexDigit(line[i + 2]) : -1;

@@ -23,7 +23,8 @@ void TraceLog::WriteNote(const std::string& note) {
 void TraceLog::Write(std::string_view bytes) {
   while (!bytes.empty()) {
     DWORD written = 0;
-    if (!WriteFile(file_.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+    if (!WriteFile(file_.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                   nullptr) ||
         written == 0) {
       return;  // a full disk must not stop the program being traced
     }

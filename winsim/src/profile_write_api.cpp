@@ -3,7 +3,6 @@
 // the end of the file; a missing file is created. Deleting keys or sections (null key
 // or value) is not simulated.
 #include <windows.h>
-
 #include <winsim/text.h>
 
 #include <string>
