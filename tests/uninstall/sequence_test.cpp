@@ -406,3 +406,56 @@ TEST_F(SequenceTest, DriverFileInUseIsScheduledForRestart) {
 }
 
 }  // namespace
+
+namespace {
+
+// Everything the product can have on a machine at once, and what the run leaves of it.
+TEST_F(SequenceTest, EverythingInstalledAndRunningIsRemovedTogether) {
+  Install({.withManager = true, .withServices = true, .withSnmp = true});
+  machine().ui.Answer(IDYES);  // removal prompt
+  machine().ui.Answer(IDYES);  // remove the SNMP agent and its DLL
+  machine().ui.Answer(IDOK);   // the agent was removed
+  machine().ui.Answer(IDOK);   // restart text
+
+  EXPECT_EQ(Run(), IDYES);
+
+  std::vector<std::string> texts;
+  for (const auto& box : machine().ui.boxes) texts.push_back(box.text);
+  EXPECT_EQ(texts, (std::vector<std::string>{texts::kRemovePrompt, texts::kSnmpPrompt, texts::kSnmpDone,
+                                             std::string(texts::kRestart1) + "\n" + texts::kRestart2}));
+
+  // The product's services are gone; the SNMP service runs again without the agent.
+  for (const char* service : {"Varden Tessor", "Varden Mirel", "Tessor Anti-Virus Service"}) {
+    EXPECT_EQ(machine().services.Get(service), nullptr) << service;
+  }
+  // The on-access service is only stopped; its driver keys go with the registry tables.
+  ASSERT_NE(machine().services.Get("Tessor Wardel"), nullptr);
+  EXPECT_EQ(machine().services.Get("Tessor Wardel")->status.state, static_cast<DWORD>(SERVICE_STOPPED));
+  ASSERT_NE(machine().services.Get("SNMP"), nullptr);
+  EXPECT_EQ(machine().services.Get("SNMP")->status.state, static_cast<DWORD>(SERVICE_RUNNING));
+  winsim::Registry& registry = machine().registry;
+  EXPECT_FALSE(registry.KeyExists(HKEY_LOCAL_MACHINE, snmp::kAgentKey));
+  EXPECT_TRUE(registry.KeyExists(HKEY_LOCAL_MACHINE, snmp::kForeignAgentKey1));
+  EXPECT_TRUE(registry.KeyExists(HKEY_LOCAL_MACHINE, snmp::kForeignAgentKey2));
+  EXPECT_EQ(registry.ValueNames(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents).size(), 2u);
+  // The management product's key keeps the vendor's key: only its own uninstaller removes it.
+  EXPECT_TRUE(registry.KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Varden\\Manager\\1.0"));
+
+  // The Install Shield uninstaller, then the manager's, each waited for.
+  const auto& launches = machine().processes.launches;
+  ASSERT_EQ(launches.size(), 2u);
+  EXPECT_EQ(launches[0].application, "C:\\WINNT\\uninst.exe");
+  EXPECT_EQ(launches[1].application, install.commonDirectory + "\\vduninst.exe");
+  EXPECT_EQ(launches[1].commandLine, "vduninst.exe UNINSTALL");
+  EXPECT_TRUE(launches[0].waitedFor && launches[1].waitedFor);
+
+  // The product directory and the driver files are gone; the manager's uninstaller,
+  // beside the driver files in the common directory, is not the product's.
+  EXPECT_FALSE(machine().files.Exists(install.directory));
+  EXPECT_EQ(machine().files.List(install.commonDirectory), (std::vector<std::string>{"vduninst.exe"}));
+  ASSERT_EQ(machine().files.pending.size(), 1u);
+  EXPECT_EQ(machine().files.pending[0].from, "C:\\WINNT\\tvuninst.exe");
+  EXPECT_EQ(machine().OpenHandles(), 0u);
+}
+
+}  // namespace

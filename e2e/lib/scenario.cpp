@@ -1,0 +1,138 @@
+#include "scenario.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "tvtrace/piece_log.h"
+
+namespace {
+
+std::string ExpandWindowsDirectory(std::string text, const std::string& windowsDirectory) {
+  const std::string kPlaceholder = "%WINDIR%";
+  for (std::size_t at = text.find(kPlaceholder); at != std::string::npos;
+       at = text.find(kPlaceholder, at + windowsDirectory.size())) {
+    text.replace(at, kPlaceholder.size(), windowsDirectory);
+  }
+  return text;
+}
+
+// Splits "word rest" at the first blank.
+std::pair<std::string, std::string> TakeWord(const std::string& line) {
+  const std::size_t blank = line.find(' ');
+  if (blank == std::string::npos) return {line, ""};
+  return {line.substr(0, blank), line.substr(blank + 1)};
+}
+
+class Reader {
+ public:
+  Reader(Scenario& scenario, const std::string& windowsDirectory)
+      : scenario_(scenario), windowsDirectory_(windowsDirectory) {}
+
+  bool ReadFile(const std::string& path, std::string* error) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return Fail(error, path, 0, "cannot be read");
+    std::string line;
+    for (int number = 1; std::getline(file, line); ++number) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (line.empty() || line[0] == '#') continue;
+      std::string problem = ReadLine(path, line, error);
+      if (!problem.empty()) return Fail(error, path, number, problem);
+      if (!error->empty()) return false;  // from an included file
+    }
+    return true;
+  }
+
+ private:
+  static bool Fail(std::string* error, const std::string& path, int line,
+                   const std::string& problem) {
+    *error = path + ":" + std::to_string(line) + ": " + problem;
+    return false;
+  }
+
+  std::string Expand(const std::string& text) const {
+    return ExpandWindowsDirectory(text, windowsDirectory_);
+  }
+
+  std::optional<std::string> Piece(const std::string& escaped) const {
+    std::optional<std::string> piece = UnescapePiece(escaped);
+    if (piece) *piece = Expand(*piece);
+    return piece;
+  }
+
+  // Reads one line into the scenario; returns what is wrong with it, or nothing.
+  std::string ReadLine(const std::string& path, const std::string& line, std::string* error) {
+    auto [word, rest] = TakeWord(line);
+    if (word == "windows") {
+      std::optional<WindowsVersion> version = WindowsVersionNamed(rest);
+      if (!version) return "unknown Windows version " + rest;
+      scenario_.windows = rest;
+      scenario_.version = *version;
+    } else if (word == "install") {
+      if (!ParseSampleVariant(rest, &scenario_.variant)) return "unknown install variant " + rest;
+    } else if (word == "caption") {
+      scenario_.caption = Expand(rest);
+    } else if (word == "box") {
+      auto [pressed, afterPressed] = TakeWord(rest);
+      auto [buttons, text] = TakeWord(afterPressed);
+      std::optional<std::string> piece = Piece(text);
+      if (!piece || buttons.empty()) return "a box needs: <pressed> <buttons> <text>";
+      scenario_.boxes.push_back({pressed, buttons, *piece});
+    } else if (word == "exit") {
+      std::istringstream number(rest);
+      if (!(number >> scenario_.exitCode)) return "exit needs a number";
+    } else if (word == "trace") {
+      std::optional<std::string> piece = Piece(rest);
+      if (!piece) return "bad escape in trace piece";
+      scenario_.trace.push_back(*piece);
+    } else if (word == "key" || word == "value" || word == "file") {
+      auto [presence, target] = TakeWord(rest);
+      if (presence != "present" && presence != "absent") return word + " needs present or absent";
+      StateExpectation expectation{presence == "present", Expand(target), std::nullopt};
+      if (word == "value") {
+        const std::size_t bar = expectation.path.find('|');
+        if (bar == std::string::npos) return "a value needs <key>|<name>";
+        expectation.value = expectation.path.substr(bar + 1);
+        expectation.path.erase(bar);
+      }
+      (word == "file" ? scenario_.files : scenario_.keys).push_back(expectation);
+    } else if (word == "pending") {
+      scenario_.pending.push_back(Expand(rest));
+    } else if (word == "launch") {
+      scenario_.launches.push_back(Expand(rest));
+    } else if (word == "winsim-only") {
+      scenario_.winsimOnly = rest;  // the Wine runner skips the scenario
+    } else if (word == "include") {
+      const std::size_t slash = path.find_last_of("/\\");
+      const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+      ReadFile(folder + rest, error);
+    } else {
+      return "unknown line " + word;
+    }
+    return "";
+  }
+
+  Scenario& scenario_;
+  const std::string& windowsDirectory_;
+};
+
+}  // namespace
+
+std::optional<WindowsVersion> WindowsVersionNamed(const std::string& name) {
+  if (name == "nt351") return WindowsVersion{3, 51, 1057};
+  if (name == "nt40") return WindowsVersion{4, 0, 1381};
+  if (name == "win2k") return WindowsVersion{5, 0, 2195};
+  if (name == "winxp") return WindowsVersion{5, 1, 2600};
+  if (name == "win10") return WindowsVersion{10, 0, 19045};
+  return std::nullopt;
+}
+
+std::optional<Scenario> LoadScenario(const std::string& path, const std::string& windowsDirectory,
+                                     std::string* error) {
+  Scenario scenario;
+  const std::size_t slash = path.find_last_of("/\\");
+  scenario.name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+  scenario.name = scenario.name.substr(0, scenario.name.rfind('.'));
+  error->clear();
+  if (!Reader(scenario, windowsDirectory).ReadFile(path, error)) return std::nullopt;
+  return scenario;
+}

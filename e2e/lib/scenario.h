@@ -1,0 +1,68 @@
+// A scenario: one run of tvuninst.exe on a machine with the sample product, and what
+// must come of it. The same file drives the native test over winsim and the Wine run.
+//
+// The file is a list of lines "<word> <rest>"; blank lines and lines starting with "#"
+// are ignored. In every line %WINDIR% stands for the Windows directory of the machine.
+//   windows <nt351|nt40|win2k|winxp|win10>  the Windows version (Wine's names)
+//   install <standard|no-app-paths|windows-directory>  the sample product's variant
+//   caption <text>                     the caption of every box
+//   box <pressed> <buttons> <text>     the next box: the button to press, its buttons
+//                                      ("Yes,No"), and its text (escaped as a trace piece)
+//   exit <code>                        the exit code
+//   trace <piece>                      the next debug-output piece, escaped: \n \\ \r \t \xHH
+//   key <present|absent> <ROOT\key>    a registry key afterwards (HKLM, HKCR, HKCU)
+//   value <present|absent> <ROOT\key>|<name>  a registry value afterwards
+//   file <present|absent> <path>       a file or directory afterwards
+//   pending <path>                     the next entry of the delete-at-restart list
+//   launch <command line>              the next launch of the Install Shield uninstaller
+//   include <file>                     the lines of another file beside this one
+//   winsim-only <reason>               Wine cannot show this run faithfully: the Wine
+//                                      runner skips it and reports the reason
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sample_product.h"
+
+struct WindowsVersion {
+  unsigned major = 4;
+  unsigned minor = 0;
+  unsigned build = 1381;
+};
+
+// The version Wine reports for one of its version names; none for a name it lacks.
+std::optional<WindowsVersion> WindowsVersionNamed(const std::string& name);
+
+struct ExpectedBox {
+  std::string pressed;  // "Yes"
+  std::string buttons;  // "Yes,No"
+  std::string text;
+};
+
+struct StateExpectation {
+  bool present = true;
+  std::string path;                  // "HKLM\SOFTWARE\..." or a file path
+  std::optional<std::string> value;  // a registry value's name
+};
+
+struct Scenario {
+  std::string name;
+  std::string windows = "nt40";
+  WindowsVersion version;
+  SampleVariant variant = SampleVariant::kStandard;
+  std::string caption;
+  std::vector<ExpectedBox> boxes;
+  long exitCode = 0;
+  std::vector<std::string> trace;
+  std::vector<StateExpectation> keys;  // registry keys and values
+  std::vector<StateExpectation> files;
+  std::vector<std::string> pending;
+  std::vector<std::string> launches;
+  std::string winsimOnly;  // why Wine cannot show this run faithfully; empty when it can
+};
+
+// Reads a scenario file; on failure returns none and says why in `error`.
+std::optional<Scenario> LoadScenario(const std::string& path, const std::string& windowsDirectory,
+                                     std::string* error);

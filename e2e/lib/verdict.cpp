@@ -1,0 +1,158 @@
+#include "verdict.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "launch_record.h"
+#include "support/ascii.h"
+#include "support/handles.h"
+#include "tvtrace/piece_log.h"
+
+namespace {
+
+std::string Shown(const std::string& text) {
+  std::string shown = "\"";
+  shown += EscapePiece(text);
+  shown += '"';
+  return shown;
+}
+
+void CompareLists(const char* what, const std::vector<std::string>& expected,
+                  const std::vector<std::string>& actual, bool ignoreCase,
+                  std::vector<std::string>& differences) {
+  const std::size_t common = std::min(expected.size(), actual.size());
+  for (std::size_t i = 0; i < common; ++i) {
+    const bool same =
+        ignoreCase ? EqualIgnoringAsciiCase(expected[i], actual[i]) : expected[i] == actual[i];
+    if (!same) {
+      differences.push_back(std::string(what) + " " + std::to_string(i + 1) + ": expected " +
+                            Shown(expected[i]) + ", got " + Shown(actual[i]));
+      return;  // what follows a first difference is mostly its echo
+    }
+  }
+  for (std::size_t i = common; i < expected.size(); ++i) {
+    differences.push_back(std::string(what) + " " + std::to_string(i + 1) +
+                          " missing: " + Shown(expected[i]));
+  }
+  for (std::size_t i = common; i < actual.size(); ++i) {
+    differences.push_back(std::string(what) + " " + std::to_string(i + 1) +
+                          " not expected: " + Shown(actual[i]));
+  }
+}
+
+bool SplitRoot(const std::string& path, HKEY* root, std::string* key) {
+  const std::pair<const char*, HKEY> roots[] = {
+      {"HKLM", HKEY_LOCAL_MACHINE}, {"HKCR", HKEY_CLASSES_ROOT}, {"HKCU", HKEY_CURRENT_USER}};
+  const std::size_t slash = path.find('\\');
+  for (const auto& [name, handle] : roots) {
+    if (path.substr(0, slash) == name) {
+      *root = handle;
+      *key = slash == std::string::npos ? "" : path.substr(slash + 1);
+      return true;
+    }
+  }
+  return false;
+}
+
+// Whether the key (and, when one is named, its value) exists; none for a bad root.
+std::optional<bool> RegistryHas(const StateExpectation& expectation) {
+  HKEY root = nullptr;
+  std::string key;
+  if (!SplitRoot(expectation.path, &root, &key)) return std::nullopt;
+  RegKey opened;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, opened.Receive()) != ERROR_SUCCESS)
+    return false;
+  if (!expectation.value) return true;
+  return RegQueryValueExA(opened.Get(), expectation.value->c_str(), nullptr, nullptr, nullptr,
+                          nullptr) == ERROR_SUCCESS;
+}
+
+bool FileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string Presence(bool present) { return present ? "present" : "absent"; }
+
+}  // namespace
+
+std::string PendingPath(std::string path) {
+  if (path.rfind("\\??\\", 0) == 0) path.erase(0, 4);
+  return path;
+}
+
+std::vector<std::string> DescribeMachine(const Scenario& scenario) {
+  auto line = [](bool present, const std::string& what) {
+    std::string text = Presence(present);
+    text.resize(9, ' ');
+    return text + what;
+  };
+  std::vector<std::string> lines;
+  for (const StateExpectation& key : scenario.keys) {
+    std::string what = key.path;
+    if (key.value) what += " (value \"" + *key.value + "\")";
+    lines.push_back(line(RegistryHas(key).value_or(false), what));
+  }
+  for (const StateExpectation& file : scenario.files)
+    lines.push_back(line(FileExists(file.path), file.path));
+  return lines;
+}
+
+std::vector<std::string> CompareRun(const Scenario& scenario, const Observed& observed) {
+  std::vector<std::string> differences;
+  if (observed.exitCode != scenario.exitCode) {
+    differences.push_back("exit code: expected " + std::to_string(scenario.exitCode) + ", got " +
+                          std::to_string(observed.exitCode));
+  }
+  std::vector<std::string> expectedBoxes, actualBoxes;
+  for (const ExpectedBox& box : scenario.boxes) {
+    expectedBoxes.push_back(scenario.caption + " | " + box.buttons + " | " + box.text +
+                            " | pressed " + box.pressed);
+  }
+  for (const ObservedBox& box : observed.boxes) {
+    actualBoxes.push_back(box.caption + " | " + box.buttons + " | " + box.text + " | pressed " +
+                          box.pressed);
+  }
+  CompareLists("box", expectedBoxes, actualBoxes, false, differences);
+  CompareLists("trace piece", scenario.trace, observed.trace, false, differences);
+  return differences;
+}
+
+std::vector<std::string> CompareMachine(const Scenario& scenario,
+                                        const std::vector<std::string>& pending) {
+  std::vector<std::string> differences;
+  for (const StateExpectation& expectation : scenario.keys) {
+    const std::string what = expectation.path + (expectation.value ? "|" + *expectation.value : "");
+    std::optional<bool> present = RegistryHas(expectation);
+    if (!present) {
+      differences.push_back("registry " + what + ": unknown root key");
+    } else if (*present != expectation.present) {
+      differences.push_back("registry " + what + ": expected " + Presence(expectation.present) +
+                            ", is " + Presence(*present));
+    }
+  }
+  for (const StateExpectation& expectation : scenario.files) {
+    const bool present = FileExists(expectation.path);
+    if (present != expectation.present) {
+      differences.push_back("file " + expectation.path + ": expected " +
+                            Presence(expectation.present) + ", is " + Presence(present));
+    }
+  }
+  CompareLists("launch", scenario.launches, RecordedLaunches(), false, differences);
+  std::vector<std::string> pendingPaths;
+  for (const std::string& path : pending) pendingPaths.push_back(PendingPath(path));
+  CompareLists("pending", scenario.pending, pendingPaths, true, differences);
+  return differences;
+}
+
+std::vector<std::string> CompareAfterRestart(const Scenario& scenario,
+                                             const std::vector<std::string>& pending) {
+  std::vector<std::string> differences;
+  for (const std::string& path : pending) {
+    differences.push_back("pending after restart: " + PendingPath(path));
+  }
+  for (const std::string& path : scenario.pending) {
+    if (FileExists(path)) differences.push_back("still there after restart: " + path);
+  }
+  return differences;
+}

@@ -1,0 +1,131 @@
+# Shared by e2e/run, e2e/demo and bench/run: a private X display, Wine prefixes under
+# the build directory, and the fixture programs. Source it; it defines functions only.
+# Everything started here is stopped by its own id (Xvfb) or through its own prefix
+# (wineserver -k); nothing is ended by name.
+
+e2e_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# The Windows build to test: the first argument, else $TVUNINST_WIN_BUILD, else
+# build-win64; built with the MinGW-w64 toolchain when tvuninst.exe is not there yet.
+e2e_use_build() {
+  e2e_build=${1:-${TVUNINST_WIN_BUILD:-$e2e_root/build-win64}}
+  case $e2e_build in /*) ;; *) e2e_build=$PWD/$e2e_build ;; esac
+  if [ ! -f "$e2e_build/src/tvuninst.exe" ] || [ ! -f "$e2e_build/e2e/fixtures/e2e_answer.exe" ]; then
+    echo "Building the Windows programs in $e2e_build..."
+    cmake -S "$e2e_root" -B "$e2e_build" -G Ninja \
+      -DCMAKE_TOOLCHAIN_FILE="$e2e_root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build "$e2e_build" -j2 >/dev/null
+  fi
+  e2e_fixtures=$e2e_build/e2e/fixtures
+  e2e_work=$e2e_build/e2e-wine
+  mkdir -p "$e2e_work"
+  # The distribution the installer copies from: the programs and the sample content.
+  e2e_dist=$e2e_work/dist
+  mkdir -p "$e2e_dist"
+  cp "$e2e_build/src/tvuninst.exe" "$e2e_fixtures/uninst.exe" "$e2e_dist/"
+  echo "Varden Anti-Virus sample file" >"$e2e_dist/sample.dat"
+}
+
+# A Unix path as Wine's Z: drive shows it.
+e2e_winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+e2e_need() {
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || { echo "missing: $tool (scripts/setup installs it)" >&2; exit 2; }
+  done
+}
+
+# Starts Xvfb on the first free display from :90 on.
+e2e_start_display() {
+  local display
+  for display in $(seq 90 140); do
+    [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ] && continue
+    Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$e2e_work/xvfb.log" 2>&1 &
+    e2e_xvfb_pid=$!
+    for _ in $(seq 50); do
+      [ -e "/tmp/.X11-unix/X$display" ] && { export DISPLAY=":$display"; return 0; }
+      kill -0 "$e2e_xvfb_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill "$e2e_xvfb_pid" 2>/dev/null || true
+    e2e_xvfb_pid=
+  done
+  echo "no free X display for Xvfb" >&2
+  exit 2
+}
+
+e2e_stop_prefix() {
+  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+  fi
+}
+
+e2e_cleanup() {
+  e2e_stop_prefix
+  if [ -n "${e2e_base:-}" ] && [ -d "$e2e_base" ]; then
+    WINEPREFIX=$e2e_base wineserver -k 2>/dev/null || true  # when stopped while booting
+  fi
+  if [ -n "${e2e_xvfb_pid:-}" ]; then
+    kill "$e2e_xvfb_pid" 2>/dev/null || true
+    wait "$e2e_xvfb_pid" 2>/dev/null || true
+  fi
+}
+
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko prompts while booting
+export WINEARCH=win64
+
+# A freshly booted prefix, made once per build directory and then cloned for each run.
+e2e_base_prefix() {
+  e2e_base=$e2e_work/base-prefix
+  if [ ! -f "$e2e_base/.booted" ]; then
+    rm -rf "$e2e_base"
+    echo "Booting a fresh Wine prefix (wineboot -i)..."
+    WINEPREFIX=$e2e_base wineboot -i >"$e2e_work/wineboot.log" 2>&1
+    # One virtual desktop for all windows: without a window manager on the display,
+    # Wine would wait two seconds for each closing message box to be withdrawn.
+    WINEPREFIX=$e2e_base wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
+    WINEPREFIX=$e2e_base wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null
+    WINEPREFIX=$e2e_base wineserver -k
+    WINEPREFIX=$e2e_base wineserver -w
+    touch "$e2e_base/.booted"
+  fi
+}
+
+# Makes $1 a fresh prefix: a copy of the booted one in which the program modules,
+# which Wine never writes to, are shared as hard links and everything else is copied.
+e2e_new_prefix() {
+  local prefix=$1 file
+  rm -rf "$prefix"
+  cp -al "$e2e_base" "$prefix"
+  (cd "$e2e_base" && find . -type f ! \( -iname '*.dll' -o -iname '*.exe' -o -iname '*.drv' \
+      -o -iname '*.sys' -o -iname '*.ocx' -o -iname '*.cpl' -o -iname '*.acm' -o -iname '*.tlb' \
+      -o -iname '*.nls' -o -iname '*.ttf' -o -iname '*.ds' -o -iname '*.msstyles' \) -print0) |
+    while IFS= read -r -d '' file; do cp -p --remove-destination "$e2e_base/$file" "$prefix/$file"; done
+  export WINEPREFIX=$prefix
+  wineserver -p  # a warm server: each program starts in milliseconds
+}
+
+# Runs a Windows program of the fixtures or the build under the current prefix.
+e2e_wine() { timeout 300 wine "$@"; }
+
+# Installs the sample product ($2: its variant) into the current prefix set to the
+# Windows version $1.
+e2e_install() {
+  e2e_wine reg add 'HKCU\Software\Wine' /v Version /d "$1" /f >/dev/null
+  e2e_wine "$e2e_fixtures/e2e_install.exe" "$(e2e_winpath "$e2e_dist")" "$2"
+}
+
+# Runs tvuninst.exe under tvtrace (extra tvtrace options first), answering its boxes
+# as the scenario $1 says: the boxes go to $2, the trace to $3.
+e2e_uninstall() {
+  local scenario=$1 boxes=$2 trace=$3
+  shift 3
+  e2e_wine "$e2e_fixtures/e2e_answer.exe" "$(e2e_winpath "$scenario")" "$(e2e_winpath "$boxes")" \
+    "$(e2e_winpath "$e2e_build/src/tvtrace.exe")" "$@" "$(e2e_winpath "$trace")" 'C:\windows\tvuninst.exe'
+}
+
+# A line of the scenario file $1 that starts with the word $2 (without the word).
+e2e_scenario_line() { sed -n "s/^$2 //p" "$1" | head -n1; }

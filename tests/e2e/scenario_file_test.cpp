@@ -1,0 +1,139 @@
+// The scenario files' reader, the answerer's choices and its log.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "observed.h"
+#include "scenario.h"
+
+namespace {
+
+class ScenarioFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ =
+        std::filesystem::temp_directory_path() /
+        ("scenario_file_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+         "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(folder_);
+  }
+  void TearDown() override { std::filesystem::remove_all(folder_); }
+
+  std::string Write(const std::string& name, const std::string& text) {
+    const std::string path = (folder_ / name).string();
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  }
+
+  std::filesystem::path folder_;
+};
+
+TEST_F(ScenarioFileTest, ReadsEveryKindOfLineWithTheWindowsDirectoryFilledIn) {
+  Write("common.inc", "trace from the include\\n\r\nfile absent %WINDIR%\\tvsetup.log\r\n");
+  const std::string path = Write("run.txt",
+                                 "# comment\n"
+                                 "windows nt351\n"
+                                 "install no-app-paths\n"
+                                 "caption The caption\n"
+                                 "box No Yes,No Line one\\nLine two in %WINDIR%\\\\\n"
+                                 "exit -1\n"
+                                 "\n"
+                                 "trace EnableWholeDir=\\x20\n"
+                                 "include common.inc\n"
+                                 "key absent HKLM\\SOFTWARE\\A\n"
+                                 "value present HKLM\\Software\\Run|Varden Anti-Virus\n"
+                                 "pending %WINDIR%\\tvuninst.exe\n"
+                                 "launch uninst.exe -y -f\n");
+  std::string error;
+  std::optional<Scenario> scenario = LoadScenario(path, "C:\\WINNT", &error);
+  ASSERT_TRUE(scenario) << error;
+  EXPECT_EQ(scenario->name, "run");
+  EXPECT_EQ(scenario->version.major, 3u);
+  EXPECT_EQ(scenario->variant, SampleVariant::kNoAppPaths);
+  ASSERT_EQ(scenario->boxes.size(), 1u);
+  EXPECT_EQ(scenario->boxes[0].pressed, "No");
+  EXPECT_EQ(scenario->boxes[0].buttons, "Yes,No");
+  EXPECT_EQ(scenario->boxes[0].text, "Line one\nLine two in C:\\WINNT\\");
+  EXPECT_EQ(scenario->exitCode, -1);
+  EXPECT_EQ(scenario->trace, (std::vector<std::string>{"EnableWholeDir= ", "from the include\n"}));
+  ASSERT_EQ(scenario->files.size(), 1u);
+  EXPECT_FALSE(scenario->files[0].present);
+  EXPECT_EQ(scenario->files[0].path, "C:\\WINNT\\tvsetup.log");
+  ASSERT_EQ(scenario->keys.size(), 2u);
+  EXPECT_FALSE(scenario->keys[0].value.has_value());
+  EXPECT_EQ(scenario->keys[1].path, "HKLM\\Software\\Run");
+  EXPECT_EQ(scenario->keys[1].value, "Varden Anti-Virus");
+  EXPECT_EQ(scenario->pending, (std::vector<std::string>{"C:\\WINNT\\tvuninst.exe"}));
+  EXPECT_EQ(scenario->launches, (std::vector<std::string>{"uninst.exe -y -f"}));
+}
+
+TEST_F(ScenarioFileTest, NamesTheFileAndLineOfAMistake) {
+  const std::pair<const char*, const char*> mistakes[] = {
+      {"windows nt5\n", "unknown Windows version nt5"},
+      {"install elsewhere\n", "unknown install variant elsewhere"},
+      {"box Yes\n", "a box needs"},
+      {"exit six\n", "exit needs a number"},
+      {"trace bad \\q\n", "bad escape"},
+      {"file gone C:\\x\n", "file needs present or absent"},
+      {"value absent HKLM\\Run\n", "a value needs"},
+      {"answer Yes\n", "unknown line answer"},
+      {"include missing.inc\n", "missing.inc:0: cannot be read"},
+  };
+  for (const auto& [line, problem] : mistakes) {
+    const std::string path = Write("bad.txt", std::string("caption c\n") + line);
+    std::string error;
+    EXPECT_FALSE(LoadScenario(path, "C:\\WINNT", &error).has_value()) << line;
+    EXPECT_NE(error.find(problem), std::string::npos) << error;
+    if (std::string(line).rfind("include", 0) != 0) {
+      EXPECT_NE(error.find("bad.txt:2: "), std::string::npos) << error;
+    }
+  }
+}
+
+TEST(Answers, FollowTheScenarioAndCloseAnUnexpectedBoxWithItsLastButton) {
+  Scenario scenario;
+  scenario.caption = "Caption";
+  scenario.boxes = {{"Yes", "Yes,No", "first"}, {"Retry", "Abort,Retry,Ignore", "second"}};
+  EXPECT_EQ(ChooseAnswer(scenario, 0, "Caption", "Yes,No"), "Yes");
+  EXPECT_EQ(ChooseAnswer(scenario, 1, "Caption", "Abort,Retry,Ignore"), "Retry");
+  EXPECT_EQ(ChooseAnswer(scenario, 2, "Caption", "Yes,No,Cancel"), "Cancel");  // no box expected
+  EXPECT_EQ(ChooseAnswer(scenario, 0, "Other", "Yes,No"), "No");               // another caption
+  EXPECT_EQ(ChooseAnswer(scenario, 1, "Caption", "OK"), "OK");                 // no such button
+}
+
+TEST(Answers, NameTheButtonsOfEveryStyleInScreenOrder) {
+  EXPECT_EQ(ButtonsOfStyle(0x0), "OK");
+  EXPECT_EQ(ButtonsOfStyle(0x2 | 0x30), "Abort,Retry,Ignore");  // icon bits do not matter
+  EXPECT_EQ(ButtonsOfStyle(0x3), "Yes,No,Cancel");
+  EXPECT_EQ(ButtonsOfStyle(0x4), "Yes,No");
+  for (int id = 1; id <= 7; ++id) EXPECT_EQ(ButtonId(ButtonName(id)), id);
+  EXPECT_EQ(ButtonId("Help"), 0);
+}
+
+TEST_F(ScenarioFileTest, TheAnswerersLogReadsBackAsWritten) {
+  const ObservedBox box{"Caption\twith tab", "Line one\nLine two \\", "Yes,No", "No"};
+  const std::string path =
+      Write("boxes.log", BoxLogLine(box) + "\n" + ExitLogLine(-1) + "\nelapsed 812\n");
+  Observed observed;
+  std::string error;
+  ASSERT_TRUE(ReadBoxLog(path, &observed, &error)) << error;
+  EXPECT_EQ(observed.exitCode, -1);
+  ASSERT_EQ(observed.boxes.size(), 1u);
+  EXPECT_EQ(observed.boxes[0].caption, box.caption);
+  EXPECT_EQ(observed.boxes[0].text, box.text);
+  EXPECT_EQ(observed.boxes[0].buttons, box.buttons);
+  EXPECT_EQ(observed.boxes[0].pressed, box.pressed);
+}
+
+TEST_F(ScenarioFileTest, ALogWithoutExitCodeIsAFailedRunNotAnEmptyOne) {
+  Observed observed;
+  std::string error;
+  EXPECT_FALSE(ReadBoxLog(Write("a.log", "timeout: the program did not end\n"), &observed, &error));
+  EXPECT_NE(error.find("malformed"), std::string::npos) << error;
+  EXPECT_FALSE(ReadBoxLog(Write("b.log", ""), &observed, &error));
+  EXPECT_NE(error.find("exit code is missing"), std::string::npos) << error;
+}
+
+}  // namespace

@@ -1,0 +1,97 @@
+// Every end-to-end scenario of e2e/scenarios, run on the simulated machine: the same
+// installer, the same answers and the same checks as the Wine run (e2e/run).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "common/machine_test.h"
+#include "launch_record.h"
+#include "sample_product.h"
+#include "verdict.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int);
+
+namespace {
+
+// Passes when the list of differences is empty, and shows them all when it is not.
+::testing::AssertionResult None(const std::vector<std::string>& differences) {
+  if (differences.empty()) return ::testing::AssertionSuccess();
+  ::testing::AssertionResult failure = ::testing::AssertionFailure();
+  for (const std::string& difference : differences) failure << "\n  " << difference;
+  return failure;
+}
+
+std::vector<std::string> ScenarioFiles() {
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(E2E_SCENARIO_DIR)) {
+    if (entry.path().extension() == ".txt") files.push_back(entry.path().string());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+std::vector<std::string> PendingOnMachine() {
+  std::vector<std::string> paths;
+  for (const winsim::PendingMove& move : winsim::machine().files.pending)
+    paths.push_back(move.from);
+  return paths;
+}
+
+class ScenarioTest : public MachineTest, public ::testing::WithParamInterface<std::string> {
+ protected:
+  // The distribution folder the installer copies the programs from.
+  void AddDistribution() {
+    machine().files.AddFile("C:\\dist\\tvuninst.exe", "the uninstaller");
+    machine().files.AddFile("C:\\dist\\uninst.exe", "the Install Shield uninstaller");
+    machine().files.AddFile("C:\\dist\\sample.dat", "sample product file");
+  }
+
+  // Plays the user as the Wine run's answerer does.
+  void AnswerAsScenarioSays(const Scenario& scenario, Observed& observed) {
+    machine().ui.answerer = [&scenario, &observed](const winsim::MessageBoxRecord& box) {
+      ObservedBox seen{box.caption, box.text, ButtonsOfStyle(box.style), ""};
+      seen.pressed = ChooseAnswer(scenario, observed.boxes.size(), seen.caption, seen.buttons);
+      observed.boxes.push_back(seen);
+      return ButtonId(seen.pressed);
+    };
+  }
+};
+
+TEST_P(ScenarioTest, HoldsOnTheSimulatedMachine) {
+  std::string error;
+  std::optional<Scenario> scenario =
+      LoadScenario(GetParam(), machine().system.windowsDirectory, &error);
+  ASSERT_TRUE(scenario) << error;
+  machine().system.majorVersion = scenario->version.major;
+  machine().system.minorVersion = scenario->version.minor;
+  machine().system.buildNumber = scenario->version.build;
+
+  AddDistribution();
+  ASSERT_TRUE(None(InstallSampleProduct("C:\\dist", scenario->variant)));
+  machine().processes.Script(
+      machine().system.windowsDirectory + "\\uninst.exe",
+      {[](const winsim::Launch& launch) { RecordLaunch(launch.commandLine); }});
+  Observed observed;
+  AnswerAsScenarioSays(*scenario, observed);
+
+  char emptyTail[] = "";
+  observed.exitCode = WinMain(nullptr, nullptr, emptyTail, SW_SHOWNORMAL);
+  observed.trace = machine().debug.pieces;
+
+  EXPECT_TRUE(None(CompareRun(*scenario, observed)));
+  EXPECT_TRUE(None(CompareMachine(*scenario, PendingOnMachine())));
+  machine().files.Restart();
+  EXPECT_TRUE(None(CompareAfterRestart(*scenario, PendingOnMachine())));
+  EXPECT_EQ(machine().OpenHandles(), 0u);
+}
+
+std::string TestName(const ::testing::TestParamInfo<std::string>& info) {
+  std::string name = std::filesystem::path(info.param).stem().string();
+  std::replace(name.begin(), name.end(), '-', '_');
+  return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenarios, ScenarioTest, ::testing::ValuesIn(ScenarioFiles()), TestName);
+
+}  // namespace

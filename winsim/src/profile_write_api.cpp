@@ -1,0 +1,82 @@
+// WritePrivateProfileStringA over profile files on the simulated file system: the key
+// is replaced in place, added at the end of its section, or the section is added at
+// the end of the file; a missing file is created. Deleting keys or sections (null key
+// or value) is not simulated.
+#include <windows.h>
+#include <winsim/text.h>
+
+#include <string>
+#include <vector>
+
+#include "api.h"
+
+namespace {
+
+std::string Trim(std::string_view text) {
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+  std::size_t begin = 0, end = text.size();
+  while (begin < end && blank(text[begin])) ++begin;
+  while (end > begin && blank(text[end - 1])) --end;
+  return std::string(text.substr(begin, end - begin));
+}
+
+std::vector<std::string> Lines(const std::string& content) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < content.size()) {
+    std::size_t end = content.find('\n', start);
+    if (end == std::string::npos) end = content.size();
+    lines.push_back(Trim(std::string_view(content).substr(start, end - start)));
+    start = end + 1;
+  }
+  return lines;
+}
+
+bool IsSection(const std::string& line) { return !line.empty() && line[0] == '['; }
+
+bool IsSectionNamed(const std::string& line, std::string_view name) {
+  std::size_t close = line.find(']');
+  return IsSection(line) && winsim::SameName(Trim(line.substr(1, close - 1)), name);
+}
+
+bool IsKeyNamed(const std::string& line, std::string_view name) {
+  std::size_t equals = line.find('=');
+  return equals != std::string::npos && winsim::SameName(Trim(line.substr(0, equals)), name);
+}
+
+}  // namespace
+
+BOOL WINAPI WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpString,
+                                       LPCSTR lpFileName) {
+  if (auto e = winsim::api::Enter("WritePrivateProfileStringA")) return winsim::api::Fail(*e);
+  if (!lpAppName || !lpKeyName || !lpString || !lpFileName) {
+    return winsim::api::Fail(ERROR_INVALID_PARAMETER);
+  }
+  winsim::FileSystem& files = winsim::machine().files;
+  std::string leaf;
+  if (!files.ParentOf(lpFileName, &leaf)) return winsim::api::Fail(ERROR_PATH_NOT_FOUND);
+  std::vector<std::string> lines = Lines(files.ReadFile(lpFileName).value_or(""));
+  const std::string entry = std::string(lpKeyName) + "=" + lpString;
+
+  std::size_t section = 0;
+  while (section < lines.size() && !IsSectionNamed(lines[section], lpAppName)) ++section;
+  if (section == lines.size()) {
+    lines.push_back("[" + std::string(lpAppName) + "]");
+    lines.push_back(entry);
+  } else {
+    std::size_t end = section + 1;
+    while (end < lines.size() && !IsSection(lines[end])) ++end;
+    std::size_t key = section + 1;
+    while (key < end && !IsKeyNamed(lines[key], lpKeyName)) ++key;
+    if (key < end) {
+      lines[key] = entry;
+    } else {
+      while (end > section + 1 && lines[end - 1].empty()) --end;  // before the blank line
+      lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(end), entry);
+    }
+  }
+  std::string content;
+  for (const std::string& line : lines) content += line + "\r\n";
+  files.AddFile(lpFileName, content);
+  return TRUE;
+}
