@@ -64,9 +64,11 @@ Collateral CheckCollateral(const MachineItems& beforeInstall, const MachineItems
     if (installed.count(identity) != 0) continue;
     if (identity.rfind("pending ", 0) == 0) {
       const std::string file = FileOfPending(identity);
-      if (beforeInstall.count(file) != 0 && installed.count(file) != 0 &&
-          beforeInstall.at(file) == installed.at(file)) {
-        result.touched.push_back("scheduled: " + line);
+      for (const std::string& named : {file, file + "\\"}) {  // a file or a directory
+        if (beforeInstall.count(named) != 0 && installed.count(named) != 0 &&
+            beforeInstall.at(named) == installed.at(named)) {
+          result.touched.push_back("scheduled: " + line);
+        }
       }
       continue;  // the product's own file, or nothing at all
     }

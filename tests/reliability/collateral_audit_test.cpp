@@ -24,6 +24,7 @@ unsigned SeedCount() {
 constexpr std::size_t kVariedBoxes = 6;  // later boxes take their first answer
 
 const char kServicesKey[] = "SYSTEM\\CurrentControlSet\\Services\\";
+const char kNeighbourFolder[] = "C:\\Program Files\\Orvik\\Backup";
 
 // The answers a box offers, the one that goes on with the removal first.
 std::vector<int> AnswersOf(UINT style) {
@@ -40,6 +41,7 @@ struct Setting {
   bool nt3 = false;
   ProductInstall install;
   bool agentNeverCloses = false;  // a second agent window that ignores WM_QUIT
+  bool junctionToNeighbour = false;  // the product tree holds a link to foreign files
 };
 
 Setting SettingOf(unsigned seed) {
@@ -57,6 +59,7 @@ Setting SettingOf(unsigned seed) {
                                    "..\\..\\Orvik\\Backup\\file1.dat", "C:\\WINNT\\win.ini"};
   }
   setting.agentNeverCloses = seed % 5 == 1;
+  setting.junctionToNeighbour = seed % 3 != 2;
   return setting;
 }
 
@@ -83,10 +86,11 @@ Expectation ExpectedOfCompletedRun(const Setting& setting, const ForeignSoftware
   Expectation expected;
   const std::string directory = setting.install.directory;
   if (setting.install.wholeDirectoryRemoval) {
-    for (const char* name : {"", "\\TESSORNT.EXE", "\\VAGENT.EXE", "\\vlalag32.dll", "\\TESSOR.HLP",
-                             "\\Bases", "\\Bases\\daily.avc", "\\Bases\\main.avc", "\\Reports\\last.log"}) {
+    for (const char* name : {"\\", "\\TESSORNT.EXE", "\\VAGENT.EXE", "\\vlalag32.dll", "\\TESSOR.HLP",
+                             "\\Bases\\", "\\Bases\\daily.avc", "\\Bases\\main.avc", "\\Reports\\last.log"}) {
       expected.go.push_back("file " + directory + name);
     }
+    if (setting.junctionToNeighbour) expected.go.push_back("file " + directory + "\\Backup\\");
   } else {
     for (const char* name : {"\\TESSORNT.EXE", "\\Bases\\daily.avc"}) expected.go.push_back("file " + directory + name);
     for (const char* name : {"\\VAGENT.EXE", "\\Bases\\main.avc"}) expected.stay.push_back("file " + directory + name);
@@ -134,7 +138,10 @@ bool IsGoneOrScheduled(const MachineItems& after, const std::string& identity) {
   auto item = after.find(identity);
   if (item == after.end()) return true;
   if (identity.rfind("service ", 0) == 0) return item->second.find("marked for delete") != std::string::npos;
-  return identity.rfind("file ", 0) == 0 && after.count("pending " + identity.substr(5)) != 0;
+  if (identity.rfind("file ", 0) != 0) return false;
+  std::string path = identity.substr(5);
+  if (path.back() == '\\') path.pop_back();  // a directory's line ends in a backslash
+  return after.count("pending " + path) != 0;
 }
 
 struct AuditFigures {
@@ -164,6 +171,9 @@ class CollateralAuditTest : public MachineTest {
     whole.install = [&] {
       InstallProduct(machine(), setting.install);
       if (setting.agentNeverCloses) machine().desktop.StartProgram("V-Agent", std::nullopt);
+      if (setting.junctionToNeighbour) {
+        machine().files.AddJunction(setting.install.directory + "\\Backup", kNeighbourFolder);
+      }
     };
     whole.answer = [&](UINT style) {
       const std::size_t box = styles.size();

@@ -9,7 +9,7 @@ namespace {
 const char kBefore[] =
     "[registry]\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Other\n"
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Other : \"Path\" type 1 = C:\\x00\n"
-    "[files]\nC:\\WINNT\\other.dll attr 32 size 4\n"
+    "[files]\nC:\\WINNT\\ attr 16\nC:\\WINNT\\other.dll attr 32 size 4\n"
     "[services]\nSNMP state 4\nOther state 4\n[pending]\n";
 const char kProductLines[] =
     "[registry]\nHKEY_LOCAL_MACHINE\\SOFTWARE\\Product\n"
@@ -32,7 +32,7 @@ TEST(CollateralTest, RemovingAndSchedulingTheProductTouchesNothingForeign) {
   Collateral result = CheckCollateral(ItemsOf(kBefore), Installed(), after, {"SNMP"});
   EXPECT_TRUE(result.touched.empty()) << Lines(result.touched);
   EXPECT_TRUE(result.created.empty()) << Lines(result.created);
-  EXPECT_EQ(result.foreignChecked, 5u);
+  EXPECT_EQ(result.foreignChecked, 6u);
 }
 
 TEST(CollateralTest, SeesEveryKindOfForeignDamage) {
@@ -41,10 +41,11 @@ TEST(CollateralTest, SeesEveryKindOfForeignDamage) {
   after["service Other"] = "Other state 1 marked for delete";
   after["service SNMP"] = "SNMP state 4 marked for delete";  // a restart never deletes
   after["pending C:\\WINNT\\other.dll"] = "C:\\WINNT\\other.dll -> (delete)";
+  after["pending C:\\WINNT"] = "C:\\WINNT -> (delete)";
   after["registry HKEY_LOCAL_MACHINE\\SOFTWARE\\New"] = "HKEY_LOCAL_MACHINE\\SOFTWARE\\New";
 
   Collateral result = CheckCollateral(ItemsOf(kBefore), Installed(), after, {"SNMP"});
-  EXPECT_EQ(result.touched.size(), 4u) << Lines(result.touched);
+  EXPECT_EQ(result.touched.size(), 5u) << Lines(result.touched);
   EXPECT_EQ(result.created, std::vector<std::string>{"HKEY_LOCAL_MACHINE\\SOFTWARE\\New"});
 }
 

@@ -148,6 +148,7 @@ void AddFiles(winsim::Machine& machine, Generator& random) {
   for (const char* name : kWindowsFiles) {
     if (random.Chance(60)) machine.files.AddFile(windows + "\\" + name, "foreign");
   }
+  machine.files.AddFile("C:\\Program Files\\Orvik\\Backup\\archive.bak", "the user's backup");
   for (const char* directory : kNeighbourDirectories) {
     for (unsigned i = 0, count = random.Below(4); i < count; ++i) {
       machine.files.AddFile(std::string(directory) + "\\file" + std::to_string(i) + ".dat", "foreign");

@@ -22,6 +22,7 @@ const std::map<std::string_view, DWORD>& ErrorTable() {
       {"RegDeleteValueA", ERROR_ACCESS_DENIED},
       {"RegFlushKey", ERROR_ACCESS_DENIED},
       {"RegCloseKey", ERROR_INVALID_HANDLE},
+      {"RegSetValueExA", ERROR_ACCESS_DENIED},
       // Service control manager
       {"OpenSCManagerA", ERROR_ACCESS_DENIED},
       {"OpenServiceA", ERROR_ACCESS_DENIED},
@@ -44,6 +45,9 @@ const std::map<std::string_view, DWORD>& ErrorTable() {
       {"SetFileAttributesA", ERROR_ACCESS_DENIED},
       {"GetPrivateProfileStringA", ERROR_FILE_NOT_FOUND},
       {"GetPrivateProfileIntA", ERROR_FILE_NOT_FOUND},
+      {"WritePrivateProfileStringA", ERROR_ACCESS_DENIED},
+      {"CreateDirectoryA", ERROR_ACCESS_DENIED},
+      {"CopyFileA", ERROR_SHARING_VIOLATION},
       // Processes and the system
       {"CreateProcessA", ERROR_FILE_NOT_FOUND},
       {"WaitForSingleObject", ERROR_INVALID_HANDLE},

@@ -8,6 +8,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -23,36 +24,53 @@ std::string_view Trim(std::string_view text) {
   return text.substr(begin, end - begin);
 }
 
-// Reads the file in place: a profile of thousands of keys is looked up once per key.
-std::optional<std::string> Lookup(LPCSTR file, LPCSTR section, LPCSTR key) {
-  const winsim::FileNode* node = winsim::machine().files.Lookup(file ? file : "");
-  if (!node || node->IsDirectory()) return std::nullopt;
-  const std::string_view content = node->content;
-  const std::string_view wantedSection = Trim(section ? section : "");
-  const std::string_view wantedKey = Trim(key ? key : "");
+// Every value of a profile by upper-cased section and key, the first of each pair
+// winning as in a search from the top. The last profile parsed is kept: the program
+// reads a profile of thousands of keys one key per call.
+using ProfileValues = std::map<std::pair<std::string, std::string>, std::string>;
+
+const ProfileValues& Parse(const std::string& content) {
+  static std::string parsedContent;
+  static ProfileValues values;
+  static bool parsed = false;
+  if (parsed && parsedContent == content) return values;
+  values.clear();
+  std::string section;
   bool inSection = false;
+  std::string_view text = content;
   std::size_t start = 0;
-  while (start <= content.size()) {
-    std::size_t end = content.find('\n', start);
-    if (end == std::string_view::npos) end = content.size();
-    std::string_view line = Trim(content.substr(start, end - start));
+  while (start <= text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = Trim(text.substr(start, end - start));
     start = end + 1;
     if (!line.empty() && line[0] == '[') {
       std::size_t close = line.find(']');
-      inSection = winsim::SameName(Trim(line.substr(1, close - 1)), wantedSection);
+      section = winsim::Upper(Trim(line.substr(1, close - 1)));
+      inSection = true;
       continue;
     }
     std::size_t equals = line.find('=');
     if (!inSection || equals == std::string_view::npos) continue;
-    if (!winsim::SameName(Trim(line.substr(0, equals)), wantedKey)) continue;
     std::string_view value = Trim(line.substr(equals + 1));
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front()) {
       value = value.substr(1, value.size() - 2);
     }
-    return std::string(value);
+    values.emplace(std::make_pair(section, winsim::Upper(Trim(line.substr(0, equals)))), std::string(value));
   }
-  return std::nullopt;
+  parsedContent = content;
+  parsed = true;
+  return values;
+}
+
+std::optional<std::string> Lookup(LPCSTR file, LPCSTR section, LPCSTR key) {
+  const winsim::FileNode* node = winsim::machine().files.Lookup(file ? file : "");
+  if (!node || node->IsDirectory()) return std::nullopt;
+  const ProfileValues& values = Parse(node->content);
+  auto found = values.find({winsim::Upper(Trim(section ? section : "")), winsim::Upper(Trim(key ? key : ""))});
+  if (found == values.end()) return std::nullopt;
+  return found->second;
 }
 
 }  // namespace
