@@ -10,14 +10,20 @@ enum class SampleVariant {
   kStandard,          // in "C:\Program Files\Varden\Anti-Virus"
   kNoAppPaths,        // everything but the App Paths entry that names the directory
   kWindowsDirectory,  // registered as the Windows directory itself, with a trailing "\"
+  // Standard, with the SNMP service "SNMP" (the distribution's e2e_snmp_service.exe)
+  // running and the product's SNMP agent in its list between two other vendors' agents.
+  // The profile asks for listed-file removal of every product file but the agent DLL,
+  // so that what becomes of the DLL is the SNMP step's doing.
+  kSnmpAgent,
 };
 
-// The variant named in a scenario ("standard", "no-app-paths", "windows-directory").
+// The variant named in a scenario ("standard", "no-app-paths", "windows-directory",
+// "snmp-agent").
 bool ParseSampleVariant(const std::string& name, SampleVariant* variant);
 
 // The distribution folder holds the programs that are copied ("tvuninst.exe", the
 // Install Shield uninstaller "uninst.exe") and "sample.dat", the stand-in content of
-// every product data file. Returns the failures, one line each; empty when all went in.
+// every product data file; for the SNMP variant also the service "e2e_snmp_service.exe". Returns the failures, one line each; empty when all went in.
 std::vector<std::string> InstallSampleProduct(const std::string& distribution,
                                               SampleVariant variant);
 
@@ -42,3 +48,4 @@ inline const char kRestart1[] = "Varden Anti-Virus has been removed.";
 inline const char kRestart2[] = "Restart your computer to complete the removal.";
 inline const char kProgramGroup[] = "Varden Anti-Virus";
 }  // namespace sample_texts
+
