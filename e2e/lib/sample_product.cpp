@@ -21,9 +21,10 @@ const char* const kProductFiles[] = {"TESSORNT.EXE",     "VAGENT.EXE",       "vl
 const char kSnmpServiceProgram[] = "e2e_snmp_service.exe";
 const char kExtensionAgents[] =
     "SYSTEM\\CurrentControlSet\\Services\\SNMP\\Parameters\\ExtensionAgents";
-const char* const kAgentKeys[] = {"SOFTWARE\\Microsoft\\LANManagerMIB2Agent\\CurrentVersion",
-                                  "SOFTWARE\\Velmora\\Varden\\Anti-Virus\\SNMP Agent\\CurrentVersion",
-                                  "SOFTWARE\\Orvik\\NetWatch\\SNMP Agent\\CurrentVersion"};
+const char* const kAgentKeys[] = {
+    "SOFTWARE\\Microsoft\\LANManagerMIB2Agent\\CurrentVersion",
+    "SOFTWARE\\Velmora\\Varden\\Anti-Virus\\SNMP Agent\\CurrentVersion",
+    "SOFTWARE\\Orvik\\NetWatch\\SNMP Agent\\CurrentVersion"};
 const char* const kAgentDlls[] = {"%SystemRoot%\\System32\\inetmib1.dll", nullptr,
                                   "C:\\Program Files\\Orvik\\NetWatch\\nwagent.dll"};
 
@@ -96,10 +97,10 @@ class Installer {
     ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
     if (!manager) return Failed("OpenSCManagerA");
     const std::string command = "\"" + program + "\"";
-    ServiceHandle service(CreateServiceA(
-        manager.Get(), "SNMP", "SNMP Service", SERVICE_QUERY_STATUS | SERVICE_START,
-        SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, command.c_str(),
-        nullptr, nullptr, nullptr, nullptr, nullptr));
+    ServiceHandle service(
+        CreateServiceA(manager.Get(), "SNMP", "SNMP Service", SERVICE_QUERY_STATUS | SERVICE_START,
+                       SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                       command.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
     if (!service) return Failed("CreateServiceA SNMP");
     if (!StartServiceA(service.Get(), 0, nullptr)) return Failed("StartServiceA SNMP");
     for (int query = 0; query < 100; ++query) {

@@ -22,8 +22,9 @@ enum class SampleVariant {
 bool ParseSampleVariant(const std::string& name, SampleVariant* variant);
 
 // The distribution folder holds the programs that are copied ("tvuninst.exe", the
-// Install Shield uninstaller "uninst.exe") and "sample.dat", the stand-in content of
-// every product data file; for the SNMP variant also the service "e2e_snmp_service.exe". Returns the failures, one line each; empty when all went in.
+// Install Shield uninstaller "uninst.exe"), the SNMP variant's service
+// "e2e_snmp_service.exe", and "sample.dat", the stand-in content of every product data
+// file. Returns the failures, one line each; empty when all went in.
 std::vector<std::string> InstallSampleProduct(const std::string& distribution,
                                               SampleVariant variant);
 
@@ -48,4 +49,3 @@ inline const char kRestart1[] = "Varden Anti-Virus has been removed.";
 inline const char kRestart2[] = "Restart your computer to complete the removal.";
 inline const char kProgramGroup[] = "Varden Anti-Virus";
 }  // namespace sample_texts
-

@@ -24,9 +24,9 @@ std::optional<std::string> SystemMessage(const std::string& code) {
   DWORD error = 0;
   if (!(number >> error)) return std::nullopt;
   char text[512] = "";
-  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                      nullptr, error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                                      text, sizeof text, nullptr);
+  const DWORD length =
+      FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof text, nullptr);
   if (length == 0) return std::nullopt;
   return std::string(text, length);
 }

@@ -66,8 +66,11 @@ TEST_F(ScenarioServiceTest, ChecksEachServiceAgainstTheMachine) {
   scenario.services = {{"running", "SNMP"}, {"stopped", "Stopped"}, {"absent", "Gone"}};
   EXPECT_TRUE(Differences(scenario).empty());
 
-  scenario.services = {{"stopped", "SNMP"}, {"absent", "Stopped"}, {"running", "Gone"},
-                       {"stopped", "Stopping"}, {"running", "snmp"}};
+  scenario.services = {{"stopped", "SNMP"},
+                       {"absent", "Stopped"},
+                       {"running", "Gone"},
+                       {"stopped", "Stopping"},
+                       {"running", "snmp"}};
   EXPECT_EQ(Differences(scenario), (std::vector<std::string>{
                                        "service SNMP: expected stopped, is running",
                                        "service Stopped: expected absent, is stopped",

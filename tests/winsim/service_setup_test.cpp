@@ -22,9 +22,8 @@ TEST_F(ServiceSetupTest, RegistersAStoppedServiceThatStartsAndRuns) {
   const winsim::Service& created = *machine().services.Get("SNMP");
   EXPECT_EQ(created.displayName, "Display name");
   EXPECT_EQ(created.dependsOn, (std::vector<std::string>{"Base", "Other"}));
-  EXPECT_EQ(machine().registry.Value(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\SNMP",
-                                     "ImagePath")->Text(),
-            "C:\\svc.exe");
+  const char kKey[] = "SYSTEM\\CurrentControlSet\\Services\\SNMP";
+  EXPECT_EQ(machine().registry.Value(HKEY_LOCAL_MACHINE, kKey, "ImagePath")->Text(), "C:\\svc.exe");
 
   SERVICE_STATUS status{};
   ASSERT_TRUE(QueryServiceStatus(service.Get(), &status));

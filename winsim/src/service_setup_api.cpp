@@ -11,12 +11,13 @@ using winsim::machine;
 
 SC_HANDLE WINAPI CreateServiceA(SC_HANDLE hSCManager, LPCSTR lpServiceName, LPCSTR lpDisplayName,
                                 DWORD dwDesiredAccess, DWORD dwServiceType, DWORD dwStartType,
-                                DWORD, LPCSTR lpBinaryPathName, LPCSTR, LPDWORD, LPCSTR lpDependencies,
-                                LPCSTR, LPCSTR) {
+                                DWORD, LPCSTR lpBinaryPathName, LPCSTR, LPDWORD,
+                                LPCSTR lpDependencies, LPCSTR, LPCSTR) {
   if (auto e = winsim::api::Enter("CreateServiceA")) return winsim::api::FailWith(*e, SC_HANDLE{});
   winsim::ServiceManager& scm = machine().services;
   winsim::ServiceManager::Handle* manager = scm.Get(hSCManager);
-  if (!manager || !manager->manager) return winsim::api::FailWith(ERROR_INVALID_HANDLE, SC_HANDLE{});
+  if (!manager || !manager->manager)
+    return winsim::api::FailWith(ERROR_INVALID_HANDLE, SC_HANDLE{});
   if (!(manager->access & SC_MANAGER_CREATE_SERVICE)) {
     return winsim::api::FailWith(ERROR_ACCESS_DENIED, SC_HANDLE{});
   }
