@@ -10,7 +10,8 @@ e2e_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 e2e_use_build() {
   e2e_build=${1:-${TVUNINST_WIN_BUILD:-$e2e_root/build-win64}}
   case $e2e_build in /*) ;; *) e2e_build=$PWD/$e2e_build ;; esac
-  if [ ! -f "$e2e_build/src/tvuninst.exe" ] || [ ! -f "$e2e_build/e2e/fixtures/e2e_answer.exe" ]; then
+  if [ ! -f "$e2e_build/src/tvuninst.exe" ] || [ ! -f "$e2e_build/e2e/fixtures/e2e_answer.exe" ] ||
+     [ ! -f "$e2e_build/e2e/fixtures/e2e_snmp_service.exe" ]; then
     echo "Building the Windows programs in $e2e_build..."
     cmake -S "$e2e_root" -B "$e2e_build" -G Ninja \
       -DCMAKE_TOOLCHAIN_FILE="$e2e_root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -23,6 +24,7 @@ e2e_use_build() {
   e2e_dist=$e2e_work/dist
   mkdir -p "$e2e_dist"
   cp "$e2e_build/src/tvuninst.exe" "$e2e_fixtures/uninst.exe" "$e2e_dist/"
+  cp "$e2e_fixtures/e2e_snmp_service.exe" "$e2e_dist/"  # the SNMP variant's service
   echo "Varden Anti-Virus sample file" >"$e2e_dist/sample.dat"
 }
 

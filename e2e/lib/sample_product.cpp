@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <iterator>
 #include <utility>
 
 #include "support/handles.h"
@@ -16,6 +17,17 @@ const char kShellExtension[] = "{6F3A9C10-4E21-11d0-A7B2-0060B0C4D2E1}";
 const char* const kProductFiles[] = {"TESSORNT.EXE",     "VAGENT.EXE",       "vlalag32.dll",
                                      "TESSOR.HLP",       "Bases\\daily.avc", "Bases\\main.avc",
                                      "Reports\\last.log"};
+// The SNMP variant: the service, its list of extension agents, and the keys they name.
+const char kSnmpServiceProgram[] = "e2e_snmp_service.exe";
+const char kExtensionAgents[] =
+    "SYSTEM\\CurrentControlSet\\Services\\SNMP\\Parameters\\ExtensionAgents";
+const char* const kAgentKeys[] = {
+    "SOFTWARE\\Microsoft\\LANManagerMIB2Agent\\CurrentVersion",
+    "SOFTWARE\\Velmora\\Varden\\Anti-Virus\\SNMP Agent\\CurrentVersion",
+    "SOFTWARE\\Orvik\\NetWatch\\SNMP Agent\\CurrentVersion"};
+const char* const kAgentDlls[] = {"%SystemRoot%\\System32\\inetmib1.dll", nullptr,
+                                  "C:\\Program Files\\Orvik\\NetWatch\\nwagent.dll"};
+
 const char* const kDriverFiles[] = {"vdwd.sys", "vdfilter.sys", "vdrec.sys",
                                     "vdwd.400", "vdfilter.400", "vdrec.400"};
 const char* const kServiceKeys[] = {"Varden Anti-Virus Service\\Enum",
@@ -77,6 +89,27 @@ class Installer {
                        static_cast<DWORD>(text.size() + 1)) != ERROR_SUCCESS) {
       Failed("RegSetValueExA " + key + " " + name);
     }
+  }
+
+  // Registers the service "SNMP" to run `program` and waits, ten seconds at most, until
+  // it has come up, as the system's setup leaves it.
+  void SnmpService(const std::string& program) {
+    ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
+    if (!manager) return Failed("OpenSCManagerA");
+    const std::string command = "\"" + program + "\"";
+    ServiceHandle service(
+        CreateServiceA(manager.Get(), "SNMP", "SNMP Service", SERVICE_QUERY_STATUS | SERVICE_START,
+                       SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                       command.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
+    if (!service) return Failed("CreateServiceA SNMP");
+    if (!StartServiceA(service.Get(), 0, nullptr)) return Failed("StartServiceA SNMP");
+    for (int query = 0; query < 100; ++query) {
+      SERVICE_STATUS status{};
+      if (!QueryServiceStatus(service.Get(), &status)) return Failed("QueryServiceStatus SNMP");
+      if (status.dwCurrentState == SERVICE_RUNNING) return;
+      Sleep(100);
+    }
+    failures.push_back("the SNMP service did not come up");
   }
 
  private:
@@ -143,6 +176,26 @@ void WriteRegistry(Installer& installer, const std::string& directory, const std
   installer.Registry(HKEY_LOCAL_MACHINE, kRun, "Varden Anti-Virus", program + "VAGENT.EXE");
 }
 
+// The SNMP service with the product's agent between two other vendors' agents, each
+// list value naming its agent's key; and listed-file removal of every product file but
+// the agent DLL.
+void InstallSnmpAgent(Installer& installer, const std::string& distribution,
+                      const std::string& directory, const std::string& profile) {
+  installer.SnmpService(distribution + "\\" + kSnmpServiceProgram);
+  for (std::size_t i = 0; i < std::size(kAgentKeys); ++i) {
+    installer.Registry(HKEY_LOCAL_MACHINE, kExtensionAgents, std::to_string(i + 1).c_str(),
+                       kAgentKeys[i]);
+    installer.Registry(HKEY_LOCAL_MACHINE, kAgentKeys[i], "Pathname",
+                       kAgentDlls[i] ? kAgentDlls[i] : directory + "\\vlalag32.dll");
+  }
+  installer.Profile(profile, "Settings", "EnableWholeDirRemove", "0");
+  unsigned number = 0;
+  for (const char* name : kProductFiles) {
+    if (std::string(name) == "vlalag32.dll") continue;
+    installer.Profile(profile, "Files", ("File" + std::to_string(++number)).c_str(), name);
+  }
+}
+
 }  // namespace
 
 bool ParseSampleVariant(const std::string& name, SampleVariant* variant) {
@@ -152,6 +205,8 @@ bool ParseSampleVariant(const std::string& name, SampleVariant* variant) {
     *variant = SampleVariant::kNoAppPaths;
   } else if (name == "windows-directory") {
     *variant = SampleVariant::kWindowsDirectory;
+  } else if (name == "snmp-agent") {
+    *variant = SampleVariant::kSnmpAgent;
   } else {
     return false;
   }
@@ -176,5 +231,7 @@ std::vector<std::string> InstallSampleProduct(const std::string& distribution,
   installer.Profile(windows + "\\tessorw.cfg", "Scanner", "Bases", directory + "\\Bases");
   WriteProfile(installer, windows + "\\tvuninst.ini");
   WriteRegistry(installer, inWindows ? windows + "\\" : directory, windows, variant);
+  if (variant == SampleVariant::kSnmpAgent)
+    InstallSnmpAgent(installer, distribution, directory, windows + "\\tvuninst.ini");
   return installer.failures;
 }

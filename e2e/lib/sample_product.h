@@ -10,14 +10,21 @@ enum class SampleVariant {
   kStandard,          // in "C:\Program Files\Varden\Anti-Virus"
   kNoAppPaths,        // everything but the App Paths entry that names the directory
   kWindowsDirectory,  // registered as the Windows directory itself, with a trailing "\"
+  // Standard, with the SNMP service "SNMP" (the distribution's e2e_snmp_service.exe)
+  // running and the product's SNMP agent in its list between two other vendors' agents.
+  // The profile asks for listed-file removal of every product file but the agent DLL,
+  // so that what becomes of the DLL is the SNMP step's doing.
+  kSnmpAgent,
 };
 
-// The variant named in a scenario ("standard", "no-app-paths", "windows-directory").
+// The variant named in a scenario ("standard", "no-app-paths", "windows-directory",
+// "snmp-agent").
 bool ParseSampleVariant(const std::string& name, SampleVariant* variant);
 
 // The distribution folder holds the programs that are copied ("tvuninst.exe", the
-// Install Shield uninstaller "uninst.exe") and "sample.dat", the stand-in content of
-// every product data file. Returns the failures, one line each; empty when all went in.
+// Install Shield uninstaller "uninst.exe"), the SNMP variant's service
+// "e2e_snmp_service.exe", and "sample.dat", the stand-in content of every product data
+// file. Returns the failures, one line each; empty when all went in.
 std::vector<std::string> InstallSampleProduct(const std::string& distribution,
                                               SampleVariant variant);
 

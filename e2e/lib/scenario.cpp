@@ -1,5 +1,7 @@
 #include "scenario.h"
 
+#include <windows.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -14,6 +16,19 @@ std::string ExpandWindowsDirectory(std::string text, const std::string& windowsD
     text.replace(at, kPlaceholder.size(), windowsDirectory);
   }
   return text;
+}
+
+// The system's text for an error code, line end included; none when it has none.
+std::optional<std::string> SystemMessage(const std::string& code) {
+  std::istringstream number(code);
+  DWORD error = 0;
+  if (!(number >> error)) return std::nullopt;
+  char text[512] = "";
+  const DWORD length =
+      FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof text, nullptr);
+  if (length == 0) return std::nullopt;
+  return std::string(text, length);
 }
 
 // Splits "word rest" at the first blank.
@@ -84,6 +99,16 @@ class Reader {
       std::optional<std::string> piece = Piece(rest);
       if (!piece) return "bad escape in trace piece";
       scenario_.trace.push_back(*piece);
+    } else if (word == "trace-message") {
+      std::optional<std::string> message = SystemMessage(rest);
+      if (!message) return "no system text for error code " + rest;
+      scenario_.trace.push_back(*message);
+    } else if (word == "service") {
+      auto [state, name] = TakeWord(rest);
+      if (state != "running" && state != "stopped" && state != "absent")
+        return "service needs running, stopped or absent";
+      if (name.empty()) return "a service needs a name";
+      scenario_.services.push_back({state, name});
     } else if (word == "key" || word == "value" || word == "file") {
       auto [presence, target] = TakeWord(rest);
       if (presence != "present" && presence != "absent") return word + " needs present or absent";

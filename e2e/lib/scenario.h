@@ -10,9 +10,12 @@
 //                                      ("Yes,No"), and its text (escaped as a trace piece)
 //   exit <code>                        the exit code
 //   trace <piece>                      the next debug-output piece, escaped: \n \\ \r \t \xHH
+//   trace-message <code>               the next piece is the system's text for an error
+//                                      code, as FormatMessageA words it on the machine
 //   key <present|absent> <ROOT\key>    a registry key afterwards (HKLM, HKCR, HKCU)
 //   value <present|absent> <ROOT\key>|<name>  a registry value afterwards
 //   file <present|absent> <path>       a file or directory afterwards
+//   service <running|stopped|absent> <name>  a Win32 service's state afterwards
 //   pending <path>                     the next entry of the delete-at-restart list
 //   launch <command line>              the next launch of the Install Shield uninstaller
 //   include <file>                     the lines of another file beside this one
@@ -47,6 +50,11 @@ struct StateExpectation {
   std::optional<std::string> value;  // a registry value's name
 };
 
+struct ServiceExpectation {
+  std::string state;  // "running", "stopped" or "absent"
+  std::string name;
+};
+
 struct Scenario {
   std::string name;
   std::string windows = "nt40";
@@ -58,6 +66,7 @@ struct Scenario {
   std::vector<std::string> trace;
   std::vector<StateExpectation> keys;  // registry keys and values
   std::vector<StateExpectation> files;
+  std::vector<ServiceExpectation> services;
   std::vector<std::string> pending;
   std::vector<std::string> launches;
   std::string winsimOnly;  // why Wine cannot show this run faithfully; empty when it can

@@ -74,6 +74,24 @@ bool FileExists(const std::string& path) {
 
 std::string Presence(bool present) { return present ? "present" : "absent"; }
 
+// A Win32 service's state in a scenario's words: "running", "stopped", "absent", or the
+// state's number while it is between the two.
+std::string ServiceStateOf(const std::string& name) {
+  ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+  if (!manager) return "unknown (no service manager, error " + std::to_string(GetLastError()) + ")";
+  ServiceHandle service(OpenServiceA(manager.Get(), name.c_str(), SERVICE_QUERY_STATUS));
+  if (!service) {
+    if (GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST) return "absent";
+    return "unknown (error " + std::to_string(GetLastError()) + ")";
+  }
+  SERVICE_STATUS status{};
+  if (!QueryServiceStatus(service.Get(), &status))
+    return "unknown (error " + std::to_string(GetLastError()) + ")";
+  if (status.dwCurrentState == SERVICE_RUNNING) return "running";
+  if (status.dwCurrentState == SERVICE_STOPPED) return "stopped";
+  return "in state " + std::to_string(status.dwCurrentState);
+}
+
 }  // namespace
 
 std::string PendingPath(std::string path) {
@@ -95,6 +113,8 @@ std::vector<std::string> DescribeMachine(const Scenario& scenario) {
   }
   for (const StateExpectation& file : scenario.files)
     lines.push_back(line(FileExists(file.path), file.path));
+  for (const ServiceExpectation& service : scenario.services)
+    lines.push_back("service  " + service.name + ": " + ServiceStateOf(service.name));
   return lines;
 }
 
@@ -136,6 +156,13 @@ std::vector<std::string> CompareMachine(const Scenario& scenario,
     if (present != expectation.present) {
       differences.push_back("file " + expectation.path + ": expected " +
                             Presence(expectation.present) + ", is " + Presence(present));
+    }
+  }
+  for (const ServiceExpectation& expectation : scenario.services) {
+    const std::string state = ServiceStateOf(expectation.name);
+    if (state != expectation.state) {
+      differences.push_back("service " + expectation.name + ": expected " + expectation.state +
+                            ", is " + state);
     }
   }
   CompareLists("launch", scenario.launches, RecordedLaunches(), false, differences);
