@@ -10,14 +10,20 @@ enum class SampleVariant {
   kStandard,          // in "C:\Program Files\Varden\Anti-Virus"
   kNoAppPaths,        // everything but the App Paths entry that names the directory
   kWindowsDirectory,  // registered as the Windows directory itself, with a trailing "\"
+  kListedFiles,       // removed by the profile's [Files] list, which leaves out
+                      // "Reports\last.log"
+  kManager,           // with the vendor's management product beside it
+  kProgramGroups,     // with its Program Manager group, its "V-Agent" item in the
+                      // start-up group, and a foreign group and start-up item
 };
 
-// The variant named in a scenario ("standard", "no-app-paths", "windows-directory").
+// The variant named in a scenario ("standard", "no-app-paths", "windows-directory",
+// "listed-files", "manager", "program-groups").
 bool ParseSampleVariant(const std::string& name, SampleVariant* variant);
 
 // The distribution folder holds the programs that are copied ("tvuninst.exe", the
-// Install Shield uninstaller "uninst.exe") and "sample.dat", the stand-in content of
-// every product data file. Returns the failures, one line each; empty when all went in.
+// Install Shield uninstaller "uninst.exe", the management product's uninstaller
+// "vduninst.exe") and "sample.dat", the stand-in content of every product data file. Returns the failures, one line each; empty when all went in.
 std::vector<std::string> InstallSampleProduct(const std::string& distribution,
                                               SampleVariant variant);
 
@@ -41,4 +47,13 @@ inline const char kFinish[] = "Varden Anti-Virus has been removed.";
 inline const char kRestart1[] = "Varden Anti-Virus has been removed.";
 inline const char kRestart2[] = "Restart your computer to complete the removal.";
 inline const char kProgramGroup[] = "Varden Anti-Virus";
+// Another product's group, and its item in the start-up group too.
+inline const char kForeignGroup[] = "Other Tools";
+inline const char kForeignItem[] = "Other Tool";
 }  // namespace sample_texts
+
+// The management product's uninstaller, "vduninst.exe" in the vendor's common directory,
+// as the stand-in does it: it takes its time, then records its command line, marked
+// when the on-access driver files were already gone by then (the uninstaller that
+// started it went on without waiting for it).
+void RunManagerUninstallerStandIn(const std::string& commandLine);

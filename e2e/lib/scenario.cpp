@@ -1,6 +1,9 @@
 #include "scenario.h"
 
+#include <windows.h>
+
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include "tvtrace/piece_log.h"
@@ -12,6 +15,36 @@ std::string ExpandWindowsDirectory(std::string text, const std::string& windowsD
   for (std::size_t at = text.find(kPlaceholder); at != std::string::npos;
        at = text.find(kPlaceholder, at + windowsDirectory.size())) {
     text.replace(at, kPlaceholder.size(), windowsDirectory);
+  }
+  return text;
+}
+
+// The system's text for an error code, line end included, as FormatMessageA gives it.
+std::string SystemText(DWORD code) {
+  char* text = nullptr;
+  if (FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
+                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0,
+                     nullptr) == 0) {
+    return "(no text for error " + std::to_string(code) + ")";
+  }
+  std::unique_ptr<char, decltype(&LocalFree)> owned(text, &LocalFree);
+  return owned.get();
+}
+
+// Replaces each "%MESSAGE:<code>%" by the system's text for that code; none when a
+// placeholder is malformed.
+std::optional<std::string> ExpandMessages(std::string text) {
+  const std::string kOpening = "%MESSAGE:";
+  for (std::size_t at = text.find(kOpening); at != std::string::npos; at = text.find(kOpening, at)) {
+    const std::size_t digits = at + kOpening.size();
+    const std::size_t end = text.find('%', digits);
+    if (end == std::string::npos || end == digits ||
+        text.find_first_not_of("0123456789", digits) != end) {
+      return std::nullopt;
+    }
+    const std::string message = SystemText(std::stoul(text.substr(digits, end - digits)));
+    text.replace(at, end + 1 - at, message);
+    at += message.size();
   }
   return text;
 }
@@ -55,8 +88,8 @@ class Reader {
 
   std::optional<std::string> Piece(const std::string& escaped) const {
     std::optional<std::string> piece = UnescapePiece(escaped);
-    if (piece) *piece = Expand(*piece);
-    return piece;
+    if (!piece) return piece;
+    return ExpandMessages(Expand(*piece));
   }
 
   // Reads one line into the scenario; returns what is wrong with it, or nothing.
@@ -82,7 +115,7 @@ class Reader {
       if (!(number >> scenario_.exitCode)) return "exit needs a number";
     } else if (word == "trace") {
       std::optional<std::string> piece = Piece(rest);
-      if (!piece) return "bad escape in trace piece";
+      if (!piece) return "bad escape or message code in trace piece";
       scenario_.trace.push_back(*piece);
     } else if (word == "key" || word == "value" || word == "file") {
       auto [presence, target] = TakeWord(rest);
@@ -95,6 +128,19 @@ class Reader {
         expectation.path.erase(bar);
       }
       (word == "file" ? scenario_.files : scenario_.keys).push_back(expectation);
+    } else if (word == "group" || word == "item") {
+      auto [presence, target] = TakeWord(rest);
+      if (presence != "present" && presence != "absent") return word + " needs present or absent";
+      StateExpectation expectation{presence == "present", Expand(target), std::nullopt};
+      if (word == "item") {
+        const std::size_t bar = expectation.path.find('|');
+        if (bar == std::string::npos) return "an item needs <group>|<name>";
+        expectation.value = expectation.path.substr(bar + 1);
+        expectation.path.erase(bar);
+      }
+      scenario_.programGroups.push_back(expectation);
+    } else if (word == "hold") {
+      scenario_.held.push_back(Expand(rest));
     } else if (word == "pending") {
       scenario_.pending.push_back(Expand(rest));
     } else if (word == "launch") {

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "launch_record.h"
+#include "program_groups.h"
 #include "support/ascii.h"
 #include "support/handles.h"
 #include "tvtrace/piece_log.h"
@@ -74,6 +75,11 @@ bool FileExists(const std::string& path) {
 
 std::string Presence(bool present) { return present ? "present" : "absent"; }
 
+std::string ProgramManagerEntry(const StateExpectation& expectation) {
+  return expectation.value ? "item " + expectation.path + "|" + *expectation.value
+                           : "group " + expectation.path;
+}
+
 }  // namespace
 
 std::string PendingPath(std::string path) {
@@ -95,6 +101,10 @@ std::vector<std::string> DescribeMachine(const Scenario& scenario) {
   }
   for (const StateExpectation& file : scenario.files)
     lines.push_back(line(FileExists(file.path), file.path));
+  for (const StateExpectation& entry : scenario.programGroups) {
+    lines.push_back(line(ProgramManagerHas(entry.path, entry.value).value_or(false),
+                         "Program Manager " + ProgramManagerEntry(entry)));
+  }
   return lines;
 }
 
@@ -136,6 +146,16 @@ std::vector<std::string> CompareMachine(const Scenario& scenario,
     if (present != expectation.present) {
       differences.push_back("file " + expectation.path + ": expected " +
                             Presence(expectation.present) + ", is " + Presence(present));
+    }
+  }
+  for (const StateExpectation& expectation : scenario.programGroups) {
+    const std::string what = "Program Manager " + ProgramManagerEntry(expectation);
+    std::optional<bool> present = ProgramManagerHas(expectation.path, expectation.value);
+    if (!present) {
+      differences.push_back(what + ": cannot be read");
+    } else if (*present != expectation.present) {
+      differences.push_back(what + ": expected " + Presence(expectation.present) + ", is " +
+                            Presence(*present));
     }
   }
   CompareLists("launch", scenario.launches, RecordedLaunches(), false, differences);
