@@ -124,8 +124,7 @@ void WriteFileList(Installer& installer, const std::string& profile) {
 // The management product: its key, its program and its uninstaller beside the drivers.
 void InstallManager(Installer& installer, const std::string& distribution) {
   installer.Copy(distribution + "\\sample.dat", std::string(kManagerDirectory) + "\\VDMGR.EXE");
-  installer.Copy(distribution + "\\vduninst.exe",
-                 std::string(kCommonDirectory) + "\\vduninst.exe");
+  installer.Copy(distribution + "\\vduninst.exe", std::string(kCommonDirectory) + "\\vduninst.exe");
   installer.Registry(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Varden\\Manager\\1.0", "ProgramDir",
                      kManagerDirectory);
 }

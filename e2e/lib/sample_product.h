@@ -23,7 +23,8 @@ bool ParseSampleVariant(const std::string& name, SampleVariant* variant);
 
 // The distribution folder holds the programs that are copied ("tvuninst.exe", the
 // Install Shield uninstaller "uninst.exe", the management product's uninstaller
-// "vduninst.exe") and "sample.dat", the stand-in content of every product data file. Returns the failures, one line each; empty when all went in.
+// "vduninst.exe") and "sample.dat", the stand-in content of every product data file.
+// Returns the failures, one line each; empty when all went in.
 std::vector<std::string> InstallSampleProduct(const std::string& distribution,
                                               SampleVariant variant);
 

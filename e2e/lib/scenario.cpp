@@ -35,7 +35,8 @@ std::string SystemText(DWORD code) {
 // placeholder is malformed.
 std::optional<std::string> ExpandMessages(std::string text) {
   const std::string kOpening = "%MESSAGE:";
-  for (std::size_t at = text.find(kOpening); at != std::string::npos; at = text.find(kOpening, at)) {
+  for (std::size_t at = text.find(kOpening); at != std::string::npos;
+       at = text.find(kOpening, at)) {
     const std::size_t digits = at + kOpening.size();
     const std::size_t end = text.find('%', digits);
     if (end == std::string::npos || end == digits ||
@@ -117,28 +118,20 @@ class Reader {
       std::optional<std::string> piece = Piece(rest);
       if (!piece) return "bad escape or message code in trace piece";
       scenario_.trace.push_back(*piece);
-    } else if (word == "key" || word == "value" || word == "file") {
+    } else if (word == "key" || word == "value" || word == "file" || word == "group" ||
+               word == "item") {
       auto [presence, target] = TakeWord(rest);
       if (presence != "present" && presence != "absent") return word + " needs present or absent";
       StateExpectation expectation{presence == "present", Expand(target), std::nullopt};
-      if (word == "value") {
+      if (word == "value" || word == "item") {
         const std::size_t bar = expectation.path.find('|');
-        if (bar == std::string::npos) return "a value needs <key>|<name>";
+        if (bar == std::string::npos) {
+          return word == "value" ? "a value needs <key>|<name>" : "an item needs <group>|<name>";
+        }
         expectation.value = expectation.path.substr(bar + 1);
         expectation.path.erase(bar);
       }
-      (word == "file" ? scenario_.files : scenario_.keys).push_back(expectation);
-    } else if (word == "group" || word == "item") {
-      auto [presence, target] = TakeWord(rest);
-      if (presence != "present" && presence != "absent") return word + " needs present or absent";
-      StateExpectation expectation{presence == "present", Expand(target), std::nullopt};
-      if (word == "item") {
-        const std::size_t bar = expectation.path.find('|');
-        if (bar == std::string::npos) return "an item needs <group>|<name>";
-        expectation.value = expectation.path.substr(bar + 1);
-        expectation.path.erase(bar);
-      }
-      scenario_.programGroups.push_back(expectation);
+      ExpectationsOf(word).push_back(expectation);
     } else if (word == "hold") {
       scenario_.held.push_back(Expand(rest));
     } else if (word == "pending") {
@@ -155,6 +148,12 @@ class Reader {
       return "unknown line " + word;
     }
     return "";
+  }
+
+  std::vector<StateExpectation>& ExpectationsOf(const std::string& word) {
+    if (word == "file") return scenario_.files;
+    if (word == "group" || word == "item") return scenario_.programGroups;
+    return scenario_.keys;
   }
 
   Scenario& scenario_;

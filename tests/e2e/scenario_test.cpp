@@ -75,10 +75,9 @@ TEST_P(ScenarioTest, HoldsOnTheSimulatedMachine) {
   machine().processes.Script(
       machine().system.windowsDirectory + "\\uninst.exe",
       {[](const winsim::Launch& launch) { RecordLaunch(launch.commandLine); }});
-  machine().processes.Script("C:\\Program Files\\Velmora\\Common\\vduninst.exe",
-                             {[](const winsim::Launch& launch) {
-                               RunManagerUninstallerStandIn(launch.commandLine);
-                             }});
+  machine().processes.Script(
+      "C:\\Program Files\\Velmora\\Common\\vduninst.exe",
+      {[](const winsim::Launch& launch) { RunManagerUninstallerStandIn(launch.commandLine); }});
   for (const std::string& path : scenario->held) {
     ASSERT_TRUE(machine().files.Exists(path)) << path;
     machine().files.HoldOpen(path);
