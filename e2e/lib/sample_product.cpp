@@ -1,16 +1,20 @@
 #include "sample_product.h"
 
 #include <windows.h>
+#include <ddeml.h>
 
 #include <iterator>
 #include <utility>
 
+#include "launch_record.h"
 #include "support/handles.h"
 
 namespace {
 
 const char kProductDirectory[] = "C:\\Program Files\\Varden\\Anti-Virus";
 const char kCommonDirectory[] = "C:\\Program Files\\Velmora\\Common";
+const char kManagerDirectory[] = "C:\\Program Files\\Velmora\\Manager";
+const char kUnlistedFile[] = "Reports\\last.log";
 const char kServices[] = "SYSTEM\\CurrentControlSet\\Services\\";
 const char kShellExtension[] = "{6F3A9C10-4E21-11d0-A7B2-0060B0C4D2E1}";
 
@@ -137,8 +141,63 @@ void WriteProfile(Installer& installer, const std::string& profile) {
       {"RestartPromptPart1", t::kRestart1},      {"RestartPromptPart2", t::kRestart2},
   };
   for (const auto& [key, text] : strings) installer.Profile(profile, "Strings", key, text);
-  installer.Profile(profile, "Settings", "EnableWholeDirRemove", "1");
   installer.Profile(profile, "Settings", "ProgramGroupName", t::kProgramGroup);
+}
+
+// Removal by the [Files] list, which names every product file but one.
+void WriteFileList(Installer& installer, const std::string& profile) {
+  installer.Profile(profile, "Settings", "EnableWholeDirRemove", "0");
+  int number = 0;
+  for (const char* name : kProductFiles) {
+    if (std::string(name) == kUnlistedFile) continue;
+    installer.Profile(profile, "Files", ("File" + std::to_string(++number)).c_str(), name);
+  }
+}
+
+// The management product: its key, its program and its uninstaller beside the drivers.
+void InstallManager(Installer& installer, const std::string& distribution) {
+  installer.Copy(distribution + "\\sample.dat", std::string(kManagerDirectory) + "\\VDMGR.EXE");
+  installer.Copy(distribution + "\\vduninst.exe", std::string(kCommonDirectory) + "\\vduninst.exe");
+  installer.Registry(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Varden\\Manager\\1.0", "ProgramDir",
+                     kManagerDirectory);
+}
+
+// Sends one execute string to Program Manager; false when it was not carried out.
+bool SendToProgramManager(const std::string& commands) {
+  DWORD instance = 0;
+  if (DdeInitializeA(&instance, nullptr, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) return false;
+  HSZ name = DdeCreateStringHandleA(instance, "PROGMAN", CP_WINANSI);
+  HCONV conversation = name ? DdeConnect(instance, name, name, nullptr) : nullptr;
+  bool done = false;
+  if (conversation) {
+    std::string data = commands;
+    DWORD result = 0;
+    done = DdeClientTransaction(reinterpret_cast<LPBYTE>(data.data()),
+                                static_cast<DWORD>(data.size() + 1), conversation, nullptr, CF_TEXT,
+                                XTYP_EXECUTE, 10000, &result) != nullptr;
+    DdeDisconnect(conversation);
+  }
+  if (name) DdeFreeStringHandle(instance, name);
+  DdeUninitialize(instance);
+  return done;
+}
+
+// The product's group with its program, "V-Agent" in the start-up group, and what
+// another product put there: a group of its own and an item in the start-up group.
+void CreateProgramGroups(Installer& installer, const std::string& directory,
+                         const std::string& windows) {
+  const std::string foreignProgram = "\"" + windows + "\\uninst.exe\"";
+  const std::string commands[] = {
+      std::string("[CreateGroup(") + sample_texts::kProgramGroup + ")][AddItem(\"" + directory +
+          "\\TESSORNT.EXE\"," + sample_texts::kProgramGroup + ")]",
+      "[CreateGroup(" + std::string(sample_texts::kForeignGroup) + ")][AddItem(" + foreignProgram +
+          "," + sample_texts::kForeignItem + ")]",
+      "[CreateGroup(Startup)][AddItem(\"" + directory + "\\VAGENT.EXE\",V-Agent)][AddItem(" +
+          foreignProgram + "," + sample_texts::kForeignItem + ")]",
+  };
+  for (const std::string& command : commands) {
+    if (!SendToProgramManager(command)) installer.failures.push_back("Program Manager: " + command);
+  }
 }
 
 void WriteRegistry(Installer& installer, const std::string& directory, const std::string& windows,
@@ -207,6 +266,12 @@ bool ParseSampleVariant(const std::string& name, SampleVariant* variant) {
     *variant = SampleVariant::kWindowsDirectory;
   } else if (name == "snmp-agent") {
     *variant = SampleVariant::kSnmpAgent;
+  } else if (name == "listed-files") {
+    *variant = SampleVariant::kListedFiles;
+  } else if (name == "manager") {
+    *variant = SampleVariant::kManager;
+  } else if (name == "program-groups") {
+    *variant = SampleVariant::kProgramGroups;
   } else {
     return false;
   }
@@ -230,8 +295,22 @@ std::vector<std::string> InstallSampleProduct(const std::string& distribution,
   installer.Profile(windows + "\\tvsetup.log", "Installed", "Directory", directory);
   installer.Profile(windows + "\\tessorw.cfg", "Scanner", "Bases", directory + "\\Bases");
   WriteProfile(installer, windows + "\\tvuninst.ini");
+  if (variant == SampleVariant::kListedFiles) {
+    WriteFileList(installer, windows + "\\tvuninst.ini");
+  } else {
+    installer.Profile(windows + "\\tvuninst.ini", "Settings", "EnableWholeDirRemove", "1");
+  }
   WriteRegistry(installer, inWindows ? windows + "\\" : directory, windows, variant);
   if (variant == SampleVariant::kSnmpAgent)
     InstallSnmpAgent(installer, distribution, directory, windows + "\\tvuninst.ini");
+  if (variant == SampleVariant::kManager) InstallManager(installer, distribution);
+  if (variant == SampleVariant::kProgramGroups) CreateProgramGroups(installer, directory, windows);
   return installer.failures;
+}
+
+void RunManagerUninstallerStandIn(const std::string& commandLine) {
+  Sleep(1500);
+  const std::string driver = std::string(kCommonDirectory) + "\\vdwd.sys";
+  const bool driversThere = GetFileAttributesA(driver.c_str()) != INVALID_FILE_ATTRIBUTES;
+  RecordLaunch(commandLine + (driversThere ? "" : " (ended after the driver files were removed)"));
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include "tvtrace/piece_log.h"
@@ -18,17 +19,35 @@ std::string ExpandWindowsDirectory(std::string text, const std::string& windowsD
   return text;
 }
 
-// The system's text for an error code, line end included; none when it has none.
-std::optional<std::string> SystemMessage(const std::string& code) {
-  std::istringstream number(code);
-  DWORD error = 0;
-  if (!(number >> error)) return std::nullopt;
-  char text[512] = "";
-  const DWORD length =
-      FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof text, nullptr);
-  if (length == 0) return std::nullopt;
-  return std::string(text, length);
+// The system's text for an error code, line end included, as FormatMessageA gives it.
+std::string SystemText(DWORD code) {
+  char* text = nullptr;
+  if (FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
+                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0,
+                     nullptr) == 0) {
+    return "(no text for error " + std::to_string(code) + ")";
+  }
+  std::unique_ptr<char, decltype(&LocalFree)> owned(text, &LocalFree);
+  return owned.get();
+}
+
+// Replaces each "%MESSAGE:<code>%" by the system's text for that code; none when a
+// placeholder is malformed.
+std::optional<std::string> ExpandMessages(std::string text) {
+  const std::string kOpening = "%MESSAGE:";
+  for (std::size_t at = text.find(kOpening); at != std::string::npos;
+       at = text.find(kOpening, at)) {
+    const std::size_t digits = at + kOpening.size();
+    const std::size_t end = text.find('%', digits);
+    if (end == std::string::npos || end == digits ||
+        text.find_first_not_of("0123456789", digits) != end) {
+      return std::nullopt;
+    }
+    const std::string message = SystemText(std::stoul(text.substr(digits, end - digits)));
+    text.replace(at, end + 1 - at, message);
+    at += message.size();
+  }
+  return text;
 }
 
 // Splits "word rest" at the first blank.
@@ -70,8 +89,8 @@ class Reader {
 
   std::optional<std::string> Piece(const std::string& escaped) const {
     std::optional<std::string> piece = UnescapePiece(escaped);
-    if (piece) *piece = Expand(*piece);
-    return piece;
+    if (!piece) return piece;
+    return ExpandMessages(Expand(*piece));
   }
 
   // Reads one line into the scenario; returns what is wrong with it, or nothing.
@@ -97,29 +116,30 @@ class Reader {
       if (!(number >> scenario_.exitCode)) return "exit needs a number";
     } else if (word == "trace") {
       std::optional<std::string> piece = Piece(rest);
-      if (!piece) return "bad escape in trace piece";
+      if (!piece) return "bad escape or message code in trace piece";
       scenario_.trace.push_back(*piece);
-    } else if (word == "trace-message") {
-      std::optional<std::string> message = SystemMessage(rest);
-      if (!message) return "no system text for error code " + rest;
-      scenario_.trace.push_back(*message);
     } else if (word == "service") {
       auto [state, name] = TakeWord(rest);
       if (state != "running" && state != "stopped" && state != "absent")
         return "service needs running, stopped or absent";
       if (name.empty()) return "a service needs a name";
       scenario_.services.push_back({state, name});
-    } else if (word == "key" || word == "value" || word == "file") {
+    } else if (word == "key" || word == "value" || word == "file" || word == "group" ||
+               word == "item") {
       auto [presence, target] = TakeWord(rest);
       if (presence != "present" && presence != "absent") return word + " needs present or absent";
       StateExpectation expectation{presence == "present", Expand(target), std::nullopt};
-      if (word == "value") {
+      if (word == "value" || word == "item") {
         const std::size_t bar = expectation.path.find('|');
-        if (bar == std::string::npos) return "a value needs <key>|<name>";
+        if (bar == std::string::npos) {
+          return word == "value" ? "a value needs <key>|<name>" : "an item needs <group>|<name>";
+        }
         expectation.value = expectation.path.substr(bar + 1);
         expectation.path.erase(bar);
       }
-      (word == "file" ? scenario_.files : scenario_.keys).push_back(expectation);
+      ExpectationsOf(word).push_back(expectation);
+    } else if (word == "hold") {
+      scenario_.held.push_back(Expand(rest));
     } else if (word == "pending") {
       scenario_.pending.push_back(Expand(rest));
     } else if (word == "launch") {
@@ -134,6 +154,12 @@ class Reader {
       return "unknown line " + word;
     }
     return "";
+  }
+
+  std::vector<StateExpectation>& ExpectationsOf(const std::string& word) {
+    if (word == "file") return scenario_.files;
+    if (word == "group" || word == "item") return scenario_.programGroups;
+    return scenario_.keys;
   }
 
   Scenario& scenario_;

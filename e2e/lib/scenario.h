@@ -2,22 +2,29 @@
 // must come of it. The same file drives the native test over winsim and the Wine run.
 //
 // The file is a list of lines "<word> <rest>"; blank lines and lines starting with "#"
-// are ignored. In every line %WINDIR% stands for the Windows directory of the machine.
+// are ignored. In every line %WINDIR% stands for the Windows directory of the machine,
+// and in trace pieces %MESSAGE:<code>% for the system's text of that error code as this
+// machine's FormatMessageA gives it (Wine's wording differs from Windows').
 //   windows <nt351|nt40|win2k|winxp|win10>  the Windows version (Wine's names)
-//   install <standard|no-app-paths|windows-directory>  the sample product's variant
+//   install <standard|no-app-paths|windows-directory|listed-files|manager|program-groups>
+//                                      the sample product's variant
+//   hold <path>                        a file another program holds open (sharing
+//                                      nothing) through the run; it lets go before the
+//                                      restart
 //   caption <text>                     the caption of every box
 //   box <pressed> <buttons> <text>     the next box: the button to press, its buttons
 //                                      ("Yes,No"), and its text (escaped as a trace piece)
 //   exit <code>                        the exit code
 //   trace <piece>                      the next debug-output piece, escaped: \n \\ \r \t \xHH
-//   trace-message <code>               the next piece is the system's text for an error
-//                                      code, as FormatMessageA words it on the machine
 //   key <present|absent> <ROOT\key>    a registry key afterwards (HKLM, HKCR, HKCU)
 //   value <present|absent> <ROOT\key>|<name>  a registry value afterwards
 //   file <present|absent> <path>       a file or directory afterwards
 //   service <running|stopped|absent> <name>  a Win32 service's state afterwards
 //   pending <path>                     the next entry of the delete-at-restart list
 //   launch <command line>              the next launch of the Install Shield uninstaller
+//                                      or of the management product's uninstaller
+//   group <present|absent> <name>      a Program Manager group afterwards
+//   item <present|absent> <group>|<name>  an item of a Program Manager group afterwards
 //   include <file>                     the lines of another file beside this one
 //   winsim-only <reason>               Wine cannot show this run faithfully: the Wine
 //                                      runner skips it and reports the reason
@@ -69,6 +76,8 @@ struct Scenario {
   std::vector<ServiceExpectation> services;
   std::vector<std::string> pending;
   std::vector<std::string> launches;
+  std::vector<std::string> held;  // files held open by another program through the run
+  std::vector<StateExpectation> programGroups;  // `value` names an item of the group
   std::string winsimOnly;  // why Wine cannot show this run faithfully; empty when it can
 };
 

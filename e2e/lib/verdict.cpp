@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "launch_record.h"
+#include "program_groups.h"
 #include "support/ascii.h"
 #include "support/handles.h"
 #include "tvtrace/piece_log.h"
@@ -92,6 +93,11 @@ std::string ServiceStateOf(const std::string& name) {
   return "in state " + std::to_string(status.dwCurrentState);
 }
 
+std::string ProgramManagerEntry(const StateExpectation& expectation) {
+  return expectation.value ? "item " + expectation.path + "|" + *expectation.value
+                           : "group " + expectation.path;
+}
+
 }  // namespace
 
 std::string PendingPath(std::string path) {
@@ -115,6 +121,10 @@ std::vector<std::string> DescribeMachine(const Scenario& scenario) {
     lines.push_back(line(FileExists(file.path), file.path));
   for (const ServiceExpectation& service : scenario.services)
     lines.push_back("service  " + service.name + ": " + ServiceStateOf(service.name));
+  for (const StateExpectation& entry : scenario.programGroups) {
+    lines.push_back(line(ProgramManagerHas(entry.path, entry.value).value_or(false),
+                         "Program Manager " + ProgramManagerEntry(entry)));
+  }
   return lines;
 }
 
@@ -163,6 +173,16 @@ std::vector<std::string> CompareMachine(const Scenario& scenario,
     if (state != expectation.state) {
       differences.push_back("service " + expectation.name + ": expected " + expectation.state +
                             ", is " + state);
+    }
+  }
+  for (const StateExpectation& expectation : scenario.programGroups) {
+    const std::string what = "Program Manager " + ProgramManagerEntry(expectation);
+    std::optional<bool> present = ProgramManagerHas(expectation.path, expectation.value);
+    if (!present) {
+      differences.push_back(what + ": cannot be read");
+    } else if (*present != expectation.present) {
+      differences.push_back(what + ": expected " + Presence(expectation.present) + ", is " +
+                            Presence(*present));
     }
   }
   CompareLists("launch", scenario.launches, RecordedLaunches(), false, differences);

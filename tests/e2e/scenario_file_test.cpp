@@ -69,6 +69,30 @@ TEST_F(ScenarioFileTest, ReadsEveryKindOfLineWithTheWindowsDirectoryFilledIn) {
   EXPECT_EQ(scenario->launches, (std::vector<std::string>{"uninst.exe -y -f"}));
 }
 
+TEST_F(ScenarioFileTest, ReadsHeldFilesProgramGroupsAndSystemTexts) {
+  const std::string path = Write("run.txt",
+                                 "install program-groups\n"
+                                 "hold %WINDIR%\\in use.dat\n"
+                                 "group absent Varden Anti-Virus\n"
+                                 "item present Startup|Other Tool\n"
+                                 "trace A%MESSAGE:145%B %MESSAGE:2%\n");
+  std::string error;
+  std::optional<Scenario> scenario = LoadScenario(path, "C:\\WINNT", &error);
+  ASSERT_TRUE(scenario) << error;
+  EXPECT_EQ(scenario->variant, SampleVariant::kProgramGroups);
+  EXPECT_EQ(scenario->held, (std::vector<std::string>{"C:\\WINNT\\in use.dat"}));
+  ASSERT_EQ(scenario->programGroups.size(), 2u);
+  EXPECT_FALSE(scenario->programGroups[0].present);
+  EXPECT_EQ(scenario->programGroups[0].path, "Varden Anti-Virus");
+  EXPECT_FALSE(scenario->programGroups[0].value.has_value());
+  EXPECT_TRUE(scenario->programGroups[1].present);
+  EXPECT_EQ(scenario->programGroups[1].path, "Startup");
+  EXPECT_EQ(scenario->programGroups[1].value, "Other Tool");
+  EXPECT_EQ(scenario->trace, (std::vector<std::string>{
+                                 "AThe directory is not empty.\r\nB The system cannot find the "
+                                 "file specified.\r\n"}));
+}
+
 TEST_F(ScenarioFileTest, NamesTheFileAndLineOfAMistake) {
   const std::pair<const char*, const char*> mistakes[] = {
       {"windows nt5\n", "unknown Windows version nt5"},
@@ -76,6 +100,10 @@ TEST_F(ScenarioFileTest, NamesTheFileAndLineOfAMistake) {
       {"box Yes\n", "a box needs"},
       {"exit six\n", "exit needs a number"},
       {"trace bad \\q\n", "bad escape"},
+      {"trace %MESSAGE:x%\n", "message code"},
+      {"trace %MESSAGE:145\n", "message code"},
+      {"group gone Startup\n", "group needs present or absent"},
+      {"item absent Startup\n", "an item needs"},
       {"file gone C:\\x\n", "file needs present or absent"},
       {"value absent HKLM\\Run\n", "a value needs"},
       {"answer Yes\n", "unknown line answer"},

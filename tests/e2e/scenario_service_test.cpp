@@ -29,14 +29,10 @@ class ScenarioServiceTest : public MachineTest {
   }
 };
 
-TEST_F(ScenarioServiceTest, ReadsServiceStatesAndSystemTextsByTheirCodes) {
+TEST_F(ScenarioServiceTest, ReadsServiceStates) {
   std::string error;
-  std::optional<Scenario> scenario = Load(
-      "trace Try again\\n\ntrace-message 145\nservice running SNMP\nservice absent Net Watch\n",
-      &error);
+  std::optional<Scenario> scenario = Load("service running SNMP\nservice absent Net Watch\n", &error);
   ASSERT_TRUE(scenario) << error;
-  EXPECT_EQ(scenario->trace,
-            (std::vector<std::string>{"Try again\n", "The directory is not empty.\r\n"}));
   ASSERT_EQ(scenario->services.size(), 2u);
   EXPECT_EQ(scenario->services[0].state, "running");
   EXPECT_EQ(scenario->services[0].name, "SNMP");
@@ -44,12 +40,10 @@ TEST_F(ScenarioServiceTest, ReadsServiceStatesAndSystemTextsByTheirCodes) {
   EXPECT_EQ(scenario->services[1].name, "Net Watch");
 }
 
-TEST_F(ScenarioServiceTest, RefusesAnUnknownStateAndACodeWithoutText) {
+TEST_F(ScenarioServiceTest, RefusesAnUnknownStateOrAMissingName) {
   const std::pair<const char*, const char*> mistakes[] = {
       {"service paused SNMP\n", "service needs running, stopped or absent"},
       {"service running\n", "a service needs a name"},
-      {"trace-message 99999\n", "no system text for error code 99999"},
-      {"trace-message none\n", "no system text for error code none"},
   };
   for (const auto& [line, problem] : mistakes) {
     std::string error;

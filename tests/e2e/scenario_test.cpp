@@ -44,6 +44,7 @@ class ScenarioTest : public MachineTest, public ::testing::WithParamInterface<st
   void AddDistribution() {
     machine().files.AddFile("C:\\dist\\tvuninst.exe", "the uninstaller");
     machine().files.AddFile("C:\\dist\\uninst.exe", "the Install Shield uninstaller");
+    machine().files.AddFile("C:\\dist\\vduninst.exe", "the management product's uninstaller");
     machine().files.AddFile("C:\\dist\\sample.dat", "sample product file");
   }
 
@@ -67,11 +68,20 @@ TEST_P(ScenarioTest, HoldsOnTheSimulatedMachine) {
   machine().system.minorVersion = scenario->version.minor;
   machine().system.buildNumber = scenario->version.build;
 
+  // Wine's Program Manager answers DDE on every machine.
+  machine().dde.programManager.running = true;
   AddDistribution();
   ASSERT_TRUE(None(InstallSampleProduct("C:\\dist", scenario->variant)));
   machine().processes.Script(
       machine().system.windowsDirectory + "\\uninst.exe",
       {[](const winsim::Launch& launch) { RecordLaunch(launch.commandLine); }});
+  machine().processes.Script(
+      "C:\\Program Files\\Velmora\\Common\\vduninst.exe",
+      {[](const winsim::Launch& launch) { RunManagerUninstallerStandIn(launch.commandLine); }});
+  for (const std::string& path : scenario->held) {
+    ASSERT_TRUE(machine().files.Exists(path)) << path;
+    machine().files.HoldOpen(path);
+  }
   Observed observed;
   AnswerAsScenarioSays(*scenario, observed);
 
@@ -81,6 +91,7 @@ TEST_P(ScenarioTest, HoldsOnTheSimulatedMachine) {
 
   EXPECT_TRUE(None(CompareRun(*scenario, observed)));
   EXPECT_TRUE(None(CompareMachine(*scenario, PendingOnMachine())));
+  for (const std::string& path : scenario->held) machine().files.HoldOpen(path, false);
   machine().files.Restart();
   EXPECT_TRUE(None(CompareAfterRestart(*scenario, PendingOnMachine())));
   EXPECT_EQ(machine().OpenHandles(), 0u);
