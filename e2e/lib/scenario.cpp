@@ -101,6 +101,15 @@ class Reader {
       scenario_.launches.push_back(Expand(rest));
     } else if (word == "winsim-only") {
       scenario_.winsimOnly = rest;  // the Wine runner skips the scenario
+    } else if (word == "setup") {
+      return ReadSetup(rest);
+    } else if (word == "service" || word == "window") {
+      auto [state, name] = TakeWord(rest);
+      const bool known = word == "service"
+                             ? state == "running" || state == "stopped" || state == "absent"
+                             : state == "present" || state == "absent";
+      if (!known || name.empty()) return word + " needs a state and a name";
+      scenario_.components.push_back({word, state, name});
     } else if (word == "include") {
       const std::size_t slash = path.find_last_of("/\\");
       const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
@@ -111,6 +120,25 @@ class Reader {
     return "";
   }
 
+  std::string ReadSetup(const std::string& rest) {
+    auto [kind, afterKind] = TakeWord(rest);
+    SetupStep step{kind, "", afterKind};
+    if (kind == "service" || kind == "program") {
+      auto [behaviour, name] = TakeWord(afterKind);
+      const bool known = kind == "service"
+                             ? behaviour == "normal" || behaviour == "slow" || behaviour == "refusing"
+                             : behaviour == "quits" || behaviour == "ignores";
+      if (!known) return "unknown behaviour of a " + kind + ": " + behaviour;
+      step.behaviour = behaviour;
+      step.name = name;
+    } else if (kind != "event-source" && kind != "device") {
+      return "unknown setup " + kind;
+    }
+    if (step.name.empty()) return "setup " + kind + " needs a name";
+    scenario_.setup.push_back(step);
+    return "";
+  }
+
   Scenario& scenario_;
   const std::string& windowsDirectory_;
 };
@@ -118,6 +146,7 @@ class Reader {
 }  // namespace
 
 std::optional<WindowsVersion> WindowsVersionNamed(const std::string& name) {
+  if (name == "win95") return WindowsVersion{4, 0, 950, false};
   if (name == "nt351") return WindowsVersion{3, 51, 1057};
   if (name == "nt40") return WindowsVersion{4, 0, 1381};
   if (name == "win2k") return WindowsVersion{5, 0, 2195};

@@ -3,7 +3,7 @@
 //
 // The file is a list of lines "<word> <rest>"; blank lines and lines starting with "#"
 // are ignored. In every line %WINDIR% stands for the Windows directory of the machine.
-//   windows <nt351|nt40|win2k|winxp|win10>  the Windows version (Wine's names)
+//   windows <win95|nt351|nt40|win2k|winxp|win10>  the Windows version (Wine's names)
 //   install <standard|no-app-paths|windows-directory>  the sample product's variant
 //   caption <text>                     the caption of every box
 //   box <pressed> <buttons> <text>     the next box: the button to press, its buttons
@@ -18,6 +18,15 @@
 //   include <file>                     the lines of another file beside this one
 //   winsim-only <reason>               Wine cannot show this run faithfully: the Wine
 //                                      runner skips it and reports the reason
+//   setup service <normal|slow|refusing> <name>  a stub service installed and running
+//                                      before the run: it stops at once, stays
+//                                      stop-pending a while, or refuses to stop
+//   setup program <quits|ignores> <window class>  a stub program with a window of the
+//                                      class, that ends on WM_QUIT or ignores it
+//   setup event-source <name>          an event-log source entry of the Application log
+//   setup device <name>                "\\.\<name>" can be opened
+//   service <running|stopped|absent> <name>  a service's state afterwards
+//   window <present|absent> <window class>   a window of the class afterwards
 #pragma once
 
 #include <optional>
@@ -30,6 +39,7 @@ struct WindowsVersion {
   unsigned major = 4;
   unsigned minor = 0;
   unsigned build = 1381;
+  bool nt = true;  // false: the Windows 95/98 platform
 };
 
 // The version Wine reports for one of its version names; none for a name it lacks.
@@ -47,6 +57,21 @@ struct StateExpectation {
   std::optional<std::string> value;  // a registry value's name
 };
 
+// Something that runs on the machine before the uninstaller starts (a "setup" line).
+struct SetupStep {
+  std::string kind;       // "service", "program", "event-source" or "device"
+  std::string behaviour;  // of a service or a program; empty for the others
+  std::string name;       // the service, window class, event source or device
+};
+
+// A service's state ("running", "stopped", "absent") or a window's presence
+// ("present", "absent") after the run.
+struct ComponentExpectation {
+  std::string kind;  // "service" or "window"
+  std::string state;
+  std::string name;
+};
+
 struct Scenario {
   std::string name;
   std::string windows = "nt40";
@@ -60,6 +85,8 @@ struct Scenario {
   std::vector<StateExpectation> files;
   std::vector<std::string> pending;
   std::vector<std::string> launches;
+  std::vector<SetupStep> setup;
+  std::vector<ComponentExpectation> components;
   std::string winsimOnly;  // why Wine cannot show this run faithfully; empty when it can
 };
 

@@ -74,6 +74,24 @@ bool FileExists(const std::string& path) {
 
 std::string Presence(bool present) { return present ? "present" : "absent"; }
 
+// "running", "stopped", "absent", or the state's number while it is on its way.
+std::string ServiceStateNamed(const std::string& name) {
+  const ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+  if (!manager) return "unknown (no service manager)";
+  const ServiceHandle service(OpenServiceA(manager.Get(), name.c_str(), SERVICE_QUERY_STATUS));
+  if (!service) return "absent";
+  SERVICE_STATUS status{};
+  if (!QueryServiceStatus(service.Get(), &status)) return "unknown (no status)";
+  if (status.dwCurrentState == SERVICE_RUNNING) return "running";
+  if (status.dwCurrentState == SERVICE_STOPPED) return "stopped";
+  return "in state " + std::to_string(status.dwCurrentState);
+}
+
+std::string ComponentState(const ComponentExpectation& expectation) {
+  if (expectation.kind == "service") return ServiceStateNamed(expectation.name);
+  return Presence(FindWindowA(expectation.name.c_str(), nullptr) != nullptr);
+}
+
 }  // namespace
 
 std::string PendingPath(std::string path) {
@@ -136,6 +154,13 @@ std::vector<std::string> CompareMachine(const Scenario& scenario,
     if (present != expectation.present) {
       differences.push_back("file " + expectation.path + ": expected " +
                             Presence(expectation.present) + ", is " + Presence(present));
+    }
+  }
+  for (const ComponentExpectation& expectation : scenario.components) {
+    const std::string state = ComponentState(expectation);
+    if (state != expectation.state) {
+      differences.push_back(expectation.kind + " " + expectation.name + ": expected " +
+                            expectation.state + ", is " + state);
     }
   }
   CompareLists("launch", scenario.launches, RecordedLaunches(), false, differences);
