@@ -9,6 +9,7 @@
 #include "launch_record.h"
 #include "sample_product.h"
 #include "verdict.h"
+#include "winsim/text.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int);
 
@@ -61,7 +62,7 @@ std::vector<std::string> SetUpRunningParts(const Scenario& scenario) {
     } else if (step.kind == "event-source") {
       for (std::string& failure : InstallEventLogSource(step.name)) failures.push_back(failure);
     } else {
-      winsim::machine().files.devices.insert(step.name);
+      winsim::machine().files.devices.insert(winsim::Upper(step.name));  // kept in capitals
     }
   }
   return failures;
