@@ -23,6 +23,14 @@ std::pair<std::string, std::string> TakeWord(const std::string& line) {
   return {line.substr(0, blank), line.substr(blank + 1)};
 }
 
+// A stub service stops at once, slowly or never; a stub program quits on WM_QUIT or not.
+bool KnownBehaviour(const std::string& kind, const std::string& behaviour) {
+  if (kind == "service") {
+    return behaviour == "normal" || behaviour == "slow" || behaviour == "refusing";
+  }
+  return behaviour == "quits" || behaviour == "ignores";
+}
+
 class Reader {
  public:
   Reader(Scenario& scenario, const std::string& windowsDirectory)
@@ -125,10 +133,8 @@ class Reader {
     SetupStep step{kind, "", afterKind};
     if (kind == "service" || kind == "program") {
       auto [behaviour, name] = TakeWord(afterKind);
-      const bool known = kind == "service"
-                             ? behaviour == "normal" || behaviour == "slow" || behaviour == "refusing"
-                             : behaviour == "quits" || behaviour == "ignores";
-      if (!known) return "unknown behaviour of a " + kind + ": " + behaviour;
+      if (!KnownBehaviour(kind, behaviour))
+        return "unknown behaviour of a " + kind + ": " + behaviour;
       step.behaviour = behaviour;
       step.name = name;
     } else if (kind != "event-source" && kind != "device") {

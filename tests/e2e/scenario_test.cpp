@@ -57,8 +57,9 @@ std::vector<std::string> SetUpRunningParts(const Scenario& scenario) {
         service.stopError = ERROR_INVALID_SERVICE_CONTROL;
       }
     } else if (step.kind == "program") {
-      winsim::machine().desktop.StartProgram(
-          step.name, step.behaviour == "quits" ? std::optional<DWORD>(kQuitsAfterMs) : std::nullopt);
+      const std::optional<DWORD> closesAfterQuit =
+          step.behaviour == "quits" ? std::optional<DWORD>(kQuitsAfterMs) : std::nullopt;
+      winsim::machine().desktop.StartProgram(step.name, closesAfterQuit);
     } else if (step.kind == "event-source") {
       for (std::string& failure : InstallEventLogSource(step.name)) failures.push_back(failure);
     } else {
