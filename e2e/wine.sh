@@ -120,6 +120,18 @@ e2e_install() {
   e2e_wine "$e2e_fixtures/e2e_install.exe" "$(e2e_winpath "$e2e_dist")" "$2"
 }
 
+# Starts what the scenario $1 says runs before the uninstaller (its "setup" lines): a
+# device is a link to /dev/null among the prefix's DOS devices, which makes "\\.\NAME"
+# open; the stub services and programs are e2e_setup.exe's to start.
+e2e_setup() {
+  local scenario=$1 device
+  grep -q '^setup ' "$scenario" || return 0
+  for device in $(sed -n 's/^setup device //p' "$scenario"); do
+    ln -sfn /dev/null "$WINEPREFIX/dosdevices/${device,,}"
+  done
+  e2e_wine "$e2e_fixtures/e2e_setup.exe" "$(e2e_winpath "$scenario")" "$(e2e_winpath "$e2e_fixtures")"
+}
+
 # Runs tvuninst.exe under tvtrace (extra tvtrace options first), answering its boxes
 # as the scenario $1 says: the boxes go to $2, the trace to $3.
 e2e_uninstall() {

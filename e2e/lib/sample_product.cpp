@@ -278,6 +278,15 @@ bool ParseSampleVariant(const std::string& name, SampleVariant* variant) {
   return true;
 }
 
+std::vector<std::string> InstallEventLogSource(const std::string& name) {
+  Installer installer;
+  const std::string windows = WindowsDirectory();
+  installer.Registry(HKEY_LOCAL_MACHINE,
+                     "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\" + name,
+                     "EventMessageFile", windows + "\\System32\\tvmsg.dll");
+  return installer.failures;
+}
+
 std::vector<std::string> InstallSampleProduct(const std::string& distribution,
                                               SampleVariant variant) {
   Installer installer;

@@ -34,6 +34,10 @@ bool ParseSampleVariant(const std::string& name, SampleVariant* variant);
 std::vector<std::string> InstallSampleProduct(const std::string& distribution,
                                               SampleVariant variant);
 
+// The event-log source entry a service of the product registers in the Application log.
+// Returns the failures, one line each.
+std::vector<std::string> InstallEventLogSource(const std::string& name);
+
 // The product's texts in its profile, in English.
 namespace sample_texts {
 inline const char kCaption[] = "Varden Anti-Virus Uninstall";

@@ -57,6 +57,14 @@ std::pair<std::string, std::string> TakeWord(const std::string& line) {
   return {line.substr(0, blank), line.substr(blank + 1)};
 }
 
+// A stub service stops at once, slowly or never; a stub program quits on WM_QUIT or not.
+bool KnownBehaviour(const std::string& kind, const std::string& behaviour) {
+  if (kind == "service") {
+    return behaviour == "normal" || behaviour == "slow" || behaviour == "refusing";
+  }
+  return behaviour == "quits" || behaviour == "ignores";
+}
+
 class Reader {
  public:
   Reader(Scenario& scenario, const std::string& windowsDirectory)
@@ -118,12 +126,6 @@ class Reader {
       std::optional<std::string> piece = Piece(rest);
       if (!piece) return "bad escape or message code in trace piece";
       scenario_.trace.push_back(*piece);
-    } else if (word == "service") {
-      auto [state, name] = TakeWord(rest);
-      if (state != "running" && state != "stopped" && state != "absent")
-        return "service needs running, stopped or absent";
-      if (name.empty()) return "a service needs a name";
-      scenario_.services.push_back({state, name});
     } else if (word == "key" || word == "value" || word == "file" || word == "group" ||
                word == "item") {
       auto [presence, target] = TakeWord(rest);
@@ -146,6 +148,15 @@ class Reader {
       scenario_.launches.push_back(Expand(rest));
     } else if (word == "winsim-only") {
       scenario_.winsimOnly = rest;  // the Wine runner skips the scenario
+    } else if (word == "setup") {
+      return ReadSetup(rest);
+    } else if (word == "service" || word == "window") {
+      auto [state, name] = TakeWord(rest);
+      const bool known = word == "service"
+                             ? state == "running" || state == "stopped" || state == "absent"
+                             : state == "present" || state == "absent";
+      if (!known || name.empty()) return word + " needs a state and a name";
+      scenario_.components.push_back({word, state, name});
     } else if (word == "include") {
       const std::size_t slash = path.find_last_of("/\\");
       const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
@@ -162,6 +173,23 @@ class Reader {
     return scenario_.keys;
   }
 
+  std::string ReadSetup(const std::string& rest) {
+    auto [kind, afterKind] = TakeWord(rest);
+    SetupStep step{kind, "", afterKind};
+    if (kind == "service" || kind == "program") {
+      auto [behaviour, name] = TakeWord(afterKind);
+      if (!KnownBehaviour(kind, behaviour))
+        return "unknown behaviour of a " + kind + ": " + behaviour;
+      step.behaviour = behaviour;
+      step.name = name;
+    } else if (kind != "event-source" && kind != "device") {
+      return "unknown setup " + kind;
+    }
+    if (step.name.empty()) return "setup " + kind + " needs a name";
+    scenario_.setup.push_back(step);
+    return "";
+  }
+
   Scenario& scenario_;
   const std::string& windowsDirectory_;
 };
@@ -169,6 +197,7 @@ class Reader {
 }  // namespace
 
 std::optional<WindowsVersion> WindowsVersionNamed(const std::string& name) {
+  if (name == "win95") return WindowsVersion{4, 0, 950, false};
   if (name == "nt351") return WindowsVersion{3, 51, 1057};
   if (name == "nt40") return WindowsVersion{4, 0, 1381};
   if (name == "win2k") return WindowsVersion{5, 0, 2195};

@@ -5,9 +5,9 @@
 // are ignored. In every line %WINDIR% stands for the Windows directory of the machine,
 // and in trace pieces %MESSAGE:<code>% for the system's text of that error code as this
 // machine's FormatMessageA gives it (Wine's wording differs from Windows').
-//   windows <nt351|nt40|win2k|winxp|win10>  the Windows version (Wine's names)
-//   install <standard|no-app-paths|windows-directory|listed-files|manager|program-groups>
-//                                      the sample product's variant
+//   windows <win95|nt351|nt40|win2k|winxp|win10>  the Windows version (Wine's names)
+//   install <standard|no-app-paths|windows-directory|snmp-agent|listed-files|manager|
+//            program-groups>           the sample product's variant
 //   hold <path>                        a file another program holds open (sharing
 //                                      nothing) through the run; it lets go before the
 //                                      restart
@@ -28,6 +28,15 @@
 //   include <file>                     the lines of another file beside this one
 //   winsim-only <reason>               Wine cannot show this run faithfully: the Wine
 //                                      runner skips it and reports the reason
+//   setup service <normal|slow|refusing> <name>  a stub service installed and running
+//                                      before the run: it stops at once, stays
+//                                      stop-pending a while, or refuses to stop
+//   setup program <quits|ignores> <window class>  a stub program with a window of the
+//                                      class, that ends on WM_QUIT or ignores it
+//   setup event-source <name>          an event-log source entry of the Application log
+//   setup device <name>                "\\.\<name>" can be opened
+//   service <running|stopped|absent> <name>  a service's state afterwards
+//   window <present|absent> <window class>   a window of the class afterwards
 #pragma once
 
 #include <optional>
@@ -40,6 +49,7 @@ struct WindowsVersion {
   unsigned major = 4;
   unsigned minor = 0;
   unsigned build = 1381;
+  bool nt = true;  // false: the Windows 95/98 platform
 };
 
 // The version Wine reports for one of its version names; none for a name it lacks.
@@ -57,8 +67,18 @@ struct StateExpectation {
   std::optional<std::string> value;  // a registry value's name
 };
 
-struct ServiceExpectation {
-  std::string state;  // "running", "stopped" or "absent"
+// Something that runs on the machine before the uninstaller starts (a "setup" line).
+struct SetupStep {
+  std::string kind;       // "service", "program", "event-source" or "device"
+  std::string behaviour;  // of a service or a program; empty for the others
+  std::string name;       // the service, window class, event source or device
+};
+
+// A service's state ("running", "stopped", "absent") or a window's presence
+// ("present", "absent") after the run.
+struct ComponentExpectation {
+  std::string kind;  // "service" or "window"
+  std::string state;
   std::string name;
 };
 
@@ -73,11 +93,12 @@ struct Scenario {
   std::vector<std::string> trace;
   std::vector<StateExpectation> keys;  // registry keys and values
   std::vector<StateExpectation> files;
-  std::vector<ServiceExpectation> services;
   std::vector<std::string> pending;
   std::vector<std::string> launches;
   std::vector<std::string> held;  // files held open by another program through the run
   std::vector<StateExpectation> programGroups;  // `value` names an item of the group
+  std::vector<SetupStep> setup;
+  std::vector<ComponentExpectation> components;
   std::string winsimOnly;  // why Wine cannot show this run faithfully; empty when it can
 };
 

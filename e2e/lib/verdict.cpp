@@ -77,7 +77,7 @@ std::string Presence(bool present) { return present ? "present" : "absent"; }
 
 // A Win32 service's state in a scenario's words: "running", "stopped", "absent", or the
 // state's number while it is between the two.
-std::string ServiceStateOf(const std::string& name) {
+std::string ServiceStateNamed(const std::string& name) {
   ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
   if (!manager) return "unknown (no service manager, error " + std::to_string(GetLastError()) + ")";
   ServiceHandle service(OpenServiceA(manager.Get(), name.c_str(), SERVICE_QUERY_STATUS));
@@ -96,6 +96,11 @@ std::string ServiceStateOf(const std::string& name) {
 std::string ProgramManagerEntry(const StateExpectation& expectation) {
   return expectation.value ? "item " + expectation.path + "|" + *expectation.value
                            : "group " + expectation.path;
+}
+
+std::string ComponentState(const ComponentExpectation& expectation) {
+  if (expectation.kind == "service") return ServiceStateNamed(expectation.name);
+  return Presence(FindWindowA(expectation.name.c_str(), nullptr) != nullptr);
 }
 
 }  // namespace
@@ -119,8 +124,8 @@ std::vector<std::string> DescribeMachine(const Scenario& scenario) {
   }
   for (const StateExpectation& file : scenario.files)
     lines.push_back(line(FileExists(file.path), file.path));
-  for (const ServiceExpectation& service : scenario.services)
-    lines.push_back("service  " + service.name + ": " + ServiceStateOf(service.name));
+  for (const ComponentExpectation& component : scenario.components)
+    lines.push_back(component.kind + "  " + component.name + ": " + ComponentState(component));
   for (const StateExpectation& entry : scenario.programGroups) {
     lines.push_back(line(ProgramManagerHas(entry.path, entry.value).value_or(false),
                          "Program Manager " + ProgramManagerEntry(entry)));
@@ -168,13 +173,6 @@ std::vector<std::string> CompareMachine(const Scenario& scenario,
                             Presence(expectation.present) + ", is " + Presence(present));
     }
   }
-  for (const ServiceExpectation& expectation : scenario.services) {
-    const std::string state = ServiceStateOf(expectation.name);
-    if (state != expectation.state) {
-      differences.push_back("service " + expectation.name + ": expected " + expectation.state +
-                            ", is " + state);
-    }
-  }
   for (const StateExpectation& expectation : scenario.programGroups) {
     const std::string what = "Program Manager " + ProgramManagerEntry(expectation);
     std::optional<bool> present = ProgramManagerHas(expectation.path, expectation.value);
@@ -183,6 +181,13 @@ std::vector<std::string> CompareMachine(const Scenario& scenario,
     } else if (*present != expectation.present) {
       differences.push_back(what + ": expected " + Presence(expectation.present) + ", is " +
                             Presence(*present));
+    }
+  }
+  for (const ComponentExpectation& expectation : scenario.components) {
+    const std::string state = ComponentState(expectation);
+    if (state != expectation.state) {
+      differences.push_back(expectation.kind + " " + expectation.name + ": expected " +
+                            expectation.state + ", is " + state);
     }
   }
   CompareLists("launch", scenario.launches, RecordedLaunches(), false, differences);
