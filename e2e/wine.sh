@@ -10,7 +10,8 @@ e2e_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 e2e_use_build() {
   e2e_build=${1:-${TVUNINST_WIN_BUILD:-$e2e_root/build-win64}}
   case $e2e_build in /*) ;; *) e2e_build=$PWD/$e2e_build ;; esac
-  if [ ! -f "$e2e_build/src/tvuninst.exe" ] || [ ! -f "$e2e_build/e2e/fixtures/e2e_answer.exe" ]; then
+  if [ ! -f "$e2e_build/src/tvuninst.exe" ] || [ ! -f "$e2e_build/e2e/fixtures/e2e_answer.exe" ] ||
+     [ ! -f "$e2e_build/e2e/fixtures/e2e_snmp_service.exe" ]; then
     echo "Building the Windows programs in $e2e_build..."
     cmake -S "$e2e_root" -B "$e2e_build" -G Ninja \
       -DCMAKE_TOOLCHAIN_FILE="$e2e_root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -22,7 +23,8 @@ e2e_use_build() {
   # The distribution the installer copies from: the programs and the sample content.
   e2e_dist=$e2e_work/dist
   mkdir -p "$e2e_dist"
-  cp "$e2e_build/src/tvuninst.exe" "$e2e_fixtures/uninst.exe" "$e2e_dist/"
+  cp "$e2e_build/src/tvuninst.exe" "$e2e_fixtures/uninst.exe" "$e2e_fixtures/vduninst.exe" "$e2e_dist/"
+  cp "$e2e_fixtures/e2e_snmp_service.exe" "$e2e_dist/"  # the SNMP variant's service
   echo "Varden Anti-Virus sample file" >"$e2e_dist/sample.dat"
 }
 
@@ -118,6 +120,18 @@ e2e_install() {
   e2e_wine "$e2e_fixtures/e2e_install.exe" "$(e2e_winpath "$e2e_dist")" "$2"
 }
 
+# Starts what the scenario $1 says runs before the uninstaller (its "setup" lines): a
+# device is a link to /dev/null among the prefix's DOS devices, which makes "\\.\NAME"
+# open; the stub services and programs are e2e_setup.exe's to start.
+e2e_setup() {
+  local scenario=$1 device
+  grep -q '^setup ' "$scenario" || return 0
+  for device in $(sed -n 's/^setup device //p' "$scenario"); do
+    ln -sfn /dev/null "$WINEPREFIX/dosdevices/${device,,}"
+  done
+  e2e_wine "$e2e_fixtures/e2e_setup.exe" "$(e2e_winpath "$scenario")" "$(e2e_winpath "$e2e_fixtures")"
+}
+
 # Runs tvuninst.exe under tvtrace (extra tvtrace options first), answering its boxes
 # as the scenario $1 says: the boxes go to $2, the trace to $3.
 e2e_uninstall() {
@@ -129,3 +143,30 @@ e2e_uninstall() {
 
 # A line of the scenario file $1 that starts with the word $2 (without the word).
 e2e_scenario_line() { sed -n "s/^$2 //p" "$1" | head -n1; }
+
+# Has e2e_hold.exe hold the files of the scenario $1's "hold" lines open, with its
+# signal file in the folder $2; returns once they are held. Nothing when there are none.
+e2e_hold_files() {
+  local paths=()
+  mapfile -t paths < <(sed -n 's/^hold //p' "$1" | sed 's/\r$//')
+  [ ${#paths[@]} -gt 0 ] || return 0
+  e2e_hold_signal=$2/held
+  rm -f "$e2e_hold_signal"
+  wine "$e2e_fixtures/e2e_hold.exe" "$(e2e_winpath "$e2e_hold_signal")" "${paths[@]}" &
+  e2e_hold_pid=$!
+  for _ in $(seq 200); do
+    [ -e "$e2e_hold_signal" ] && return 0
+    kill -0 "$e2e_hold_pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  echo "e2e_hold.exe did not take hold of ${paths[*]}"
+  return 1
+}
+
+# Lets the files held by e2e_hold_files go, and waits for the holder to end.
+e2e_release_files() {
+  [ -n "${e2e_hold_pid:-}" ] || return 0
+  rm -f "$e2e_hold_signal"
+  wait "$e2e_hold_pid" || echo "e2e_hold.exe ended with status $?"
+  e2e_hold_pid=
+}

@@ -1,21 +1,37 @@
 #include "sample_product.h"
 
 #include <windows.h>
+#include <ddeml.h>
 
+#include <iterator>
 #include <utility>
 
+#include "launch_record.h"
 #include "support/handles.h"
 
 namespace {
 
 const char kProductDirectory[] = "C:\\Program Files\\Varden\\Anti-Virus";
 const char kCommonDirectory[] = "C:\\Program Files\\Velmora\\Common";
+const char kManagerDirectory[] = "C:\\Program Files\\Velmora\\Manager";
+const char kUnlistedFile[] = "Reports\\last.log";
 const char kServices[] = "SYSTEM\\CurrentControlSet\\Services\\";
 const char kShellExtension[] = "{6F3A9C10-4E21-11d0-A7B2-0060B0C4D2E1}";
 
 const char* const kProductFiles[] = {"TESSORNT.EXE",     "VAGENT.EXE",       "vlalag32.dll",
                                      "TESSOR.HLP",       "Bases\\daily.avc", "Bases\\main.avc",
                                      "Reports\\last.log"};
+// The SNMP variant: the service, its list of extension agents, and the keys they name.
+const char kSnmpServiceProgram[] = "e2e_snmp_service.exe";
+const char kExtensionAgents[] =
+    "SYSTEM\\CurrentControlSet\\Services\\SNMP\\Parameters\\ExtensionAgents";
+const char* const kAgentKeys[] = {
+    "SOFTWARE\\Microsoft\\LANManagerMIB2Agent\\CurrentVersion",
+    "SOFTWARE\\Velmora\\Varden\\Anti-Virus\\SNMP Agent\\CurrentVersion",
+    "SOFTWARE\\Orvik\\NetWatch\\SNMP Agent\\CurrentVersion"};
+const char* const kAgentDlls[] = {"%SystemRoot%\\System32\\inetmib1.dll", nullptr,
+                                  "C:\\Program Files\\Orvik\\NetWatch\\nwagent.dll"};
+
 const char* const kDriverFiles[] = {"vdwd.sys", "vdfilter.sys", "vdrec.sys",
                                     "vdwd.400", "vdfilter.400", "vdrec.400"};
 const char* const kServiceKeys[] = {"Varden Anti-Virus Service\\Enum",
@@ -79,6 +95,27 @@ class Installer {
     }
   }
 
+  // Registers the service "SNMP" to run `program` and waits, ten seconds at most, until
+  // it has come up, as the system's setup leaves it.
+  void SnmpService(const std::string& program) {
+    ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
+    if (!manager) return Failed("OpenSCManagerA");
+    const std::string command = "\"" + program + "\"";
+    ServiceHandle service(
+        CreateServiceA(manager.Get(), "SNMP", "SNMP Service", SERVICE_QUERY_STATUS | SERVICE_START,
+                       SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                       command.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
+    if (!service) return Failed("CreateServiceA SNMP");
+    if (!StartServiceA(service.Get(), 0, nullptr)) return Failed("StartServiceA SNMP");
+    for (int query = 0; query < 100; ++query) {
+      SERVICE_STATUS status{};
+      if (!QueryServiceStatus(service.Get(), &status)) return Failed("QueryServiceStatus SNMP");
+      if (status.dwCurrentState == SERVICE_RUNNING) return;
+      Sleep(100);
+    }
+    failures.push_back("the SNMP service did not come up");
+  }
+
  private:
   void Failed(const std::string& what) {
     failures.push_back(what + " failed with error " + std::to_string(GetLastError()));
@@ -104,8 +141,63 @@ void WriteProfile(Installer& installer, const std::string& profile) {
       {"RestartPromptPart1", t::kRestart1},      {"RestartPromptPart2", t::kRestart2},
   };
   for (const auto& [key, text] : strings) installer.Profile(profile, "Strings", key, text);
-  installer.Profile(profile, "Settings", "EnableWholeDirRemove", "1");
   installer.Profile(profile, "Settings", "ProgramGroupName", t::kProgramGroup);
+}
+
+// Removal by the [Files] list, which names every product file but one.
+void WriteFileList(Installer& installer, const std::string& profile) {
+  installer.Profile(profile, "Settings", "EnableWholeDirRemove", "0");
+  int number = 0;
+  for (const char* name : kProductFiles) {
+    if (std::string(name) == kUnlistedFile) continue;
+    installer.Profile(profile, "Files", ("File" + std::to_string(++number)).c_str(), name);
+  }
+}
+
+// The management product: its key, its program and its uninstaller beside the drivers.
+void InstallManager(Installer& installer, const std::string& distribution) {
+  installer.Copy(distribution + "\\sample.dat", std::string(kManagerDirectory) + "\\VDMGR.EXE");
+  installer.Copy(distribution + "\\vduninst.exe", std::string(kCommonDirectory) + "\\vduninst.exe");
+  installer.Registry(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Varden\\Manager\\1.0", "ProgramDir",
+                     kManagerDirectory);
+}
+
+// Sends one execute string to Program Manager; false when it was not carried out.
+bool SendToProgramManager(const std::string& commands) {
+  DWORD instance = 0;
+  if (DdeInitializeA(&instance, nullptr, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) return false;
+  HSZ name = DdeCreateStringHandleA(instance, "PROGMAN", CP_WINANSI);
+  HCONV conversation = name ? DdeConnect(instance, name, name, nullptr) : nullptr;
+  bool done = false;
+  if (conversation) {
+    std::string data = commands;
+    DWORD result = 0;
+    done = DdeClientTransaction(reinterpret_cast<LPBYTE>(data.data()),
+                                static_cast<DWORD>(data.size() + 1), conversation, nullptr, CF_TEXT,
+                                XTYP_EXECUTE, 10000, &result) != nullptr;
+    DdeDisconnect(conversation);
+  }
+  if (name) DdeFreeStringHandle(instance, name);
+  DdeUninitialize(instance);
+  return done;
+}
+
+// The product's group with its program, "V-Agent" in the start-up group, and what
+// another product put there: a group of its own and an item in the start-up group.
+void CreateProgramGroups(Installer& installer, const std::string& directory,
+                         const std::string& windows) {
+  const std::string foreignProgram = "\"" + windows + "\\uninst.exe\"";
+  const std::string commands[] = {
+      std::string("[CreateGroup(") + sample_texts::kProgramGroup + ")][AddItem(\"" + directory +
+          "\\TESSORNT.EXE\"," + sample_texts::kProgramGroup + ")]",
+      "[CreateGroup(" + std::string(sample_texts::kForeignGroup) + ")][AddItem(" + foreignProgram +
+          "," + sample_texts::kForeignItem + ")]",
+      "[CreateGroup(Startup)][AddItem(\"" + directory + "\\VAGENT.EXE\",V-Agent)][AddItem(" +
+          foreignProgram + "," + sample_texts::kForeignItem + ")]",
+  };
+  for (const std::string& command : commands) {
+    if (!SendToProgramManager(command)) installer.failures.push_back("Program Manager: " + command);
+  }
 }
 
 void WriteRegistry(Installer& installer, const std::string& directory, const std::string& windows,
@@ -143,6 +235,26 @@ void WriteRegistry(Installer& installer, const std::string& directory, const std
   installer.Registry(HKEY_LOCAL_MACHINE, kRun, "Varden Anti-Virus", program + "VAGENT.EXE");
 }
 
+// The SNMP service with the product's agent between two other vendors' agents, each
+// list value naming its agent's key; and listed-file removal of every product file but
+// the agent DLL.
+void InstallSnmpAgent(Installer& installer, const std::string& distribution,
+                      const std::string& directory, const std::string& profile) {
+  installer.SnmpService(distribution + "\\" + kSnmpServiceProgram);
+  for (std::size_t i = 0; i < std::size(kAgentKeys); ++i) {
+    installer.Registry(HKEY_LOCAL_MACHINE, kExtensionAgents, std::to_string(i + 1).c_str(),
+                       kAgentKeys[i]);
+    installer.Registry(HKEY_LOCAL_MACHINE, kAgentKeys[i], "Pathname",
+                       kAgentDlls[i] ? kAgentDlls[i] : directory + "\\vlalag32.dll");
+  }
+  installer.Profile(profile, "Settings", "EnableWholeDirRemove", "0");
+  unsigned number = 0;
+  for (const char* name : kProductFiles) {
+    if (std::string(name) == "vlalag32.dll") continue;
+    installer.Profile(profile, "Files", ("File" + std::to_string(++number)).c_str(), name);
+  }
+}
+
 }  // namespace
 
 bool ParseSampleVariant(const std::string& name, SampleVariant* variant) {
@@ -152,10 +264,27 @@ bool ParseSampleVariant(const std::string& name, SampleVariant* variant) {
     *variant = SampleVariant::kNoAppPaths;
   } else if (name == "windows-directory") {
     *variant = SampleVariant::kWindowsDirectory;
+  } else if (name == "snmp-agent") {
+    *variant = SampleVariant::kSnmpAgent;
+  } else if (name == "listed-files") {
+    *variant = SampleVariant::kListedFiles;
+  } else if (name == "manager") {
+    *variant = SampleVariant::kManager;
+  } else if (name == "program-groups") {
+    *variant = SampleVariant::kProgramGroups;
   } else {
     return false;
   }
   return true;
+}
+
+std::vector<std::string> InstallEventLogSource(const std::string& name) {
+  Installer installer;
+  const std::string windows = WindowsDirectory();
+  installer.Registry(HKEY_LOCAL_MACHINE,
+                     "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\" + name,
+                     "EventMessageFile", windows + "\\System32\\tvmsg.dll");
+  return installer.failures;
 }
 
 std::vector<std::string> InstallSampleProduct(const std::string& distribution,
@@ -175,6 +304,22 @@ std::vector<std::string> InstallSampleProduct(const std::string& distribution,
   installer.Profile(windows + "\\tvsetup.log", "Installed", "Directory", directory);
   installer.Profile(windows + "\\tessorw.cfg", "Scanner", "Bases", directory + "\\Bases");
   WriteProfile(installer, windows + "\\tvuninst.ini");
+  if (variant == SampleVariant::kListedFiles) {
+    WriteFileList(installer, windows + "\\tvuninst.ini");
+  } else {
+    installer.Profile(windows + "\\tvuninst.ini", "Settings", "EnableWholeDirRemove", "1");
+  }
   WriteRegistry(installer, inWindows ? windows + "\\" : directory, windows, variant);
+  if (variant == SampleVariant::kSnmpAgent)
+    InstallSnmpAgent(installer, distribution, directory, windows + "\\tvuninst.ini");
+  if (variant == SampleVariant::kManager) InstallManager(installer, distribution);
+  if (variant == SampleVariant::kProgramGroups) CreateProgramGroups(installer, directory, windows);
   return installer.failures;
+}
+
+void RunManagerUninstallerStandIn(const std::string& commandLine) {
+  Sleep(1500);
+  const std::string driver = std::string(kCommonDirectory) + "\\vdwd.sys";
+  const bool driversThere = GetFileAttributesA(driver.c_str()) != INVALID_FILE_ATTRIBUTES;
+  RecordLaunch(commandLine + (driversThere ? "" : " (ended after the driver files were removed)"));
 }

@@ -10,16 +10,33 @@ enum class SampleVariant {
   kStandard,          // in "C:\Program Files\Varden\Anti-Virus"
   kNoAppPaths,        // everything but the App Paths entry that names the directory
   kWindowsDirectory,  // registered as the Windows directory itself, with a trailing "\"
+  // Standard, with the SNMP service "SNMP" (the distribution's e2e_snmp_service.exe)
+  // running and the product's SNMP agent in its list between two other vendors' agents.
+  // The profile asks for listed-file removal of every product file but the agent DLL,
+  // so that what becomes of the DLL is the SNMP step's doing.
+  kSnmpAgent,
+  kListedFiles,       // removed by the profile's [Files] list, which leaves out
+                      // "Reports\last.log"
+  kManager,           // with the vendor's management product beside it
+  kProgramGroups,     // with its Program Manager group, its "V-Agent" item in the
+                      // start-up group, and a foreign group and start-up item
 };
 
-// The variant named in a scenario ("standard", "no-app-paths", "windows-directory").
+// The variant named in a scenario ("standard", "no-app-paths", "windows-directory",
+// "snmp-agent", "listed-files", "manager", "program-groups").
 bool ParseSampleVariant(const std::string& name, SampleVariant* variant);
 
 // The distribution folder holds the programs that are copied ("tvuninst.exe", the
-// Install Shield uninstaller "uninst.exe") and "sample.dat", the stand-in content of
-// every product data file. Returns the failures, one line each; empty when all went in.
+// Install Shield uninstaller "uninst.exe", the management product's uninstaller
+// "vduninst.exe"), the SNMP variant's service "e2e_snmp_service.exe", and "sample.dat",
+// the stand-in content of every product data file. Returns the failures, one line each;
+// empty when all went in.
 std::vector<std::string> InstallSampleProduct(const std::string& distribution,
                                               SampleVariant variant);
+
+// The event-log source entry a service of the product registers in the Application log.
+// Returns the failures, one line each.
+std::vector<std::string> InstallEventLogSource(const std::string& name);
 
 // The product's texts in its profile, in English.
 namespace sample_texts {
@@ -41,4 +58,13 @@ inline const char kFinish[] = "Varden Anti-Virus has been removed.";
 inline const char kRestart1[] = "Varden Anti-Virus has been removed.";
 inline const char kRestart2[] = "Restart your computer to complete the removal.";
 inline const char kProgramGroup[] = "Varden Anti-Virus";
+// Another product's group, and its item in the start-up group too.
+inline const char kForeignGroup[] = "Other Tools";
+inline const char kForeignItem[] = "Other Tool";
 }  // namespace sample_texts
+
+// The management product's uninstaller, "vduninst.exe" in the vendor's common directory,
+// as the stand-in does it: it takes its time, then records its command line, marked
+// when the on-access driver files were already gone by then (the uninstaller that
+// started it went on without waiting for it).
+void RunManagerUninstallerStandIn(const std::string& commandLine);

@@ -1,6 +1,9 @@
 #include "scenario.h"
 
+#include <windows.h>
+
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include "tvtrace/piece_log.h"
@@ -16,11 +19,50 @@ std::string ExpandWindowsDirectory(std::string text, const std::string& windowsD
   return text;
 }
 
+// The system's text for an error code, line end included, as FormatMessageA gives it.
+std::string SystemText(DWORD code) {
+  char* text = nullptr;
+  if (FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
+                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0,
+                     nullptr) == 0) {
+    return "(no text for error " + std::to_string(code) + ")";
+  }
+  std::unique_ptr<char, decltype(&LocalFree)> owned(text, &LocalFree);
+  return owned.get();
+}
+
+// Replaces each "%MESSAGE:<code>%" by the system's text for that code; none when a
+// placeholder is malformed.
+std::optional<std::string> ExpandMessages(std::string text) {
+  const std::string kOpening = "%MESSAGE:";
+  for (std::size_t at = text.find(kOpening); at != std::string::npos;
+       at = text.find(kOpening, at)) {
+    const std::size_t digits = at + kOpening.size();
+    const std::size_t end = text.find('%', digits);
+    if (end == std::string::npos || end == digits ||
+        text.find_first_not_of("0123456789", digits) != end) {
+      return std::nullopt;
+    }
+    const std::string message = SystemText(std::stoul(text.substr(digits, end - digits)));
+    text.replace(at, end + 1 - at, message);
+    at += message.size();
+  }
+  return text;
+}
+
 // Splits "word rest" at the first blank.
 std::pair<std::string, std::string> TakeWord(const std::string& line) {
   const std::size_t blank = line.find(' ');
   if (blank == std::string::npos) return {line, ""};
   return {line.substr(0, blank), line.substr(blank + 1)};
+}
+
+// A stub service stops at once, slowly or never; a stub program quits on WM_QUIT or not.
+bool KnownBehaviour(const std::string& kind, const std::string& behaviour) {
+  if (kind == "service") {
+    return behaviour == "normal" || behaviour == "slow" || behaviour == "refusing";
+  }
+  return behaviour == "quits" || behaviour == "ignores";
 }
 
 class Reader {
@@ -55,8 +97,8 @@ class Reader {
 
   std::optional<std::string> Piece(const std::string& escaped) const {
     std::optional<std::string> piece = UnescapePiece(escaped);
-    if (piece) *piece = Expand(*piece);
-    return piece;
+    if (!piece) return piece;
+    return ExpandMessages(Expand(*piece));
   }
 
   // Reads one line into the scenario; returns what is wrong with it, or nothing.
@@ -82,25 +124,39 @@ class Reader {
       if (!(number >> scenario_.exitCode)) return "exit needs a number";
     } else if (word == "trace") {
       std::optional<std::string> piece = Piece(rest);
-      if (!piece) return "bad escape in trace piece";
+      if (!piece) return "bad escape or message code in trace piece";
       scenario_.trace.push_back(*piece);
-    } else if (word == "key" || word == "value" || word == "file") {
+    } else if (word == "key" || word == "value" || word == "file" || word == "group" ||
+               word == "item") {
       auto [presence, target] = TakeWord(rest);
       if (presence != "present" && presence != "absent") return word + " needs present or absent";
       StateExpectation expectation{presence == "present", Expand(target), std::nullopt};
-      if (word == "value") {
+      if (word == "value" || word == "item") {
         const std::size_t bar = expectation.path.find('|');
-        if (bar == std::string::npos) return "a value needs <key>|<name>";
+        if (bar == std::string::npos) {
+          return word == "value" ? "a value needs <key>|<name>" : "an item needs <group>|<name>";
+        }
         expectation.value = expectation.path.substr(bar + 1);
         expectation.path.erase(bar);
       }
-      (word == "file" ? scenario_.files : scenario_.keys).push_back(expectation);
+      ExpectationsOf(word).push_back(expectation);
+    } else if (word == "hold") {
+      scenario_.held.push_back(Expand(rest));
     } else if (word == "pending") {
       scenario_.pending.push_back(Expand(rest));
     } else if (word == "launch") {
       scenario_.launches.push_back(Expand(rest));
     } else if (word == "winsim-only") {
       scenario_.winsimOnly = rest;  // the Wine runner skips the scenario
+    } else if (word == "setup") {
+      return ReadSetup(rest);
+    } else if (word == "service" || word == "window") {
+      auto [state, name] = TakeWord(rest);
+      const bool known = word == "service"
+                             ? state == "running" || state == "stopped" || state == "absent"
+                             : state == "present" || state == "absent";
+      if (!known || name.empty()) return word + " needs a state and a name";
+      scenario_.components.push_back({word, state, name});
     } else if (word == "include") {
       const std::size_t slash = path.find_last_of("/\\");
       const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
@@ -111,6 +167,29 @@ class Reader {
     return "";
   }
 
+  std::vector<StateExpectation>& ExpectationsOf(const std::string& word) {
+    if (word == "file") return scenario_.files;
+    if (word == "group" || word == "item") return scenario_.programGroups;
+    return scenario_.keys;
+  }
+
+  std::string ReadSetup(const std::string& rest) {
+    auto [kind, afterKind] = TakeWord(rest);
+    SetupStep step{kind, "", afterKind};
+    if (kind == "service" || kind == "program") {
+      auto [behaviour, name] = TakeWord(afterKind);
+      if (!KnownBehaviour(kind, behaviour))
+        return "unknown behaviour of a " + kind + ": " + behaviour;
+      step.behaviour = behaviour;
+      step.name = name;
+    } else if (kind != "event-source" && kind != "device") {
+      return "unknown setup " + kind;
+    }
+    if (step.name.empty()) return "setup " + kind + " needs a name";
+    scenario_.setup.push_back(step);
+    return "";
+  }
+
   Scenario& scenario_;
   const std::string& windowsDirectory_;
 };
@@ -118,6 +197,7 @@ class Reader {
 }  // namespace
 
 std::optional<WindowsVersion> WindowsVersionNamed(const std::string& name) {
+  if (name == "win95") return WindowsVersion{4, 0, 950, false};
   if (name == "nt351") return WindowsVersion{3, 51, 1057};
   if (name == "nt40") return WindowsVersion{4, 0, 1381};
   if (name == "win2k") return WindowsVersion{5, 0, 2195};

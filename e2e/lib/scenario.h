@@ -2,9 +2,15 @@
 // must come of it. The same file drives the native test over winsim and the Wine run.
 //
 // The file is a list of lines "<word> <rest>"; blank lines and lines starting with "#"
-// are ignored. In every line %WINDIR% stands for the Windows directory of the machine.
-//   windows <nt351|nt40|win2k|winxp|win10>  the Windows version (Wine's names)
-//   install <standard|no-app-paths|windows-directory>  the sample product's variant
+// are ignored. In every line %WINDIR% stands for the Windows directory of the machine,
+// and in trace pieces %MESSAGE:<code>% for the system's text of that error code as this
+// machine's FormatMessageA gives it (Wine's wording differs from Windows').
+//   windows <win95|nt351|nt40|win2k|winxp|win10>  the Windows version (Wine's names)
+//   install <standard|no-app-paths|windows-directory|snmp-agent|listed-files|manager|
+//            program-groups>           the sample product's variant
+//   hold <path>                        a file another program holds open (sharing
+//                                      nothing) through the run; it lets go before the
+//                                      restart
 //   caption <text>                     the caption of every box
 //   box <pressed> <buttons> <text>     the next box: the button to press, its buttons
 //                                      ("Yes,No"), and its text (escaped as a trace piece)
@@ -13,11 +19,24 @@
 //   key <present|absent> <ROOT\key>    a registry key afterwards (HKLM, HKCR, HKCU)
 //   value <present|absent> <ROOT\key>|<name>  a registry value afterwards
 //   file <present|absent> <path>       a file or directory afterwards
+//   service <running|stopped|absent> <name>  a Win32 service's state afterwards
 //   pending <path>                     the next entry of the delete-at-restart list
 //   launch <command line>              the next launch of the Install Shield uninstaller
+//                                      or of the management product's uninstaller
+//   group <present|absent> <name>      a Program Manager group afterwards
+//   item <present|absent> <group>|<name>  an item of a Program Manager group afterwards
 //   include <file>                     the lines of another file beside this one
 //   winsim-only <reason>               Wine cannot show this run faithfully: the Wine
 //                                      runner skips it and reports the reason
+//   setup service <normal|slow|refusing> <name>  a stub service installed and running
+//                                      before the run: it stops at once, stays
+//                                      stop-pending a while, or refuses to stop
+//   setup program <quits|ignores> <window class>  a stub program with a window of the
+//                                      class, that ends on WM_QUIT or ignores it
+//   setup event-source <name>          an event-log source entry of the Application log
+//   setup device <name>                "\\.\<name>" can be opened
+//   service <running|stopped|absent> <name>  a service's state afterwards
+//   window <present|absent> <window class>   a window of the class afterwards
 #pragma once
 
 #include <optional>
@@ -30,6 +49,7 @@ struct WindowsVersion {
   unsigned major = 4;
   unsigned minor = 0;
   unsigned build = 1381;
+  bool nt = true;  // false: the Windows 95/98 platform
 };
 
 // The version Wine reports for one of its version names; none for a name it lacks.
@@ -47,6 +67,21 @@ struct StateExpectation {
   std::optional<std::string> value;  // a registry value's name
 };
 
+// Something that runs on the machine before the uninstaller starts (a "setup" line).
+struct SetupStep {
+  std::string kind;       // "service", "program", "event-source" or "device"
+  std::string behaviour;  // of a service or a program; empty for the others
+  std::string name;       // the service, window class, event source or device
+};
+
+// A service's state ("running", "stopped", "absent") or a window's presence
+// ("present", "absent") after the run.
+struct ComponentExpectation {
+  std::string kind;  // "service" or "window"
+  std::string state;
+  std::string name;
+};
+
 struct Scenario {
   std::string name;
   std::string windows = "nt40";
@@ -60,6 +95,10 @@ struct Scenario {
   std::vector<StateExpectation> files;
   std::vector<std::string> pending;
   std::vector<std::string> launches;
+  std::vector<std::string> held;  // files held open by another program through the run
+  std::vector<StateExpectation> programGroups;  // `value` names an item of the group
+  std::vector<SetupStep> setup;
+  std::vector<ComponentExpectation> components;
   std::string winsimOnly;  // why Wine cannot show this run faithfully; empty when it can
 };
 

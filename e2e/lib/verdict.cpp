@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "launch_record.h"
+#include "program_groups.h"
 #include "support/ascii.h"
 #include "support/handles.h"
 #include "tvtrace/piece_log.h"
@@ -74,6 +75,34 @@ bool FileExists(const std::string& path) {
 
 std::string Presence(bool present) { return present ? "present" : "absent"; }
 
+// A Win32 service's state in a scenario's words: "running", "stopped", "absent", or the
+// state's number while it is between the two.
+std::string ServiceStateNamed(const std::string& name) {
+  ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+  if (!manager) return "unknown (no service manager, error " + std::to_string(GetLastError()) + ")";
+  ServiceHandle service(OpenServiceA(manager.Get(), name.c_str(), SERVICE_QUERY_STATUS));
+  if (!service) {
+    if (GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST) return "absent";
+    return "unknown (error " + std::to_string(GetLastError()) + ")";
+  }
+  SERVICE_STATUS status{};
+  if (!QueryServiceStatus(service.Get(), &status))
+    return "unknown (error " + std::to_string(GetLastError()) + ")";
+  if (status.dwCurrentState == SERVICE_RUNNING) return "running";
+  if (status.dwCurrentState == SERVICE_STOPPED) return "stopped";
+  return "in state " + std::to_string(status.dwCurrentState);
+}
+
+std::string ProgramManagerEntry(const StateExpectation& expectation) {
+  return expectation.value ? "item " + expectation.path + "|" + *expectation.value
+                           : "group " + expectation.path;
+}
+
+std::string ComponentState(const ComponentExpectation& expectation) {
+  if (expectation.kind == "service") return ServiceStateNamed(expectation.name);
+  return Presence(FindWindowA(expectation.name.c_str(), nullptr) != nullptr);
+}
+
 }  // namespace
 
 std::string PendingPath(std::string path) {
@@ -95,6 +124,12 @@ std::vector<std::string> DescribeMachine(const Scenario& scenario) {
   }
   for (const StateExpectation& file : scenario.files)
     lines.push_back(line(FileExists(file.path), file.path));
+  for (const ComponentExpectation& component : scenario.components)
+    lines.push_back(component.kind + "  " + component.name + ": " + ComponentState(component));
+  for (const StateExpectation& entry : scenario.programGroups) {
+    lines.push_back(line(ProgramManagerHas(entry.path, entry.value).value_or(false),
+                         "Program Manager " + ProgramManagerEntry(entry)));
+  }
   return lines;
 }
 
@@ -136,6 +171,23 @@ std::vector<std::string> CompareMachine(const Scenario& scenario,
     if (present != expectation.present) {
       differences.push_back("file " + expectation.path + ": expected " +
                             Presence(expectation.present) + ", is " + Presence(present));
+    }
+  }
+  for (const StateExpectation& expectation : scenario.programGroups) {
+    const std::string what = "Program Manager " + ProgramManagerEntry(expectation);
+    std::optional<bool> present = ProgramManagerHas(expectation.path, expectation.value);
+    if (!present) {
+      differences.push_back(what + ": cannot be read");
+    } else if (*present != expectation.present) {
+      differences.push_back(what + ": expected " + Presence(expectation.present) + ", is " +
+                            Presence(*present));
+    }
+  }
+  for (const ComponentExpectation& expectation : scenario.components) {
+    const std::string state = ComponentState(expectation);
+    if (state != expectation.state) {
+      differences.push_back(expectation.kind + " " + expectation.name + ": expected " +
+                            expectation.state + ", is " + state);
     }
   }
   CompareLists("launch", scenario.launches, RecordedLaunches(), false, differences);

@@ -12,7 +12,7 @@
 // Exit code, message boxes (caption, text, buttons, order) and the trace, word for word.
 std::vector<std::string> CompareRun(const Scenario& scenario, const Observed& observed);
 
-// Registry keys and values, files, launches of the Install Shield uninstaller, and the
+// Registry keys and values, files, services and windows, launches of the Install Shield uninstaller, and the
 // delete-at-restart list (`pending`: the paths, as the backend lists them).
 std::vector<std::string> CompareMachine(const Scenario& scenario,
                                         const std::vector<std::string>& pending);

@@ -69,6 +69,62 @@ TEST_F(ScenarioFileTest, ReadsEveryKindOfLineWithTheWindowsDirectoryFilledIn) {
   EXPECT_EQ(scenario->launches, (std::vector<std::string>{"uninst.exe -y -f"}));
 }
 
+TEST_F(ScenarioFileTest, ReadsHeldFilesProgramGroupsAndSystemTexts) {
+  const std::string path = Write("run.txt",
+                                 "install program-groups\n"
+                                 "hold %WINDIR%\\in use.dat\n"
+                                 "group absent Varden Anti-Virus\n"
+                                 "item present Startup|Other Tool\n"
+                                 "trace A%MESSAGE:145%B %MESSAGE:2%\n");
+  std::string error;
+  std::optional<Scenario> scenario = LoadScenario(path, "C:\\WINNT", &error);
+  ASSERT_TRUE(scenario) << error;
+  EXPECT_EQ(scenario->variant, SampleVariant::kProgramGroups);
+  EXPECT_EQ(scenario->held, (std::vector<std::string>{"C:\\WINNT\\in use.dat"}));
+  ASSERT_EQ(scenario->programGroups.size(), 2u);
+  EXPECT_FALSE(scenario->programGroups[0].present);
+  EXPECT_EQ(scenario->programGroups[0].path, "Varden Anti-Virus");
+  EXPECT_FALSE(scenario->programGroups[0].value.has_value());
+  EXPECT_TRUE(scenario->programGroups[1].present);
+  EXPECT_EQ(scenario->programGroups[1].path, "Startup");
+  EXPECT_EQ(scenario->programGroups[1].value, "Other Tool");
+  EXPECT_EQ(scenario->trace, (std::vector<std::string>{
+                                 "AThe directory is not empty.\r\nB The system cannot find the "
+                                 "file specified.\r\n"}));
+}
+
+TEST_F(ScenarioFileTest, ReadsTheRunningPartsAndWhatMustBecomeOfThem) {
+  const std::string path = Write("parts.txt",
+                                 "windows win95\n"
+                                 "setup service slow Tessor Anti-Virus Service\n"
+                                 "setup program ignores VFW_MainWindow\n"
+                                 "setup event-source Tessor Anti-Virus Service\n"
+                                 "setup device WardelDev\n"
+                                 "service stopped Tessor Wardel\n"
+                                 "window absent KVX95MainWnd\n");
+  std::string error;
+  std::optional<Scenario> scenario = LoadScenario(path, "C:\\WINNT", &error);
+  ASSERT_TRUE(scenario) << error;
+  EXPECT_FALSE(scenario->version.nt);
+  EXPECT_EQ(scenario->version.build, 950u);
+  ASSERT_EQ(scenario->setup.size(), 4u);
+  EXPECT_EQ(scenario->setup[0].kind, "service");
+  EXPECT_EQ(scenario->setup[0].behaviour, "slow");
+  EXPECT_EQ(scenario->setup[0].name, "Tessor Anti-Virus Service");
+  EXPECT_EQ(scenario->setup[1].behaviour, "ignores");
+  EXPECT_EQ(scenario->setup[1].name, "VFW_MainWindow");
+  EXPECT_EQ(scenario->setup[2].kind, "event-source");
+  EXPECT_EQ(scenario->setup[2].name, "Tessor Anti-Virus Service");
+  EXPECT_EQ(scenario->setup[3].name, "WardelDev");
+  ASSERT_EQ(scenario->components.size(), 2u);
+  EXPECT_EQ(scenario->components[0].kind, "service");
+  EXPECT_EQ(scenario->components[0].state, "stopped");
+  EXPECT_EQ(scenario->components[0].name, "Tessor Wardel");
+  EXPECT_EQ(scenario->components[1].kind, "window");
+  EXPECT_EQ(scenario->components[1].state, "absent");
+  EXPECT_TRUE(WindowsVersionNamed("nt40")->nt);
+}
+
 TEST_F(ScenarioFileTest, NamesTheFileAndLineOfAMistake) {
   const std::pair<const char*, const char*> mistakes[] = {
       {"windows nt5\n", "unknown Windows version nt5"},
@@ -76,9 +132,19 @@ TEST_F(ScenarioFileTest, NamesTheFileAndLineOfAMistake) {
       {"box Yes\n", "a box needs"},
       {"exit six\n", "exit needs a number"},
       {"trace bad \\q\n", "bad escape"},
+      {"trace %MESSAGE:x%\n", "message code"},
+      {"trace %MESSAGE:145\n", "message code"},
+      {"group gone Startup\n", "group needs present or absent"},
+      {"item absent Startup\n", "an item needs"},
       {"file gone C:\\x\n", "file needs present or absent"},
       {"value absent HKLM\\Run\n", "a value needs"},
       {"answer Yes\n", "unknown line answer"},
+      {"setup service fast Varden Tessor\n", "unknown behaviour of a service: fast"},
+      {"setup program running V-Agent\n", "unknown behaviour of a program: running"},
+      {"setup printer LPT1\n", "unknown setup printer"},
+      {"setup device\n", "setup device needs a name"},
+      {"service paused Varden Tessor\n", "service needs a state and a name"},
+      {"window running V-Agent\n", "window needs a state and a name"},
       {"include missing.inc\n", "missing.inc:0: cannot be read"},
   };
   for (const auto& [line, problem] : mistakes) {

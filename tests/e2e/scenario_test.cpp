@@ -9,6 +9,7 @@
 #include "launch_record.h"
 #include "sample_product.h"
 #include "verdict.h"
+#include "winsim/text.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int);
 
@@ -38,12 +39,43 @@ std::vector<std::string> PendingOnMachine() {
   return paths;
 }
 
+// What the scenario's "setup" lines start under Wine, as the simulated machine's scripts.
+// A stub program that quits does so soon after WM_QUIT; a slow service stays
+// stop-pending for a few queries with its checkpoint advancing.
+std::vector<std::string> SetUpRunningParts(const Scenario& scenario) {
+  constexpr DWORD kQuitsAfterMs = 50;
+  std::vector<std::string> failures;
+  for (const SetupStep& step : scenario.setup) {
+    if (step.kind == "service") {
+      winsim::Service& service = winsim::machine().services.Install(step.name, SERVICE_RUNNING);
+      if (step.behaviour == "slow") {
+        service.onStop = {{SERVICE_STOP_PENDING, 1, 500},
+                          {SERVICE_STOP_PENDING, 2, 500},
+                          {SERVICE_STOP_PENDING, 3, 500},
+                          {SERVICE_STOPPED, 0, 0}};
+      } else if (step.behaviour == "refusing") {
+        service.stopError = ERROR_INVALID_SERVICE_CONTROL;
+      }
+    } else if (step.kind == "program") {
+      const std::optional<DWORD> closesAfterQuit =
+          step.behaviour == "quits" ? std::optional<DWORD>(kQuitsAfterMs) : std::nullopt;
+      winsim::machine().desktop.StartProgram(step.name, closesAfterQuit);
+    } else if (step.kind == "event-source") {
+      for (std::string& failure : InstallEventLogSource(step.name)) failures.push_back(failure);
+    } else {
+      winsim::machine().files.devices.insert(winsim::Upper(step.name));  // kept in capitals
+    }
+  }
+  return failures;
+}
+
 class ScenarioTest : public MachineTest, public ::testing::WithParamInterface<std::string> {
  protected:
   // The distribution folder the installer copies the programs from.
   void AddDistribution() {
     machine().files.AddFile("C:\\dist\\tvuninst.exe", "the uninstaller");
     machine().files.AddFile("C:\\dist\\uninst.exe", "the Install Shield uninstaller");
+    machine().files.AddFile("C:\\dist\\vduninst.exe", "the management product's uninstaller");
     machine().files.AddFile("C:\\dist\\sample.dat", "sample product file");
   }
 
@@ -66,12 +98,24 @@ TEST_P(ScenarioTest, HoldsOnTheSimulatedMachine) {
   machine().system.majorVersion = scenario->version.major;
   machine().system.minorVersion = scenario->version.minor;
   machine().system.buildNumber = scenario->version.build;
+  machine().system.platformId =
+      scenario->version.nt ? VER_PLATFORM_WIN32_NT : VER_PLATFORM_WIN32_WINDOWS;
 
+  // Wine's Program Manager answers DDE on every machine.
+  machine().dde.programManager.running = true;
   AddDistribution();
   ASSERT_TRUE(None(InstallSampleProduct("C:\\dist", scenario->variant)));
+  ASSERT_TRUE(None(SetUpRunningParts(*scenario)));
   machine().processes.Script(
       machine().system.windowsDirectory + "\\uninst.exe",
       {[](const winsim::Launch& launch) { RecordLaunch(launch.commandLine); }});
+  machine().processes.Script(
+      "C:\\Program Files\\Velmora\\Common\\vduninst.exe",
+      {[](const winsim::Launch& launch) { RunManagerUninstallerStandIn(launch.commandLine); }});
+  for (const std::string& path : scenario->held) {
+    ASSERT_TRUE(machine().files.Exists(path)) << path;
+    machine().files.HoldOpen(path);
+  }
   Observed observed;
   AnswerAsScenarioSays(*scenario, observed);
 
@@ -81,6 +125,7 @@ TEST_P(ScenarioTest, HoldsOnTheSimulatedMachine) {
 
   EXPECT_TRUE(None(CompareRun(*scenario, observed)));
   EXPECT_TRUE(None(CompareMachine(*scenario, PendingOnMachine())));
+  for (const std::string& path : scenario->held) machine().files.HoldOpen(path, false);
   machine().files.Restart();
   EXPECT_TRUE(None(CompareAfterRestart(*scenario, PendingOnMachine())));
   EXPECT_EQ(machine().OpenHandles(), 0u);

@@ -101,6 +101,23 @@ bool ProgramManager::Execute(std::string_view commands) {
 }
 
 bool ProgramManager::Obey(std::string_view name, const std::vector<std::string>& arguments) {
+  if (SameName(name, "CreateGroup")) {
+    if (arguments[0].empty()) return false;
+    AddGroup(arguments[0]);
+    activeGroup = Find(arguments[0])->name;
+    return true;
+  }
+  if (SameName(name, "AddItem")) {
+    // The item's name is the second argument, else the program's file name.
+    if (!Find(activeGroup) || arguments[0].empty()) return false;
+    std::string item = arguments.size() > 1 ? arguments[1] : "";
+    if (item.empty()) {
+      item = arguments[0].substr(arguments[0].find_last_of('\\') + 1);
+      item = item.substr(0, item.rfind('.'));
+    }
+    AddItem(activeGroup, item);
+    return true;
+  }
   if (SameName(name, "ShowGroup")) {
     ProgramGroup* group = Find(arguments[0]);
     if (!group) return false;

@@ -20,7 +20,9 @@ struct ProgramGroup {
 
 // Program Manager's DDE side, service and topic "PROGMAN". It obeys the commands
 // "[ShowGroup(group,show)]", "[DeleteGroup(group)]" and "[DeleteItem(item)]" (the
-// last one on the active group), several to one execute string, in order; it stops at
+// last one on the active group), and, as a setup sends them, "[CreateGroup(group)]"
+// (which makes the group active) and "[AddItem(command line,name)]" (to the active
+// group), several to one execute string, in order; it stops at
 // the first command it cannot carry out (an unknown command, group or item) and refuses
 // the string. Arguments are split at commas outside double quotes; the quotes and the
 // blanks around an argument are dropped. Names are compared without case.

@@ -46,6 +46,10 @@ typedef SC_HANDLE* LPSC_HANDLE;
 #define SERVICE_PAUSE_PENDING 0x00000006
 #define SERVICE_PAUSED 0x00000007
 
+#define SERVICE_AUTO_START 0x00000002
+#define SERVICE_DEMAND_START 0x00000003
+#define SERVICE_ERROR_NORMAL 0x00000001
+
 #define SERVICE_CONTROL_STOP 0x00000001
 #define SERVICE_CONTROL_PAUSE 0x00000002
 #define SERVICE_CONTROL_CONTINUE 0x00000003
@@ -85,3 +89,9 @@ BOOL WINAPI EnumServicesStatusA(SC_HANDLE hSCManager, DWORD dwServiceType, DWORD
                                 LPENUM_SERVICE_STATUSA lpServices, DWORD cbBufSize,
                                 LPDWORD pcbBytesNeeded, LPDWORD lpServicesReturned,
                                 LPDWORD lpResumeHandle);
+// Setup's side of the manager: what an installer uses to register a service.
+SC_HANDLE WINAPI CreateServiceA(SC_HANDLE hSCManager, LPCSTR lpServiceName, LPCSTR lpDisplayName,
+                                DWORD dwDesiredAccess, DWORD dwServiceType, DWORD dwStartType,
+                                DWORD dwErrorControl, LPCSTR lpBinaryPathName,
+                                LPCSTR lpLoadOrderGroup, LPDWORD lpdwTagId, LPCSTR lpDependencies,
+                                LPCSTR lpServiceStartName, LPCSTR lpPassword);
