@@ -33,6 +33,7 @@ const std::map<std::string_view, DWORD>& ErrorTable() {
       {"EnumDependentServicesA", ERROR_MORE_DATA},
       {"EnumServicesStatusA", ERROR_MORE_DATA},
       {"CloseServiceHandle", ERROR_INVALID_HANDLE},
+      {"CreateServiceA", ERROR_ACCESS_DENIED},
       // Files
       {"CreateFileA", ERROR_FILE_NOT_FOUND},
       {"DeleteFileA", ERROR_SHARING_VIOLATION},
