@@ -15,14 +15,6 @@
 
 namespace {
 
-std::string Trim(std::string_view text) {
-  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-  std::size_t begin = 0, end = text.size();
-  while (begin < end && blank(text[begin])) ++begin;
-  while (end > begin && blank(text[end - 1])) --end;
-  return std::string(text.substr(begin, end - begin));
-}
-
 std::optional<std::string> Lookup(LPCSTR file, LPCSTR section, LPCSTR key) {
   std::optional<std::string> content = winsim::machine().files.ReadFile(file ? file : "");
   if (!content) return std::nullopt;
@@ -31,17 +23,17 @@ std::optional<std::string> Lookup(LPCSTR file, LPCSTR section, LPCSTR key) {
   while (start <= content->size()) {
     std::size_t end = content->find('\n', start);
     if (end == std::string::npos) end = content->size();
-    std::string line = Trim(std::string_view(*content).substr(start, end - start));
+    std::string line = winsim::TrimBlanks(std::string_view(*content).substr(start, end - start));
     start = end + 1;
     if (!line.empty() && line[0] == '[') {
       std::size_t close = line.find(']');
-      inSection = winsim::SameName(Trim(line.substr(1, close - 1)), Trim(section));
+      inSection = winsim::SameName(winsim::TrimBlanks(line.substr(1, close - 1)), winsim::TrimBlanks(section));
       continue;
     }
     std::size_t equals = line.find('=');
     if (!inSection || equals == std::string::npos) continue;
-    if (!winsim::SameName(Trim(line.substr(0, equals)), Trim(key))) continue;
-    std::string value = Trim(line.substr(equals + 1));
+    if (!winsim::SameName(winsim::TrimBlanks(line.substr(0, equals)), winsim::TrimBlanks(key))) continue;
+    std::string value = winsim::TrimBlanks(line.substr(equals + 1));
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front()) {
       value = value.substr(1, value.size() - 2);
@@ -65,7 +57,7 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR
     return 0;
   }
   std::string value = Lookup(lpFileName, lpAppName, lpKeyName)
-                          .value_or(Trim(lpDefault ? lpDefault : ""));
+                          .value_or(winsim::TrimBlanks(lpDefault ? lpDefault : ""));
   std::size_t length = std::min<std::size_t>(value.size(), nSize - 1);
   std::memcpy(lpReturnedString, value.data(), length);
   lpReturnedString[length] = '\0';
