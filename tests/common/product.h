@@ -3,6 +3,8 @@
 
 #include <winsim/machine.h>
 
+#include "sample_product.h"
+
 #include <string>
 #include <vector>
 
@@ -27,26 +29,8 @@ struct ProductInstall {
   bool withSnmp = false;
 };
 
-// The English texts a product ships in its profile.
-namespace texts {
-inline const char kCaption[] = "Varden Anti-Virus Uninstall";
-inline const char kCouldNotFindPath[] = "Varden Anti-Virus is not installed on this computer.";
-inline const char kRemovePrompt[] = "Do you want to remove Varden Anti-Virus and all of its components?";
-inline const char kNoModifyRights[] = "You need administrator rights to remove Varden Anti-Virus.";
-inline const char kStopErrorMain[] = "Varden Anti-Virus could not be closed.";
-inline const char kStopErrorAgent[] = "The Varden agent could not be closed.";
-inline const char kStopErrorOnAccess[] = "The on-access scanner could not be stopped.";
-inline const char kWarnDir1[] = "Varden Anti-Virus is installed in";
-inline const char kWarnDir2[] = "Removing it would remove this directory with all of its files.";
-inline const char kWarnDir3[] = "Do you want to remove it anyway?";
-inline const char kSnmpPrompt[] = "Do you want to remove the Varden SNMP agent and its DLL?";
-inline const char kSnmpCannot[] = "The Varden SNMP agent could not be removed.";
-inline const char kSnmpDone[] = "The Varden SNMP agent was removed.";
-inline const char kFinish[] = "Varden Anti-Virus has been removed.";
-inline const char kRestart1[] = "Varden Anti-Virus has been removed.";
-inline const char kRestart2[] = "Restart your computer to complete the removal.";
-inline const char kProgramGroup[] = "Varden Anti-Virus";
-}  // namespace texts
+// The English texts a product ships in its profile: the sample product's.
+namespace texts = sample_texts;
 
 // What the management product's setup leaves and Program Manager holds.
 namespace shell {

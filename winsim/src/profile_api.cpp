@@ -16,14 +16,6 @@
 
 namespace {
 
-std::string_view Trim(std::string_view text) {
-  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-  std::size_t begin = 0, end = text.size();
-  while (begin < end && blank(text[begin])) ++begin;
-  while (end > begin && blank(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
-}
-
 // Every value of a profile by upper-cased section and key, the first of each pair
 // winning as in a search from the top. The last profile parsed is kept: the program
 // reads a profile of thousands of keys one key per call.
@@ -42,22 +34,22 @@ const ProfileValues& Parse(const std::string& content) {
   while (start <= text.size()) {
     std::size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
-    std::string_view line = Trim(text.substr(start, end - start));
+    std::string line = winsim::TrimBlanks(text.substr(start, end - start));
     start = end + 1;
     if (!line.empty() && line[0] == '[') {
       std::size_t close = line.find(']');
-      section = winsim::Upper(Trim(line.substr(1, close - 1)));
+      section = winsim::Upper(winsim::TrimBlanks(line.substr(1, close - 1)));
       inSection = true;
       continue;
     }
     std::size_t equals = line.find('=');
-    if (!inSection || equals == std::string_view::npos) continue;
-    std::string_view value = Trim(line.substr(equals + 1));
+    if (!inSection || equals == std::string::npos) continue;
+    std::string value = winsim::TrimBlanks(line.substr(equals + 1));
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front()) {
       value = value.substr(1, value.size() - 2);
     }
-    values.emplace(std::make_pair(section, winsim::Upper(Trim(line.substr(0, equals)))), std::string(value));
+    values.emplace(std::make_pair(section, winsim::Upper(winsim::TrimBlanks(line.substr(0, equals)))), value);
   }
   parsedContent = content;
   parsed = true;
@@ -68,7 +60,8 @@ std::optional<std::string> Lookup(LPCSTR file, LPCSTR section, LPCSTR key) {
   const winsim::FileNode* node = winsim::machine().files.Lookup(file ? file : "");
   if (!node || node->IsDirectory()) return std::nullopt;
   const ProfileValues& values = Parse(node->content);
-  auto found = values.find({winsim::Upper(Trim(section ? section : "")), winsim::Upper(Trim(key ? key : ""))});
+  auto found = values.find({winsim::Upper(winsim::TrimBlanks(section ? section : "")),
+                           winsim::Upper(winsim::TrimBlanks(key ? key : ""))});
   if (found == values.end()) return std::nullopt;
   return found->second;
 }
@@ -87,7 +80,7 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR
     return 0;
   }
   std::string value = Lookup(lpFileName, lpAppName, lpKeyName)
-                          .value_or(std::string(Trim(lpDefault ? lpDefault : "")));
+                          .value_or(winsim::TrimBlanks(lpDefault ? lpDefault : ""));
   std::size_t length = std::min<std::size_t>(value.size(), nSize - 1);
   std::memcpy(lpReturnedString, value.data(), length);
   lpReturnedString[length] = '\0';

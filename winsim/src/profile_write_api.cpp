@@ -12,21 +12,13 @@
 
 namespace {
 
-std::string Trim(std::string_view text) {
-  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-  std::size_t begin = 0, end = text.size();
-  while (begin < end && blank(text[begin])) ++begin;
-  while (end > begin && blank(text[end - 1])) --end;
-  return std::string(text.substr(begin, end - begin));
-}
-
 std::vector<std::string> Lines(const std::string& content) {
   std::vector<std::string> lines;
   std::size_t start = 0;
   while (start < content.size()) {
     std::size_t end = content.find('\n', start);
     if (end == std::string::npos) end = content.size();
-    lines.push_back(Trim(std::string_view(content).substr(start, end - start)));
+    lines.push_back(winsim::TrimBlanks(std::string_view(content).substr(start, end - start)));
     start = end + 1;
   }
   return lines;
@@ -36,12 +28,12 @@ bool IsSection(const std::string& line) { return !line.empty() && line[0] == '['
 
 bool IsSectionNamed(const std::string& line, std::string_view name) {
   std::size_t close = line.find(']');
-  return IsSection(line) && winsim::SameName(Trim(line.substr(1, close - 1)), name);
+  return IsSection(line) && winsim::SameName(winsim::TrimBlanks(line.substr(1, close - 1)), name);
 }
 
 bool IsKeyNamed(const std::string& line, std::string_view name) {
   std::size_t equals = line.find('=');
-  return equals != std::string::npos && winsim::SameName(Trim(line.substr(0, equals)), name);
+  return equals != std::string::npos && winsim::SameName(winsim::TrimBlanks(line.substr(0, equals)), name);
 }
 
 }  // namespace

@@ -25,6 +25,14 @@ bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
+std::string TrimBlanks(std::string_view text) {
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+  std::size_t begin = 0, end = text.size();
+  while (begin < end && blank(text[begin])) ++begin;
+  while (end > begin && blank(text[end - 1])) --end;
+  return std::string(text.substr(begin, end - begin));
+}
+
 std::vector<std::string> SplitPath(std::string_view path) {
   std::vector<std::string> parts;
   std::size_t start = 0;
