@@ -3,7 +3,14 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <windows.h>
 #include <winsim/machine.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandTail, int);  // the program's entry
 
 class MachineTest : public ::testing::Test {
  protected:
@@ -16,4 +23,18 @@ class MachineTest : public ::testing::Test {
   // The current machine; a test may start over with winsim::Reset().
   winsim::Machine& machine() { return winsim::machine(); }
   const std::vector<std::string>& trace() { return machine().debug.pieces; }
+
+  // Whether the trace holds these pieces one after the other.
+  bool Traced(const std::vector<std::string>& pieces) {
+    return std::search(trace().begin(), trace().end(), pieces.begin(), pieces.end()) != trace().end();
+  }
+
+  // A whole run through the program's entry, answering Yes to the removal prompt and OK
+  // to the final message; boxes in between must have been answered before.
+  int RunConsentedUninstall() {
+    machine().ui.Answer(IDYES);
+    machine().ui.Answer(IDOK);
+    char tail[] = "";
+    return WinMain(nullptr, nullptr, tail, SW_SHOW);
+  }
 };

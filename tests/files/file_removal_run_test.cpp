@@ -11,14 +11,7 @@ namespace {
 
 class FileRemovalRun : public MachineTest {
  protected:
-  int Run() {
-    machine().ui.Answer(IDYES);  // remove the product
-    machine().ui.Answer(IDOK);   // the closing message
-    return RunUninstall("");
-  }
-  bool Traced(const std::vector<std::string>& lines) {
-    return std::search(trace().begin(), trace().end(), lines.begin(), lines.end()) != trace().end();
-  }
+  int Run() { return RunConsentedUninstall(); }
   winsim::FileSystem& files() { return machine().files; }
 };
 

@@ -8,19 +8,10 @@
 #include "common/machine_test.h"
 #include "common/product.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandTail, int);  // the program's entry
-
 namespace {
 
 class ShellRunTest : public MachineTest {
  protected:
-  int RunWholeUninstaller() {
-    machine().ui.Answer(IDYES);  // remove the product
-    machine().ui.Answer(IDOK);   // the final message
-    char tail[] = "";
-    return WinMain(nullptr, nullptr, tail, SW_SHOW);
-  }
-
   // Where `piece` stands in the trace; the trace's size when it is not there.
   std::size_t TraceIndex(const std::string& piece) {
     return std::find(trace().begin(), trace().end(), piece) - trace().begin();
@@ -44,7 +35,7 @@ TEST_F(ShellRunTest, ManagerIsDetectedEarlyAndItsUninstallerRunNearTheEnd) {
                                            },
                                            45000, 0});
 
-  EXPECT_EQ(RunWholeUninstaller(), IDYES);
+  EXPECT_EQ(RunConsentedUninstall(), IDYES);
 
   EXPECT_EQ(TraceAfter("Checking if VD Manager is installed...\n", 9),
             (std::vector<std::string>{
@@ -74,7 +65,7 @@ TEST_F(ShellRunTest, ManagerIsDetectedEarlyAndItsUninstallerRunNearTheEnd) {
 
 TEST_F(ShellRunTest, WithoutTheManagerItsUninstallerIsNotLookedFor) {
   InstallProduct(machine());
-  EXPECT_EQ(RunWholeUninstaller(), IDYES);
+  EXPECT_EQ(RunConsentedUninstall(), IDYES);
   EXPECT_EQ(TraceAfter("Checking if VD Manager is installed...\n", 1),
             std::vector<std::string>{"VDMGR is not installed...\n"});
   EXPECT_EQ(TraceIndex("Removing Varden Manager...\n"), trace().size());
@@ -90,7 +81,7 @@ TEST_F(ShellRunTest, OnNt3TheGroupAndTheStartupItemAreDeleted) {
   install.withProgramManager = true;
   InstallProduct(machine(), install);
 
-  EXPECT_EQ(RunWholeUninstaller(), IDYES);
+  EXPECT_EQ(RunConsentedUninstall(), IDYES);
 
   const winsim::ProgramManager& programManager = machine().dde.programManager;
   EXPECT_FALSE(programManager.HasGroup(texts::kProgramGroup));
