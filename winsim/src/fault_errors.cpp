@@ -51,6 +51,7 @@ const std::map<std::string_view, DWORD>& ErrorTable() {
       {"WritePrivateProfileStringA", ERROR_ACCESS_DENIED},
       {"CreateDirectoryA", ERROR_ACCESS_DENIED},
       {"CopyFileA", ERROR_SHARING_VIOLATION},
+      {"WriteFile", ERROR_DISK_FULL},
       // Processes and the system
       {"CreateProcessA", ERROR_FILE_NOT_FOUND},
       {"WaitForSingleObject", ERROR_INVALID_HANDLE},
