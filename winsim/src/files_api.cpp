@@ -115,8 +115,9 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
   FileNode* node = fs().Lookup(lpFileName);
   if (!node) return winsim::api::Fail(ERROR_FILE_NOT_FOUND);
   if (node->IsDirectory()) return winsim::api::Fail(ERROR_ACCESS_DENIED);
-  // The file is opened before its read-only attribute is looked at.
-  if (node->heldOpen || machine().clock.Now() < node->heldUntil) {
+  // The file is opened before its read-only attribute is looked at; the program's own
+  // handles share no deletion either.
+  if (node->heldOpen || machine().clock.Now() < node->heldUntil || fs().OpenedByProgram(*node)) {
     return winsim::api::Fail(ERROR_SHARING_VIOLATION);
   }
   if (node->attributes & FILE_ATTRIBUTE_READONLY) return winsim::api::Fail(ERROR_ACCESS_DENIED);
@@ -171,7 +172,7 @@ BOOL WINAPI SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttributes) {
   return TRUE;
 }
 
-HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD, DWORD, LPSECURITY_ATTRIBUTES,
+HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSECURITY_ATTRIBUTES,
                           DWORD dwCreationDisposition, DWORD, HANDLE) {
   if (auto e = winsim::api::Enter("CreateFileA")) {
     return winsim::api::FailWith(*e, INVALID_HANDLE_VALUE);
@@ -183,10 +184,31 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD, DWORD, LPSECURITY_ATTRIBUTES
     }
     return fs().OpenFile(std::string(name));
   }
-  if (dwCreationDisposition != OPEN_EXISTING) {
-    return winsim::api::FailWith(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+  if (dwCreationDisposition != OPEN_EXISTING && dwCreationDisposition != OPEN_ALWAYS) {
+    return winsim::api::FailWith(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);  // not simulated
   }
   FileNode* node = fs().Lookup(name);
-  if (!node) return winsim::api::FailWith(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
-  return fs().OpenFile(std::string(name));
+  const bool existed = node != nullptr;
+  if (!node) {
+    std::string leaf;
+    if (!fs().ParentOf(name, &leaf) || leaf.empty()) {
+      return winsim::api::FailWith(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
+    }
+    if (dwCreationDisposition == OPEN_EXISTING) {
+      return winsim::api::FailWith(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
+    }
+    fs().AddFile(name);
+    node = fs().Lookup(name);
+  }
+  const bool writable = (dwDesiredAccess & GENERIC_WRITE) != 0;
+  if (node->IsDirectory() || (writable && (node->attributes & FILE_ATTRIBUTE_READONLY))) {
+    return winsim::api::FailWith(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+  }
+  if (node->heldOpen || machine().clock.Now() < node->heldUntil) {
+    return winsim::api::FailWith(ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE);
+  }
+  // OPEN_ALWAYS tells an existing file by its last error.
+  machine().system.lastError =
+      existed && dwCreationDisposition == OPEN_ALWAYS ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
+  return fs().OpenFile(std::string(name), writable);
 }

@@ -215,6 +215,7 @@ std::string FileSystem::Dump() const {
 }
 
 void FileSystem::Remove(FileNode& node) {
+  unflushed_.erase(&node);
   FileNode* parent = node.parent;
   auto& siblings = parent->children;
   siblings.erase(std::remove_if(siblings.begin(), siblings.end(),
@@ -259,11 +260,33 @@ bool FileSystem::CloseFind(HANDLE handle) {
   return findHandles_.erase(reinterpret_cast<ULONG_PTR>(handle)) == 1;
 }
 
-HANDLE FileSystem::OpenFile(std::string path) {
+HANDLE FileSystem::OpenFile(std::string path, bool writable) {
   ULONG_PTR id = nextHandle_;
   nextHandle_ += 4;
-  fileHandles_[id] = std::move(path);
+  fileHandles_[id] = {std::move(path), writable, 0};
   return reinterpret_cast<HANDLE>(id);
+}
+
+FileSystem::OpenedFile* FileSystem::GetFile(HANDLE handle) {
+  auto it = fileHandles_.find(reinterpret_cast<ULONG_PTR>(handle));
+  return it == fileHandles_.end() ? nullptr : &it->second;
+}
+
+bool FileSystem::OpenedByProgram(const FileNode& node) const {
+  return std::any_of(fileHandles_.begin(), fileHandles_.end(),
+                     [&](const auto& entry) { return Lookup(entry.second.path) == &node; });
+}
+
+void FileSystem::Write(OpenedFile& file, FileNode& node, std::string_view data) {
+  unflushed_.emplace(&node, node.content);  // keeps the content of the last flush
+  if (node.content.size() < file.position) node.content.resize(file.position, '\0');
+  node.content.replace(file.position, data.size(), data);
+  file.position += data.size();
+}
+
+void FileSystem::LosePower() {
+  for (auto& [node, flushed] : unflushed_) node->content = flushed;
+  unflushed_.clear();
 }
 
 bool FileSystem::CloseFile(HANDLE handle) {

@@ -73,6 +73,9 @@ class FileSystem {
   std::vector<PendingMove> pending;
   // Carries out the pending list as a restart does, then empties it.
   void Restart();
+  // The power fails: every file written through a handle since its last FlushFileBuffers
+  // loses what the system had only in its cache.
+  void LosePower();
 
   // For the API layer. Links on the way are followed, a link at the end is not.
   FileNode* Lookup(std::string_view path) const;
@@ -93,8 +96,21 @@ class FileSystem {
   HANDLE OpenFind(Listing listing);
   Listing* GetFind(HANDLE handle);
   bool CloseFind(HANDLE handle);
-  HANDLE OpenFile(std::string path);
+  // A file or device opened by the program; `writable` with GENERIC_WRITE access.
+  struct OpenedFile {
+    std::string path;
+    bool writable = false;
+    std::uint64_t position = 0;
+  };
+  HANDLE OpenFile(std::string path, bool writable = false);
+  OpenedFile* GetFile(HANDLE handle);
   bool CloseFile(HANDLE handle);
+  // Whether the program holds `node` open through a handle of its own.
+  bool OpenedByProgram(const FileNode& node) const;
+  // Writes `data` at the handle's position, keeping the file's flushed content for
+  // LosePower; FlushFileBuffers makes it lasting.
+  void Write(OpenedFile& file, FileNode& node, std::string_view data);
+  void Flush(FileNode& node) { unflushed_.erase(&node); }
 
   // Devices that CreateFileA can open as "\\.\NAME" (names compared without case).
   std::set<std::string> devices;
@@ -107,7 +123,8 @@ class FileSystem {
 
   std::map<char, std::unique_ptr<FileNode>> volumes_;
   std::map<ULONG_PTR, Listing> findHandles_;
-  std::map<ULONG_PTR, std::string> fileHandles_;
+  std::map<ULONG_PTR, OpenedFile> fileHandles_;
+  std::map<FileNode*, std::string> unflushed_;  // content as last flushed
   ULONG_PTR nextHandle_ = 0x5000;
 };
 
