@@ -88,10 +88,22 @@ TEST_F(ListedFiles, ReadOnlyListedFileIsDeletedAndUnlistedFilesStay) {
   files().AddFile(kProduct + "\\user.cfg");
   files().SetAttributes(kProduct + "\\TESSOR.HLP", FILE_ATTRIBUTE_READONLY);
   files().SetAttributes(kProduct + "\\user.cfg", FILE_ATTRIBUTE_READONLY);
-  Remove({"TESSOR.HLP"});
+  files().AddFile(kProduct + "\\Reports\\desktop.ini");
+  files().SetAttributes(kProduct + "\\Reports", FILE_ATTRIBUTE_READONLY);  // a customised folder
+  Remove({"TESSOR.HLP", "Reports\\desktop.ini"});
   EXPECT_FALSE(files().Exists(kProduct + "\\TESSOR.HLP"));
+  EXPECT_FALSE(files().Exists(kProduct + "\\Reports"));
   EXPECT_EQ(GetFileAttributesA((kProduct + "\\user.cfg").c_str()), DWORD{FILE_ATTRIBUTE_READONLY});
-  EXPECT_EQ(Count(" ...ok\n"), 1u);
+  EXPECT_EQ(Count(" ...ok\n"), 3u);  // two files and the emptied folder
+}
+
+// A directory on the way whose attributes cannot be read might be a link.
+TEST_F(ListedFiles, AnEntryThroughADirectoryThatCannotBeCheckedIsRefused) {
+  files().AddFile(kProduct + "\\Locked\\x.txt");
+  machine().faults.FailCall("GetFileAttributesA", 1, ERROR_ACCESS_DENIED);
+  Remove({"Locked\\x.txt"});
+  EXPECT_EQ(Count("File entry refused, its path leads through a link: "), 1u);
+  EXPECT_TRUE(files().Exists(kProduct + "\\Locked\\x.txt"));
 }
 
 TEST_F(ListedFiles, HostileEntriesAreRefusedAndTouchNothingOutside) {
