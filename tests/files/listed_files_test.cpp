@@ -40,13 +40,14 @@ class ListedFiles : public MachineTest {
 
 TEST_F(ListedFiles, ReadsTheListUpToTheFirstMissingKey) {
   files().AddFile("C:\\WINNT\\tvuninst.ini",
-                  "[Files]\r\nFile1=TESSORNT.EXE\r\nFile3=Bases\\main.avc\r\n");
+                  "[Files]\r\nFile1=TESSORNT.EXE\r\nFile2=a\r\nFile4=Bases\\main.avc\r\n");
   FileList list{"stale"};
   ReadFileList("C:\\WINNT\\tvuninst.ini", list);
-  EXPECT_EQ(list, FileList{"TESSORNT.EXE"});
+  EXPECT_EQ(list, (FileList{"TESSORNT.EXE", "a"}));
   EXPECT_EQ(trace(), Join({{"Retrieving file list...\n"},
                            Line("File list ini file: ", "C:\\WINNT\\tvuninst.ini"),
-                           Line("Putting file in the list: ", "TESSORNT.EXE")}));
+                           Line("Putting file in the list: ", "TESSORNT.EXE"),
+                           Line("Putting file in the list: ", "a")}));
 }
 
 TEST_F(ListedFiles, TracesEachPhaseAndTheSystemsTextForEachFailure) {
