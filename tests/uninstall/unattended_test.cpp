@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <sstream>
-#include <stdexcept>
 
 #include "common/machine_test.h"
 #include "common/product.h"
