@@ -203,9 +203,11 @@ void CreateProgramGroups(Installer& installer, const std::string& directory,
 void WriteRegistry(Installer& installer, const std::string& directory, const std::string& windows,
                    SampleVariant variant) {
   if (variant != SampleVariant::kNoAppPaths) {
-    installer.Registry(HKEY_LOCAL_MACHINE,
-                       "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TESSORNT.EXE",
-                       "Path", directory);
+    // As setups write it: the program's full path as the default value, then its
+    // directory as "Path".
+    const char appPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TESSORNT.EXE";
+    installer.Registry(HKEY_LOCAL_MACHINE, appPaths, "", directory + "\\TESSORNT.EXE");
+    installer.Registry(HKEY_LOCAL_MACHINE, appPaths, "Path", directory);
   }
   installer.Registry(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Varden\\Anti-Virus", "Version", "3.0");
   installer.Registry(HKEY_LOCAL_MACHINE,

@@ -2,15 +2,21 @@
 
 #include <windows.h>
 
-bool DeleteProductFile(const char* path) {
-  if (DeleteFileA(path)) return true;
+namespace {
+
+// Runs `remove` on `path`; when that fails on a read-only entry of the expected kind
+// (a directory or not), clears the attribute and runs it once more. A link's attributes
+// are left alone: changing them could reach what it points to.
+template <typename Remove>
+bool RemoveClearingReadOnly(const char* path, Remove remove, DWORD kind) {
+  if (remove(path)) return true;
   const DWORD error = GetLastError();
   const DWORD attributes = GetFileAttributesA(path);
-  // A link's attributes are left alone: changing them could reach the file it points to.
-  const bool readOnlyFile = attributes != INVALID_FILE_ATTRIBUTES &&
-                            (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
-                            (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
-  if (!readOnlyFile) {
+  const bool readOnlyOfKind = attributes != INVALID_FILE_ATTRIBUTES &&
+                              (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+                              (attributes & FILE_ATTRIBUTE_DIRECTORY) == kind &&
+                              (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+  if (!readOnlyOfKind) {
     SetLastError(error);
     return false;
   }
@@ -19,5 +25,15 @@ bool DeleteProductFile(const char* path) {
     SetLastError(error);
     return false;
   }
-  return DeleteFileA(path) != FALSE;  // a file also in use stays, now writable
+  return remove(path) != FALSE;  // an entry also in use stays, now writable
+}
+
+}  // namespace
+
+bool DeleteProductFile(const char* path) {
+  return RemoveClearingReadOnly(path, DeleteFileA, 0);
+}
+
+bool RemoveProductDirectory(const char* path) {
+  return RemoveClearingReadOnly(path, RemoveDirectoryA, FILE_ATTRIBUTE_DIRECTORY);
 }

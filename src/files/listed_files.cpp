@@ -39,16 +39,20 @@ void TraceOutcome(bool removed) {
   TraceSystemText(error);
 }
 
-// True when a directory on the entry's way is a junction or symbolic link: deleting
-// through it would reach files outside the product directory.
-bool LeadsThroughLink(const std::string& productDirectory, const std::string& entry) {
+// True when a directory on the entry's way is a junction or symbolic link, or one whose
+// attributes cannot be read: deleting through it could reach files outside the product
+// directory. A directory that is not there leads nowhere.
+bool MayLeadThroughLink(const std::string& productDirectory, const std::string& entry) {
   for (std::size_t slash = entry.find_first_of("\\/"); slash != std::string::npos;
        slash = entry.find_first_of("\\/", slash + 1)) {
     const std::string directory = productDirectory + "\\" + entry.substr(0, slash);
     const DWORD attributes = GetFileAttributesA(directory.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      const DWORD error = GetLastError();
+      if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
       return true;
     }
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
   }
   return false;
 }
@@ -60,7 +64,7 @@ void RemoveListedFile(const std::string& productDirectory, const std::string& en
   }
   const std::optional<std::string> path = ChildPath(productDirectory, entry, false);
   if (!path) return;
-  if (LeadsThroughLink(productDirectory, entry)) {
+  if (MayLeadThroughLink(productDirectory, entry)) {
     TraceValue("File entry refused, its path leads through a link: ", entry);
     return;
   }
@@ -106,7 +110,7 @@ void RemoveListedFiles(const char* productDirectory, FileList& list) {
   Trace("Phase 3. Removing directories in list\n");
   for (const std::string& directory : directories) {
     TraceValue("Try to remove the directory: ", directory);
-    TraceOutcome(RemoveDirectoryA(directory.c_str()) != FALSE);
+    TraceOutcome(RemoveProductDirectory(directory.c_str()));
   }
 }
 

@@ -4,32 +4,29 @@
 
 #include <cstring>
 #include <optional>
-#include <string>
 
 #include "files/directory_listing.h"
 #include "files/file_deletion.h"
-#include "support/ascii.h"
+#include "support/full_path.h"
 
 void StripTrailingBackslash(char* path) {
   std::size_t length = std::strlen(path);
   if (length > 0 && path[length - 1] == '\\') path[length - 1] = '\0';
 }
 
-int DirectoryNeedsWarning(char* directory) {
-  char windowsDirectory[MAX_PATH] = "";
-  UINT length = GetWindowsDirectoryA(windowsDirectory, sizeof windowsDirectory);
-  if (length >= sizeof windowsDirectory) windowsDirectory[0] = '\0';
-  StripTrailingBackslash(directory);
-  StripTrailingBackslash(windowsDirectory);
-
-  std::string systemDirectory = std::string(windowsDirectory) + "\\system";
-  if (windowsDirectory[0] != '\0' &&
-      (EqualIgnoringAsciiCase(directory, windowsDirectory) ||
-       EqualIgnoringAsciiCase(directory, systemDirectory) ||
-       EqualIgnoringAsciiCase(directory, systemDirectory + "32"))) {
-    return 1;
+int DirectoryNeedsWarning(const std::string& directory) {
+  char windowsBuffer[MAX_PATH] = "";
+  const UINT length = GetWindowsDirectoryA(windowsBuffer, sizeof windowsBuffer);
+  const std::string windows =
+      length > 0 && length < sizeof windowsBuffer ? FullDirectoryPath(windowsBuffer) : "";
+  if (!windows.empty()) {
+    // Removing a directory that holds the Windows directory removes Windows with it.
+    if (IsAtOrBelow(windows, directory)) return 1;
+    for (const char* system : {"\\system", "\\system32"}) {
+      if (IsSameDirectory(directory, windows + system)) return 1;
+    }
   }
-  return std::strlen(directory) < 3 ? 2 : 0;
+  return IsRootDirectory(directory) ? 2 : 0;
 }
 
 namespace {
@@ -43,7 +40,7 @@ bool AlreadyGone() {
 // An empty directory, or a link (which is never entered: removing it leaves what it
 // points to alone). True when it is gone.
 bool RemoveEmptyDirectory(const std::string& directory) {
-  return RemoveDirectoryA(directory.c_str()) || AlreadyGone();
+  return RemoveProductDirectory(directory.c_str()) || AlreadyGone();
 }
 
 bool RemoveTree(const std::string& directory);
@@ -76,7 +73,11 @@ bool RemoveTree(const std::string& directory) {
 
 // The top directory is not scheduled when it stays: the caller comes back for it a
 // moment later, once the programs that held its files have let go.
-void RemoveDirectoryTree(char* directory) {
-  StripTrailingBackslash(directory);
+void RemoveDirectoryTree(const char* directory) {
+  // A root is never removed, and "D:" alone would name drive D's current directory.
+  if (IsRootDirectory(directory)) {
+    ForEachEntry(directory, [&](const WIN32_FIND_DATAA& entry) { RemoveEntry(directory, entry); });
+    return;
+  }
   RemoveTree(directory);
 }

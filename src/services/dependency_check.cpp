@@ -46,7 +46,9 @@ int DependentsVerdict(SC_HANDLE service, const char* const* tolerated, int count
   const bool allTolerated =
       std::all_of(records.begin(), records.begin() + std::min<std::size_t>(returned, records.size()),
                   [&](const ENUM_SERVICE_STATUSA& record) {
-                    return IsTolerated(record.lpServiceName, tolerated, count);
+                    // A record without a name names no service.
+                    return !record.lpServiceName ||
+                           IsTolerated(record.lpServiceName, tolerated, count);
                   });
   return allTolerated ? kNoForeign : kForeign;
 }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 
 #include "files/listed_files.h"
@@ -13,6 +14,7 @@
 #include "shell/program_manager.h"
 #include "snmp/snmp_agent.h"
 #include "support/bounded_text.h"
+#include "support/full_path.h"
 #include "support/handles.h"
 #include "support/trace.h"
 #include "support/windows_directory.h"
@@ -32,9 +34,11 @@ const char* const kDriverFiles[] = {
 
 const char* const kSupplementaryFiles[] = {"tvsetup.log", "tvuninst.ini", "tessorw.cfg"};
 
-// The product directory: the data of the first value of the main program's App Paths
-// key, whatever that value's name and type. Empty when it cannot be read.
-void ReadProductDirectory(char (&directory)[kProductDirectoryCapacity]) {
+// The product directory as registered: setups write the main program's full path as
+// the App Paths key's default value and its directory as "Path" (the first of several
+// separated by ";"); without "Path", the data of the key's first value, whatever that
+// value's name and type. Empty when it cannot be read.
+void ReadRegisteredDirectory(char (&directory)[kProductDirectoryCapacity]) {
   directory[0] = '\0';
   RegKey key;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE,
@@ -42,15 +46,34 @@ void ReadProductDirectory(char (&directory)[kProductDirectoryCapacity]) {
                     KEY_ALL_ACCESS, key.Receive()) != ERROR_SUCCESS) {
     return;
   }
+  DWORD size = sizeof directory;
+  const LONG pathResult = RegQueryValueExA(key.Get(), "Path", nullptr, nullptr,
+                                           reinterpret_cast<BYTE*>(directory), &size);
+  if (pathResult == ERROR_SUCCESS) {
+    TerminateText(directory, sizeof directory, size);
+    if (char* separator = std::strchr(directory, ';')) *separator = '\0';
+    return;
+  }
+  directory[0] = '\0';
+  if (pathResult != ERROR_FILE_NOT_FOUND) return;  // a "Path" too long is no directory
   char name[100];
   DWORD nameLength = sizeof name;
-  DWORD size = sizeof directory;
+  size = sizeof directory;
   if (RegEnumValueA(key.Get(), 0, name, &nameLength, nullptr, nullptr,
                     reinterpret_cast<BYTE*>(directory), &size) != ERROR_SUCCESS) {
     directory[0] = '\0';
     return;
   }
   TerminateText(directory, sizeof directory, size);
+}
+
+// The product directory as the system resolves it, in the one spelling that every later
+// step uses: the one that is checked is the one shown, removed and scheduled. Empty when
+// it is not registered, cannot be resolved or does not fit a path.
+std::string ReadProductDirectory() {
+  char registered[kProductDirectoryCapacity];
+  ReadRegisteredDirectory(registered);
+  return registered[0] == '\0' ? "" : FullDirectoryPath(registered);
 }
 
 // The on-access driver files lie in the vendor's common directory. Without that
@@ -116,17 +139,17 @@ int RunUninstall(const char* commandTail) {
   }
 
   Trace("Retrieving VDAV Path from registry...\n");
-  char productDirectory[kProductDirectoryCapacity];
-  ReadProductDirectory(productDirectory);
-  if (productDirectory[0] == '\0') {
+  const std::string productDirectory = ReadProductDirectory();
+  if (productDirectory.empty()) {
     ShowPrompt(profile, profile.couldNotFindPath, MB_OK);
     return kExitNoProductDirectory;
   }
 
   // Only a Yes goes on: a box that could not be shown is no consent.
   Trace("Checking if VDAV directory can be removed...\n");
-  if (DirectoryNeedsWarning(productDirectory) != 0 &&
-      ShowPrompt(profile, DirectoryWarningText(profile, productDirectory), MB_YESNO) != IDYES) {
+  const bool warned = DirectoryNeedsWarning(productDirectory) != 0;
+  if (warned &&
+      ShowPrompt(profile, DirectoryWarningText(profile, productDirectory.c_str()), MB_YESNO) != IDYES) {
     return kExitDeclined;
   }
   Trace("Asking user...\n");
@@ -171,7 +194,7 @@ int RunUninstall(const char* commandTail) {
   Trace("Checking if SNMP is installed...\n");
   if (IsSNMPMasterAgentInstalled() && SnmpAgentInstalled() == 1) {
     Trace("Uninstalling SNMP Agent...\n");
-    UninstallSnmpAgent(profile, productDirectory);
+    UninstallSnmpAgent(profile, productDirectory.c_str());
   }
 
   Sleep(2000);
@@ -180,7 +203,7 @@ int RunUninstall(const char* commandTail) {
   if (nt3Mode) {
     DeleteProgramGroup(profile.programGroupName.c_str());
     DeleteProgramItem(profile.startupGroupName.c_str(), "V-Agent");
-    RemoveApplicationKeys(productDirectory);
+    RemoveApplicationKeys(productDirectory.c_str());
   } else {
     Trace("Launch Install Shield's uninst.exe...\n");
     RunInstallShieldUninstaller(commandTail);
@@ -197,17 +220,18 @@ int RunUninstall(const char* commandTail) {
 
   if (profile.wholeDirectoryRemoval) {
     Trace("Removing the whole VDAV directory...\n");
-    RemoveDirectoryTree(productDirectory);
+    RemoveDirectoryTree(productDirectory.c_str());
     Sleep(1000);
-    RemoveDirectoryTree(productDirectory);
+    RemoveDirectoryTree(productDirectory.c_str());
     // What is still in use now has been scheduled by the second pass; the directory
     // itself follows it, or the restart that the user is told to make leaves it behind.
-    if (GetFileAttributesA(productDirectory) != INVALID_FILE_ATTRIBUTES) {
-      MoveFileExA(productDirectory, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    // A directory the user was warned about is not: it is a root or holds the system.
+    if (!warned && GetFileAttributesA(productDirectory.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      MoveFileExA(productDirectory.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     }
   } else {
     Trace("Removing listed files...\n");
-    RemoveListedFiles(productDirectory, fileList);
+    RemoveListedFiles(productDirectory.c_str(), fileList);
   }
 
   if (onAccessRemovable) RemoveDriverFiles();

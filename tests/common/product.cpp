@@ -100,9 +100,10 @@ void InstallProduct(winsim::Machine& machine, const ProductInstall& install) {
   winsim::FileSystem& files = machine.files;
   const std::string windows = machine.system.windowsDirectory;
 
-  registry.SetString(HKEY_LOCAL_MACHINE,
-                     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TESSORNT.EXE", "Path",
-                     install.directory);
+  // As setups write it: the program's full path as the default value, then "Path".
+  const char appPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TESSORNT.EXE";
+  registry.SetString(HKEY_LOCAL_MACHINE, appPaths, "", install.directory + "\\TESSORNT.EXE");
+  registry.SetString(HKEY_LOCAL_MACHINE, appPaths, "Path", install.directory);
   registry.SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Varden\\Anti-Virus", "Version", "3.0");
   registry.SetString(HKEY_LOCAL_MACHINE,
                      "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Varden Anti-Virus",

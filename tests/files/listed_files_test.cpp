@@ -40,13 +40,14 @@ class ListedFiles : public MachineTest {
 
 TEST_F(ListedFiles, ReadsTheListUpToTheFirstMissingKey) {
   files().AddFile("C:\\WINNT\\tvuninst.ini",
-                  "[Files]\r\nFile1=TESSORNT.EXE\r\nFile3=Bases\\main.avc\r\n");
+                  "[Files]\r\nFile1=TESSORNT.EXE\r\nFile2=a\r\nFile4=Bases\\main.avc\r\n");
   FileList list{"stale"};
   ReadFileList("C:\\WINNT\\tvuninst.ini", list);
-  EXPECT_EQ(list, FileList{"TESSORNT.EXE"});
+  EXPECT_EQ(list, (FileList{"TESSORNT.EXE", "a"}));
   EXPECT_EQ(trace(), Join({{"Retrieving file list...\n"},
                            Line("File list ini file: ", "C:\\WINNT\\tvuninst.ini"),
-                           Line("Putting file in the list: ", "TESSORNT.EXE")}));
+                           Line("Putting file in the list: ", "TESSORNT.EXE"),
+                           Line("Putting file in the list: ", "a")}));
 }
 
 TEST_F(ListedFiles, TracesEachPhaseAndTheSystemsTextForEachFailure) {
@@ -88,10 +89,22 @@ TEST_F(ListedFiles, ReadOnlyListedFileIsDeletedAndUnlistedFilesStay) {
   files().AddFile(kProduct + "\\user.cfg");
   files().SetAttributes(kProduct + "\\TESSOR.HLP", FILE_ATTRIBUTE_READONLY);
   files().SetAttributes(kProduct + "\\user.cfg", FILE_ATTRIBUTE_READONLY);
-  Remove({"TESSOR.HLP"});
+  files().AddFile(kProduct + "\\Reports\\desktop.ini");
+  files().SetAttributes(kProduct + "\\Reports", FILE_ATTRIBUTE_READONLY);  // a customised folder
+  Remove({"TESSOR.HLP", "Reports\\desktop.ini"});
   EXPECT_FALSE(files().Exists(kProduct + "\\TESSOR.HLP"));
+  EXPECT_FALSE(files().Exists(kProduct + "\\Reports"));
   EXPECT_EQ(GetFileAttributesA((kProduct + "\\user.cfg").c_str()), DWORD{FILE_ATTRIBUTE_READONLY});
-  EXPECT_EQ(Count(" ...ok\n"), 1u);
+  EXPECT_EQ(Count(" ...ok\n"), 3u);  // two files and the emptied folder
+}
+
+// A directory on the way whose attributes cannot be read might be a link.
+TEST_F(ListedFiles, AnEntryThroughADirectoryThatCannotBeCheckedIsRefused) {
+  files().AddFile(kProduct + "\\Locked\\x.txt");
+  machine().faults.FailCall("GetFileAttributesA", 1, ERROR_ACCESS_DENIED);
+  Remove({"Locked\\x.txt"});
+  EXPECT_EQ(Count("File entry refused, its path leads through a link: "), 1u);
+  EXPECT_TRUE(files().Exists(kProduct + "\\Locked\\x.txt"));
 }
 
 TEST_F(ListedFiles, HostileEntriesAreRefusedAndTouchNothingOutside) {

@@ -69,11 +69,15 @@ TEST_F(TreeRemoval, FileInUseIsScheduledWithItsDirectoriesAndTheTopLeftForTheSec
   EXPECT_TRUE(Scheduled().empty());
 }
 
-TEST_F(TreeRemoval, ReadOnlyFilesAreDeletedAtOnce) {
+// Folders the shell customised (desktop.ini) carry the read-only attribute too.
+TEST_F(TreeRemoval, ReadOnlyFilesAndDirectoriesAreRemovedAtOnce) {
   files().AddFile(kProduct + "\\TESSOR.HLP");
   files().AddFile(kProduct + "\\Bases\\main.avc");
+  files().AddFile(kProduct + "\\Reports\\desktop.ini");
   files().SetAttributes(kProduct + "\\TESSOR.HLP", FILE_ATTRIBUTE_READONLY);
   files().SetAttributes(kProduct + "\\Bases\\main.avc", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+  files().SetAttributes(kProduct + "\\Reports", FILE_ATTRIBUTE_READONLY);
+  files().SetAttributes(kProduct, FILE_ATTRIBUTE_READONLY);
   RemoveTree(kProduct);
   EXPECT_FALSE(files().Exists(kProduct));
   EXPECT_TRUE(Scheduled().empty());
@@ -83,6 +87,7 @@ TEST_F(TreeRemoval, ReadOnlyFileInUseIsMadeWritableSoThatTheRestartDeletesIt) {
   const std::string held = kProduct + "\\Bases\\main.avc";
   files().AddFile(held);
   files().SetAttributes(held, FILE_ATTRIBUTE_READONLY);
+  files().SetAttributes(kProduct + "\\Bases", FILE_ATTRIBUTE_READONLY);
   files().HoldOpen(held);
   RemoveTree(kProduct);
   EXPECT_EQ(Scheduled(), (std::vector<std::string>{held, kProduct + "\\Bases"}));

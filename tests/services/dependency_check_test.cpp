@@ -41,6 +41,13 @@ TEST_F(DependencyCheckTest, OnlyTheProductScannersRunningOrNotAreTolerated) {
   EXPECT_EQ(machine().OpenHandles(), 0u);
 }
 
+TEST_F(DependencyCheckTest, ARecordWithoutANameIsPassedOver) {
+  InstallOnAccess();
+  services().Install("Varden Tessor", SERVICE_RUNNING, {"Varden Wardel"});
+  services().dependentsLeaveNamesUnfilled = true;
+  EXPECT_EQ(OnAccessDriversRemovable(), 1);
+}
+
 TEST_F(DependencyCheckTest, ARunningForeignDependentMakesItNotRemovable) {
   InstallOnAccess();
   services().Install("Varden Tessor", SERVICE_RUNNING, {"Varden Wardel"});

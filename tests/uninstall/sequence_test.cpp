@@ -176,23 +176,72 @@ TEST_F(SequenceTest, DirectoryWarningAnsweredNoChangesNothing) {
   EXPECT_EQ(trace(), Preamble());
 }
 
-TEST_F(SequenceTest, DirectoryWarningCoversWindowsSystemDirectoriesAndDriveRoots) {
+// However the registry spells a root or a system directory, the warning comes first and
+// shows the directory as the system resolves it; No leaves the machine as it was.
+TEST_F(SequenceTest, DangerousDirectoriesInAnySpellingAreWarnedAboutFirst) {
   struct Case {
-    std::string registered;
-    std::string shown;  // as the warning shows it, normalised
+    const char* registered;
+    std::string shown;
   };
-  for (const Case& c : {Case{"C:\\WINNT\\", "C:\\WINNT"}, Case{"c:\\winnt\\SYSTEM32", "c:\\winnt\\SYSTEM32"},
-                        Case{"C:\\WinNT\\System", "C:\\WinNT\\System"}, Case{"D:\\", "D:"}}) {
+  for (const Case& c : {Case{"C:\\WINNT\\", "C:\\WINNT"}, Case{"C:/WINNT", "C:\\WINNT"},
+                        Case{"c:\\winnt\\SYSTEM32", "c:\\winnt\\SYSTEM32"},
+                        Case{"C:\\WINNT\\system32\\..", "C:\\WINNT"},
+                        Case{"\\\\?\\C:\\WinNT\\System\\", "C:\\WinNT\\System"}, Case{"C:\\", "C:"},
+                        Case{"D:\\", "D:"}, Case{"D:/", "D:"}, Case{"D:\\\\", "D:"}, Case{"D:\\.", "D:"},
+                        Case{"\\\\server\\share\\", "\\\\server\\share"}}) {
     winsim::Reset();
-    Install({.directory = c.registered});
-    machine().ui.Answer(IDYES);  // the warning
-    machine().ui.Answer(IDNO);   // consent
+    Install();
+    machine().files.AddFile("D:\\data\\keep.txt");
+    machine().registry.SetString(HKEY_LOCAL_MACHINE, kAppPaths, "Path", c.registered);
+    const std::string before = machine().Snapshot();
+    machine().ui.Answer(IDNO);
     EXPECT_EQ(Run(), kExitDeclined) << c.registered;
-    ASSERT_EQ(machine().ui.boxes.size(), 2u) << c.registered;
+    EXPECT_EQ(machine().Snapshot(), before) << c.registered;
+    ASSERT_EQ(machine().ui.boxes.size(), 1u) << c.registered;
     EXPECT_EQ(machine().ui.boxes[0].text.substr(0, std::string(texts::kWarnDir1).size() + c.shown.size() + 3),
               std::string(texts::kWarnDir1) + " " + c.shown + "\\\n")
         << c.registered;
-    EXPECT_EQ(machine().ui.boxes[1].text, texts::kRemovePrompt);
+  }
+}
+
+// Yes to the warning removes what lies in the root, but the root itself is never
+// scheduled, and whatever is scheduled is a full path.
+TEST_F(SequenceTest, AWarnedDirectoryIsNeverScheduledAndWhatIsScheduledIsAFullPath) {
+  Install();
+  machine().files.AddFile("D:\\first.txt");  // a root lists no "." entry: the first one stays
+  machine().files.AddFile("D:\\data\\held.txt");
+  machine().files.HoldOpen("D:\\data\\held.txt");
+  machine().registry.SetString(HKEY_LOCAL_MACHINE, kAppPaths, "Path", "D:/");
+  machine().ui.Answer(IDYES);  // the warning
+  EXPECT_EQ(RunConsentedUninstall(), IDYES);
+  std::vector<std::string> scheduled;
+  for (const winsim::PendingMove& move : machine().files.pending) scheduled.push_back(move.from);
+  EXPECT_GT(std::count(scheduled.begin(), scheduled.end(), "D:\\data\\held.txt"), 0);  // by both passes
+  EXPECT_GT(std::count(scheduled.begin(), scheduled.end(), "D:\\data"), 0);
+  for (const std::string& path : scheduled) {
+    EXPECT_TRUE(path.size() > 3 && path[1] == ':' && path[2] == '\\') << path;
+  }
+}
+
+// The directory checked is the one removed and scheduled: no step spells it anew.
+TEST_F(SequenceTest, AnOrdinaryDirectoryInAnySpellingIsRemovedExactly) {
+  const std::string directory = ProductInstall().directory;
+  for (const char* registered :
+       {"C:/Program Files/Varden/Anti-Virus/", "C:\\Program Files\\Varden\\Anti-Virus\\\\",
+        "c:\\program files\\varden\\.\\anti-virus\\.", "C:\\Program Files\\Varden\\Tools\\..\\Anti-Virus",
+        "\\\\?\\C:\\Program Files\\Varden\\Anti-Virus"}) {
+    winsim::Reset();
+    Install();
+    machine().files.AddFile("C:\\Program Files\\Varden\\Anti-Virus2\\keep.txt");
+    machine().files.HoldOpen(directory + "\\TESSORNT.EXE");
+    machine().registry.SetString(HKEY_LOCAL_MACHINE, kAppPaths, "Path", registered);
+    EXPECT_EQ(RunConsentedUninstall(), IDYES) << registered;
+    EXPECT_EQ(machine().ui.boxes.size(), 2u) << registered;  // no warning
+    EXPECT_EQ(machine().files.List(directory), std::vector<std::string>{"TESSORNT.EXE"}) << registered;
+    EXPECT_TRUE(machine().files.Exists("C:\\Program Files\\Varden\\Anti-Virus2\\keep.txt"));
+    machine().files.HoldOpen(directory + "\\TESSORNT.EXE", false);
+    machine().files.Restart();
+    EXPECT_FALSE(machine().files.Exists(directory)) << registered;
   }
 }
 
@@ -229,16 +278,30 @@ TEST_F(SequenceTest, MissingOrEmptyAppPathsEndsWithMinusOne) {
   }
 }
 
-TEST_F(SequenceTest, ProductDirectoryIsTheFirstValueWhateverItsNameAndType) {
-  Install();
-  winsim::Registry& registry = machine().registry;
-  registry.DeleteTree(HKEY_LOCAL_MACHINE, kAppPaths);
-  registry.SetString(HKEY_LOCAL_MACHINE, kAppPaths, "", "D:\\Tools\\Varden", REG_EXPAND_SZ);
-  registry.SetString(HKEY_LOCAL_MACHINE, kAppPaths, "Path", "C:\\Elsewhere");
-  machine().ui.Answer(IDYES);  // the warning for D: is not expected: an ordinary directory
-  machine().ui.Answer(IDOK);
-  machine().files.AddFile("D:\\Tools\\Varden\\TESSORNT.EXE");
-  EXPECT_EQ(Run(), IDYES);
+// Setups write the program's path as the default value and its directory as "Path".
+TEST_F(SequenceTest, ProductDirectoryIsPathOrElseTheFirstValueWhateverItsNameAndType) {
+  struct Value {
+    const char* name;
+    const char* data;
+  };
+  for (const std::vector<Value>& values : std::vector<std::vector<Value>>{
+           {{"", "D:\\Tools\\Varden\\TESSORNT.EXE"}, {"Path", "D:\\Tools\\Varden"}},
+           {{"Path", "D:\\Tools\\Varden;C:\\Other"}},
+           {{"", "D:\\Tools\\Varden"}, {"Other", "C:\\Other"}}}) {
+    winsim::Reset();
+    Install();
+    winsim::Registry& registry = machine().registry;
+    registry.DeleteTree(HKEY_LOCAL_MACHINE, kAppPaths);
+    for (const Value& value : values) {
+      registry.SetString(HKEY_LOCAL_MACHINE, kAppPaths, value.name, value.data, REG_EXPAND_SZ);
+    }
+    machine().files.AddFile("D:\\Tools\\Varden\\TESSORNT.EXE");
+    machine().files.AddFile("C:\\Other\\keep.txt");
+    EXPECT_EQ(RunConsentedUninstall(), IDYES) << values[0].data;
+    EXPECT_FALSE(machine().files.Exists("D:\\Tools\\Varden")) << values[0].data;
+    EXPECT_TRUE(machine().files.Exists("D:\\Tools"));
+    EXPECT_TRUE(machine().files.Exists("C:\\Other\\keep.txt"));
+  }
 }
 
 TEST_F(SequenceTest, UnterminatedDirectoryValueIsReadWithinItsBuffer) {
@@ -257,8 +320,8 @@ TEST_F(SequenceTest, UnterminatedDirectoryValueIsReadWithinItsBuffer) {
   Install();
   machine().registry.DeleteTree(HKEY_LOCAL_MACHINE, kAppPaths);
   machine().registry.SetValue(HKEY_LOCAL_MACHINE, kAppPaths, "Path", REG_SZ, std::vector<BYTE>(260, 'x'));
-  machine().ui.Answer(IDNO);
-  EXPECT_EQ(Run(), kExitDeclined);
+  machine().ui.Answer(IDOK);
+  EXPECT_EQ(Run(), kExitNoProductDirectory);  // 259 characters from the current directory on
 }
 
 TEST_F(SequenceTest, Nt3RemovesApplicationKeysItselfAndShowsTheFinishText) {

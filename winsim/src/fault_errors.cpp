@@ -43,6 +43,8 @@ const std::map<std::string_view, DWORD>& ErrorTable() {
       {"FindNextFileA", ERROR_NO_MORE_FILES},
       {"FindClose", ERROR_INVALID_HANDLE},
       {"GetFileAttributesA", ERROR_ACCESS_DENIED},
+      {"GetFullPathNameA", ERROR_INVALID_NAME},
+      {"GetShortPathNameA", ERROR_ACCESS_DENIED},
       {"SetFileAttributesA", ERROR_ACCESS_DENIED},
       {"GetPrivateProfileStringA", ERROR_FILE_NOT_FOUND},
       {"GetPrivateProfileIntA", ERROR_FILE_NOT_FOUND},

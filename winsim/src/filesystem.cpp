@@ -8,7 +8,10 @@ namespace winsim {
 
 FileNode* FileNode::Child(std::string_view childName) const {
   for (const auto& child : children) {
-    if (SameName(child->name, childName)) return child.get();
+    if (SameName(child->name, childName) ||
+        (!child->shortName.empty() && SameName(child->shortName, childName))) {
+      return child.get();
+    }
   }
   return nullptr;
 }
@@ -25,15 +28,17 @@ void FileSystem::AddVolume(char letter) {
 
 // Splits an absolute, drive-relative or relative path into its drive and components.
 // A UNC path or a path on a missing volume gives drive 0.
-std::vector<std::string> FileSystem::Components(std::string_view path, char* drive) const {
+std::vector<std::string> FileSystem::Components(std::string_view given, char* drive) const {
   *drive = 0;
+  std::string path(given);
+  std::replace(path.begin(), path.end(), '/', '\\');  // Windows takes either separator
   std::string full;
   if (path.size() >= 2 && path[1] == ':') {
-    full = std::string(path);
+    full = path;
   } else if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
     return {};  // UNC: no such volume here
   } else if (!path.empty() && path[0] == '\\') {
-    full = currentDirectory.substr(0, 2) + std::string(path);
+    full = currentDirectory.substr(0, 2) + path;
   } else {
     full = currentDirectory;
     if (full.back() != '\\') full += '\\';
@@ -174,6 +179,10 @@ void FileSystem::AddJunction(std::string_view path, std::string_view target) {
   dir->children.push_back(std::move(link));
 }
 
+void FileSystem::SetShortName(std::string_view path, std::string_view shortName) {
+  if (FileNode* node = Lookup(path)) node->shortName = std::string(shortName);
+}
+
 void FileSystem::SetListingOrder(std::string_view directory, std::vector<std::string> names) {
   if (FileNode* node = Resolve(Lookup(directory))) node->listingOrder = std::move(names);
 }
@@ -226,10 +235,9 @@ void FileSystem::Restart() {
   for (const PendingMove& move : pending) {
     FileNode* node = Lookup(move.from);
     if (!node || move.to) continue;
-    if (node->IsDirectory() ? !node->children.empty()
-                            : (node->attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-      continue;  // the session manager cannot delete it either
-    }
+    // The session manager cannot delete these either.
+    const bool readOnly = (node->attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (readOnly || (node->IsDirectory() && !node->children.empty())) continue;
     Remove(*node);
   }
   pending.clear();

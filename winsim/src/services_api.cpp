@@ -160,6 +160,9 @@ BOOL WINAPI EnumDependentServicesA(SC_HANDLE hService, DWORD dwServiceState,
   }
   *pcbBytesNeeded = 0;
   *lpServicesReturned = Pack(dependents, 0, lpServices, cbBufSize, &needed);
+  if (scm().dependentsLeaveNamesUnfilled) {
+    for (DWORD i = 0; i < *lpServicesReturned; ++i) lpServices[i].lpServiceName = nullptr;
+  }
   return TRUE;
 }
 

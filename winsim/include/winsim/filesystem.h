@@ -19,6 +19,7 @@ namespace winsim {
 
 struct FileNode {
   std::string name;
+  std::string shortName;  // the 8.3 alias where the volume gave one; opens like `name`
   FileNode* parent = nullptr;
   DWORD attributes = FILE_ATTRIBUTE_ARCHIVE;
   std::string content;
@@ -57,6 +58,8 @@ class FileSystem {
   // Puts the listing of `directory` in this order; "." and ".." may be placed, or left
   // out to list without them (as a drive's root does).
   void SetListingOrder(std::string_view directory, std::vector<std::string> names);
+  // Gives the entry at `path` an 8.3 alias, by which it can be opened too.
+  void SetShortName(std::string_view path, std::string_view shortName);
 
   // Reading it back.
   bool Exists(std::string_view path) const;
@@ -83,6 +86,11 @@ class FileSystem {
   // for a dangling link or a loop of links.
   FileNode* Resolve(FileNode* node, int hops = 0) const;
   std::string PathOf(const FileNode& node) const;
+  // What GetFullPathNameA makes of `path` (see path_names.cpp); empty when it cannot.
+  std::string FullPathName(std::string_view path) const;
+  // What GetShortPathNameA makes of an existing `path`: each name as its 8.3 alias
+  // where it has one. None when the path is missing.
+  std::optional<std::string> ShortPathName(std::string_view path) const;
   void Remove(FileNode& node);
   std::string currentDirectory = "C:\\";
 

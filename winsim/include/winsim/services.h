@@ -51,6 +51,8 @@ class ServiceManager {
   bool enumIgnoresResumeHandle = false;
   // a call that fails with ERROR_MORE_DATA returns records without service names.
   bool enumLeavesNamesUnfilled = false;
+  // EnumDependentServicesA returns its records without service names.
+  bool dependentsLeaveNamesUnfilled = false;
 
   // Installs a service and its registry key.
   Service& Install(std::string name, DWORD state = SERVICE_STOPPED,
