@@ -187,21 +187,30 @@ e2e_new_prefix() {
 e2e_wine() { timeout 300 "$e2e_loader" "$@"; }
 
 # Installs the sample product ($2: its variant) into the current prefix set to the
-# Windows version $1.
+# Windows version $1; a third argument, when not empty, is the App Paths entry's "Path"
+# as it is to be spelled.
 e2e_install() {
   e2e_wine reg add 'HKCU\Software\Wine' /v Version /d "$1" /f >/dev/null
-  e2e_wine "$e2e_fixtures/e2e_install.exe" "$(e2e_winpath "$e2e_dist")" "$2"
+  e2e_wine "$e2e_fixtures/e2e_install.exe" "$(e2e_winpath "$e2e_dist")" "$2" ${3:+"$3"}
 }
 
 # Starts what the scenario $1 says runs before the uninstaller (its "setup" lines): a
 # device is a link to /dev/null among the prefix's DOS devices, which makes "\\.\NAME"
-# open; the stub services and programs are e2e_setup.exe's to start.
+# open; a drive "X:\file" is a link "x:" there to a folder drive_x of the prefix that
+# holds the file; the stub services and programs are e2e_setup.exe's to start.
 e2e_setup() {
-  local scenario=$1 device
+  local scenario=$1 device file letter
   grep -q '^setup ' "$scenario" || return 0
   for device in $(sed -n 's/^setup device //p' "$scenario"); do
     ln -sfn /dev/null "$WINEPREFIX/dosdevices/${device,,}"
   done
+  while IFS= read -r file; do
+    letter=${file:0:1}
+    letter=${letter,,}
+    mkdir -p "$WINEPREFIX/drive_$letter"
+    echo "A file of the drive's own" >"$WINEPREFIX/drive_$letter/${file:3}"
+    ln -sfn "../drive_$letter" "$WINEPREFIX/dosdevices/$letter:"
+  done < <(sed -n 's/^setup drive //p' "$scenario" | sed 's/\r$//')
   e2e_wine "$e2e_fixtures/e2e_setup.exe" "$(e2e_winpath "$scenario")" "$(e2e_winpath "$e2e_fixtures")"
 }
 

@@ -200,14 +200,14 @@ void CreateProgramGroups(Installer& installer, const std::string& directory,
   }
 }
 
-void WriteRegistry(Installer& installer, const std::string& directory, const std::string& windows,
-                   SampleVariant variant) {
+void WriteRegistry(Installer& installer, const std::string& directory, const std::string& appPath,
+                   const std::string& windows, SampleVariant variant) {
   if (variant != SampleVariant::kNoAppPaths) {
     // As setups write it: the program's full path as the default value, then its
     // directory as "Path".
     const char appPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TESSORNT.EXE";
     installer.Registry(HKEY_LOCAL_MACHINE, appPaths, "", directory + "\\TESSORNT.EXE");
-    installer.Registry(HKEY_LOCAL_MACHINE, appPaths, "Path", directory);
+    installer.Registry(HKEY_LOCAL_MACHINE, appPaths, "Path", appPath.empty() ? directory : appPath);
   }
   installer.Registry(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Varden\\Anti-Virus", "Version", "3.0");
   installer.Registry(HKEY_LOCAL_MACHINE,
@@ -290,7 +290,7 @@ std::vector<std::string> InstallEventLogSource(const std::string& name) {
 }
 
 std::vector<std::string> InstallSampleProduct(const std::string& distribution,
-                                              SampleVariant variant) {
+                                              SampleVariant variant, const std::string& appPath) {
   Installer installer;
   const std::string windows = WindowsDirectory();
   if (windows.empty()) return {"GetWindowsDirectoryA failed"};
@@ -311,7 +311,7 @@ std::vector<std::string> InstallSampleProduct(const std::string& distribution,
   } else {
     installer.Profile(windows + "\\tvuninst.ini", "Settings", "EnableWholeDirRemove", "1");
   }
-  WriteRegistry(installer, inWindows ? windows + "\\" : directory, windows, variant);
+  WriteRegistry(installer, inWindows ? windows + "\\" : directory, appPath, windows, variant);
   if (variant == SampleVariant::kSnmpAgent)
     InstallSnmpAgent(installer, distribution, directory, windows + "\\tvuninst.ini");
   if (variant == SampleVariant::kManager) InstallManager(installer, distribution);

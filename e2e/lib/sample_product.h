@@ -30,9 +30,11 @@ bool ParseSampleVariant(const std::string& name, SampleVariant* variant);
 // Install Shield uninstaller "uninst.exe", the management product's uninstaller
 // "vduninst.exe"), the SNMP variant's service "e2e_snmp_service.exe", and "sample.dat",
 // the stand-in content of every product data file. Returns the failures, one line each;
-// empty when all went in.
+// empty when all went in. A non-empty `appPath` is written as the App Paths entry's
+// "Path" in place of the product directory, in that spelling.
 std::vector<std::string> InstallSampleProduct(const std::string& distribution,
-                                              SampleVariant variant);
+                                              SampleVariant variant,
+                                              const std::string& appPath);
 
 // The event-log source entry a service of the product registers in the Application log.
 // Returns the failures, one line each.

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cctype>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -65,6 +66,12 @@ bool KnownBehaviour(const std::string& kind, const std::string& behaviour) {
   return behaviour == "quits" || behaviour == "ignores";
 }
 
+// "Q:\notes.txt": a letter, a colon, a backslash and a name.
+bool IsFileInADrivesRoot(const std::string& path) {
+  return path.size() > 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+         path[2] == '\\' && path.find('\\', 3) == std::string::npos;
+}
+
 class Reader {
  public:
   Reader(Scenario& scenario, const std::string& windowsDirectory)
@@ -111,6 +118,9 @@ class Reader {
       scenario_.version = *version;
     } else if (word == "install") {
       if (!ParseSampleVariant(rest, &scenario_.variant)) return "unknown install variant " + rest;
+    } else if (word == "app-path") {
+      if (rest.empty()) return "app-path needs a directory";
+      scenario_.appPath = rest;  // as written: its spelling is what is tried
     } else if (word == "caption") {
       scenario_.caption = Expand(rest);
     } else if (word == "box") {
@@ -182,6 +192,8 @@ class Reader {
         return "unknown behaviour of a " + kind + ": " + behaviour;
       step.behaviour = behaviour;
       step.name = name;
+    } else if (kind == "drive") {
+      if (!IsFileInADrivesRoot(afterKind)) return "setup drive needs <letter>:\\<file>";
     } else if (kind != "event-source" && kind != "device") {
       return "unknown setup " + kind;
     }

@@ -2,12 +2,16 @@
 // must come of it. The same file drives the native test over winsim and the Wine run.
 //
 // The file is a list of lines "<word> <rest>"; blank lines and lines starting with "#"
-// are ignored. In every line %WINDIR% stands for the Windows directory of the machine,
-// and in trace pieces %MESSAGE:<code>% for the system's text of that error code as this
-// machine's FormatMessageA gives it (Wine's wording differs from Windows').
+// are ignored. In every line but app-path %WINDIR% stands for the Windows directory of
+// the machine, and in trace pieces %MESSAGE:<code>% for the system's text of that error
+// code as this machine's FormatMessageA gives it (Wine's wording differs from Windows').
 //   windows <win95|nt351|nt40|win2k|winxp|win10>  the Windows version (Wine's names)
 //   install <standard|no-app-paths|windows-directory|snmp-agent|listed-files|manager|
 //            program-groups>           the sample product's variant
+//   app-path <directory>               the App Paths entry's "Path" value, in place of
+//                                      the variant's directory (whose files stay): taken
+//                                      as written, %WINDIR% included, since the Wine
+//                                      runner hands it to the installer as it stands
 //   hold <path>                        a file another program holds open (sharing
 //                                      nothing) through the run; it lets go before the
 //                                      restart
@@ -35,6 +39,8 @@
 //                                      class, that ends on WM_QUIT or ignores it
 //   setup event-source <name>          an event-log source entry of the Application log
 //   setup device <name>                "\\.\<name>" can be opened
+//   setup drive <letter>:\<file>       a drive of its own (a folder outside drive C:)
+//                                      that holds the file
 //   service <running|stopped|absent> <name>  a service's state afterwards
 //   window <present|absent> <window class>   a window of the class afterwards
 #pragma once
@@ -69,9 +75,10 @@ struct StateExpectation {
 
 // Something that runs on the machine before the uninstaller starts (a "setup" line).
 struct SetupStep {
-  std::string kind;       // "service", "program", "event-source" or "device"
+  std::string kind;       // "service", "program", "event-source", "device" or "drive"
   std::string behaviour;  // of a service or a program; empty for the others
-  std::string name;       // the service, window class, event source or device
+  std::string name;       // the service, window class, event source, device, or the
+                          // drive's file
 };
 
 // A service's state ("running", "stopped", "absent") or a window's presence
@@ -87,6 +94,7 @@ struct Scenario {
   std::string windows = "nt40";
   WindowsVersion version;
   SampleVariant variant = SampleVariant::kStandard;
+  std::string appPath;  // the App Paths entry's "Path" as written; empty: the variant's
   std::string caption;
   std::vector<ExpectedBox> boxes;
   long exitCode = 0;

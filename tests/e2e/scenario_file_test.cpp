@@ -36,6 +36,7 @@ TEST_F(ScenarioFileTest, ReadsEveryKindOfLineWithTheWindowsDirectoryFilledIn) {
                                  "# comment\n"
                                  "windows nt351\n"
                                  "install no-app-paths\n"
+                                 "app-path %WINDIR%/\n"
                                  "caption The caption\n"
                                  "box No Yes,No Line one\\nLine two in %WINDIR%\\\\\n"
                                  "exit -1\n"
@@ -52,6 +53,7 @@ TEST_F(ScenarioFileTest, ReadsEveryKindOfLineWithTheWindowsDirectoryFilledIn) {
   EXPECT_EQ(scenario->name, "run");
   EXPECT_EQ(scenario->version.major, 3u);
   EXPECT_EQ(scenario->variant, SampleVariant::kNoAppPaths);
+  EXPECT_EQ(scenario->appPath, "%WINDIR%/");  // handed to the installer as written
   ASSERT_EQ(scenario->boxes.size(), 1u);
   EXPECT_EQ(scenario->boxes[0].pressed, "No");
   EXPECT_EQ(scenario->boxes[0].buttons, "Yes,No");
@@ -100,6 +102,7 @@ TEST_F(ScenarioFileTest, ReadsTheRunningPartsAndWhatMustBecomeOfThem) {
                                  "setup program ignores VFW_MainWindow\n"
                                  "setup event-source Tessor Anti-Virus Service\n"
                                  "setup device WardelDev\n"
+                                 "setup drive Q:\\notes.txt\n"
                                  "service stopped Tessor Wardel\n"
                                  "window absent KVX95MainWnd\n");
   std::string error;
@@ -107,7 +110,7 @@ TEST_F(ScenarioFileTest, ReadsTheRunningPartsAndWhatMustBecomeOfThem) {
   ASSERT_TRUE(scenario) << error;
   EXPECT_FALSE(scenario->version.nt);
   EXPECT_EQ(scenario->version.build, 950u);
-  ASSERT_EQ(scenario->setup.size(), 4u);
+  ASSERT_EQ(scenario->setup.size(), 5u);
   EXPECT_EQ(scenario->setup[0].kind, "service");
   EXPECT_EQ(scenario->setup[0].behaviour, "slow");
   EXPECT_EQ(scenario->setup[0].name, "Tessor Anti-Virus Service");
@@ -116,6 +119,8 @@ TEST_F(ScenarioFileTest, ReadsTheRunningPartsAndWhatMustBecomeOfThem) {
   EXPECT_EQ(scenario->setup[2].kind, "event-source");
   EXPECT_EQ(scenario->setup[2].name, "Tessor Anti-Virus Service");
   EXPECT_EQ(scenario->setup[3].name, "WardelDev");
+  EXPECT_EQ(scenario->setup[4].kind, "drive");
+  EXPECT_EQ(scenario->setup[4].name, "Q:\\notes.txt");
   ASSERT_EQ(scenario->components.size(), 2u);
   EXPECT_EQ(scenario->components[0].kind, "service");
   EXPECT_EQ(scenario->components[0].state, "stopped");
@@ -143,6 +148,9 @@ TEST_F(ScenarioFileTest, NamesTheFileAndLineOfAMistake) {
       {"setup program running V-Agent\n", "unknown behaviour of a program: running"},
       {"setup printer LPT1\n", "unknown setup printer"},
       {"setup device\n", "setup device needs a name"},
+      {"setup drive notes.txt\n", "setup drive needs"},
+      {"setup drive Q:\\Docs\\notes.txt\n", "setup drive needs"},
+      {"app-path\n", "app-path needs a directory"},
       {"service paused Varden Tessor\n", "service needs a state and a name"},
       {"window running V-Agent\n", "window needs a state and a name"},
       {"include missing.inc\n", "missing.inc:0: cannot be read"},

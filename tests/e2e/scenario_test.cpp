@@ -62,6 +62,8 @@ std::vector<std::string> SetUpRunningParts(const Scenario& scenario) {
       winsim::machine().desktop.StartProgram(step.name, closesAfterQuit);
     } else if (step.kind == "event-source") {
       for (std::string& failure : InstallEventLogSource(step.name)) failures.push_back(failure);
+    } else if (step.kind == "drive") {
+      winsim::machine().files.AddFile(step.name, "a file of the drive's own");  // and the drive
     } else {
       winsim::machine().files.devices.insert(winsim::Upper(step.name));  // kept in capitals
     }
@@ -104,7 +106,7 @@ TEST_P(ScenarioTest, HoldsOnTheSimulatedMachine) {
   // Wine's Program Manager answers DDE on every machine.
   machine().dde.programManager.running = true;
   AddDistribution();
-  ASSERT_TRUE(None(InstallSampleProduct("C:\\dist", scenario->variant)));
+  ASSERT_TRUE(None(InstallSampleProduct("C:\\dist", scenario->variant, scenario->appPath)));
   ASSERT_TRUE(None(SetUpRunningParts(*scenario)));
   machine().processes.Script(
       machine().system.windowsDirectory + "\\uninst.exe",

@@ -1,5 +1,7 @@
 #include "reliability/collateral.h"
 
+#include <winsim/text.h>
+
 #include <sstream>
 #include <string_view>
 
@@ -63,10 +65,12 @@ Collateral CheckCollateral(const MachineItems& beforeInstall, const MachineItems
   for (const auto& [identity, line] : afterRun) {
     if (installed.count(identity) != 0) continue;
     if (identity.rfind("pending ", 0) == 0) {
+      // A file or a directory, in whatever letter case the run spelled it.
       const std::string file = FileOfPending(identity);
-      for (const std::string& named : {file, file + "\\"}) {  // a file or a directory
-        if (beforeInstall.count(named) != 0 && installed.count(named) != 0 &&
-            beforeInstall.at(named) == installed.at(named)) {
+      for (const auto& [named, state] : beforeInstall) {
+        if (!winsim::SameName(named, file) && !winsim::SameName(named, file + "\\")) continue;
+        const auto kept = installed.find(named);
+        if (kept != installed.end() && kept->second == state) {
           result.touched.push_back("scheduled: " + line);
         }
       }

@@ -3,9 +3,12 @@
 // removed or scheduled must be the product's, and what the run is meant to remove must
 // be gone or scheduled.
 #include <winsim/machine.h>
+#include <winsim/text.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #include "common/machine_test.h"
 #include "common/product.h"
@@ -25,6 +28,15 @@ constexpr std::size_t kVariedBoxes = 6;  // later boxes take their first answer
 
 const char kServicesKey[] = "SYSTEM\\CurrentControlSet\\Services\\";
 const char kNeighbourFolder[] = "C:\\Program Files\\Orvik\\Backup";
+const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TESSORNT.EXE";
+
+// The product directory as setups have registered it: one place in many spellings.
+const char* const kRegisteredSpellings[] = {
+    "C:\\Program Files\\Varden\\Anti-Virus",        "C:/Program Files/Varden/Anti-Virus",
+    "C:\\Program Files\\Varden\\Anti-Virus\\.",     "C:\\\\Program Files\\Varden\\\\Anti-Virus\\\\",
+    "C:\\Program Files\\Varden\\Bases\\..\\Anti-Virus", "\\\\?\\C:\\Program Files\\Varden\\Anti-Virus",
+    "c:\\PROGRAM FILES\\varden\\anti-virus",
+};
 
 // The answers a box offers, the one that goes on with the removal first.
 std::vector<int> AnswersOf(UINT style) {
@@ -42,6 +54,7 @@ struct Setting {
   ProductInstall install;
   bool agentNeverCloses = false;  // a second agent window that ignores WM_QUIT
   bool junctionToNeighbour = false;  // the product tree holds a link to foreign files
+  std::string registeredDirectory;   // the App Paths entry's "Path"
 };
 
 Setting SettingOf(unsigned seed) {
@@ -60,6 +73,7 @@ Setting SettingOf(unsigned seed) {
   }
   setting.agentNeverCloses = seed % 5 == 1;
   setting.junctionToNeighbour = seed % 3 != 2;
+  setting.registeredDirectory = kRegisteredSpellings[seed % std::size(kRegisteredSpellings)];
   return setting;
 }
 
@@ -121,8 +135,7 @@ Expectation ExpectedOfCompletedRun(const Setting& setting, const ForeignSoftware
     expected.go.push_back(std::string("service ") + service);
   }
   if (setting.nt3) {
-    for (const char* key : {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TESSORNT.EXE",
-                            "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Varden Anti-Virus"}) {
+    for (const char* key : {kAppPaths, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Varden Anti-Virus"}) {
       expected.go.push_back(RegistryIdentity(HKEY_LOCAL_MACHINE, key));
     }
     (agentStays ? expected.stay : expected.go)
@@ -141,7 +154,9 @@ bool IsGoneOrScheduled(const MachineItems& after, const std::string& identity) {
   if (identity.rfind("file ", 0) != 0) return false;
   std::string path = identity.substr(5);
   if (path.back() == '\\') path.pop_back();  // a directory's line ends in a backslash
-  return after.count("pending " + path) != 0;
+  // Scheduled in the spelling the product directory was registered in, letter case too.
+  return std::any_of(after.begin(), after.end(),
+                     [&](const auto& item) { return winsim::SameName(item.first, "pending " + path); });
 }
 
 struct AuditFigures {
@@ -170,6 +185,7 @@ class CollateralAuditTest : public MachineTest {
     };
     whole.install = [&] {
       InstallProduct(machine(), setting.install);
+      machine().registry.SetString(HKEY_LOCAL_MACHINE, kAppPaths, "Path", setting.registeredDirectory);
       if (setting.agentNeverCloses) machine().desktop.StartProgram("V-Agent", std::nullopt);
       if (setting.junctionToNeighbour) {
         machine().files.AddJunction(setting.install.directory + "\\Backup", kNeighbourFolder);
@@ -185,7 +201,7 @@ class CollateralAuditTest : public MachineTest {
     whole.snapshot = [&] { return AuditSnapshot(machine(), software); };
     const RunRecord run = RunOverInstall(whole);
 
-    std::string context = "seed " + std::to_string(seed) + ", answers";
+    std::string context = "seed " + std::to_string(seed) + ", " + setting.registeredDirectory + ", answers";
     for (std::size_t i = 0; i < styles.size(); ++i) {
       context += " " + std::to_string(AnswersOf(styles[i])[i < choices.size() ? choices[i] : 0]);
     }

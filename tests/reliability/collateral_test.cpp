@@ -40,7 +40,7 @@ TEST(CollateralTest, SeesEveryKindOfForeignDamage) {
   after.erase("registry HKEY_LOCAL_MACHINE\\SOFTWARE\\Other : \"Path\"");
   after["service Other"] = "Other state 1 marked for delete";
   after["service SNMP"] = "SNMP state 4 marked for delete";  // a restart never deletes
-  after["pending C:\\WINNT\\other.dll"] = "C:\\WINNT\\other.dll -> (delete)";
+  after["pending c:\\winnt\\OTHER.dll"] = "c:\\winnt\\OTHER.dll -> (delete)";  // any case
   after["pending C:\\WINNT"] = "C:\\WINNT -> (delete)";
   after["registry HKEY_LOCAL_MACHINE\\SOFTWARE\\New"] = "HKEY_LOCAL_MACHINE\\SOFTWARE\\New";
 
