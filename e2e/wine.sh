@@ -1,22 +1,54 @@
-# Shared by e2e/run, e2e/demo and bench/run: a private X display, Wine prefixes under
-# the build directory, and the fixture programs. Source it; it defines functions only.
+# Shared by e2e/run, e2e/demo, bench/run and bench/tree_removal: a private X display,
+# Wine prefixes under the build directory, and the fixture programs. Source it; it
+# defines functions only.
 # Everything started here is stopped by its own id (Xvfb) or through its own prefix
 # (wineserver -k); nothing is ended by name.
 
 e2e_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
+# Debian's Wine loaders, named by path: the `wine` wrapper takes the 32-bit loader
+# whenever it is installed, even on a machine that cannot run it, and 64-bit programs
+# would then fail as well.
+e2e_wine32_loader=/usr/lib/wine/wine
+e2e_wine64_loader=/usr/lib/wine/wine64
+
+# Why Wine cannot run 32-bit programs here, or nothing when it can.
+e2e_wine32_missing() {
+  if [ ! -x "$e2e_wine32_loader" ]; then
+    echo "Wine's 32-bit loader (wine32) is not installed"
+  elif ! "$e2e_wine32_loader" --version >/dev/null 2>&1; then
+    echo "this machine does not run 32-bit x86 programs, so neither does Wine's 32-bit loader"
+  fi
+}
+
 # The Windows build to test: the first argument, else $TVUNINST_WIN_BUILD, else
-# build-win64; built with the MinGW-w64 toolchain when tvuninst.exe is not there yet.
+# build-win32, the program Windows NT runs (build-win64 on a machine where Wine cannot
+# run 32-bit programs); built with the MinGW-w64 toolchain when tvuninst.exe is not there
+# yet (the 64-bit one for a directory whose name ends in 64). Chooses the Wine prefix
+# architecture and loader that match the program: its prefixes, the fixtures and Wine's
+# own tools then all see the registry the program sees.
 e2e_use_build() {
-  e2e_build=${1:-${TVUNINST_WIN_BUILD:-$e2e_root/build-win64}}
+  e2e_build=${1:-${TVUNINST_WIN_BUILD:-}}
+  if [ -z "$e2e_build" ]; then
+    e2e_build=$e2e_root/build-win32
+    local missing
+    missing=$(e2e_wine32_missing)
+    if [ -n "$missing" ]; then
+      echo "NOTE: $missing: the 64-bit build runs in place of the 32-bit one that Windows NT runs."
+      e2e_build=$e2e_root/build-win64
+    fi
+  fi
   case $e2e_build in /*) ;; *) e2e_build=$PWD/$e2e_build ;; esac
   if [ ! -f "$e2e_build/src/tvuninst.exe" ] || [ ! -f "$e2e_build/e2e/fixtures/e2e_answer.exe" ] ||
      [ ! -f "$e2e_build/e2e/fixtures/e2e_snmp_service.exe" ]; then
+    local arch=i686
+    case $e2e_build in *64) arch=x86_64 ;; esac
     echo "Building the Windows programs in $e2e_build..."
     cmake -S "$e2e_root" -B "$e2e_build" -G Ninja \
-      -DCMAKE_TOOLCHAIN_FILE="$e2e_root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
+      -DCMAKE_TOOLCHAIN_FILE="$e2e_root/cmake/mingw-w64-$arch.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
     cmake --build "$e2e_build" -j2 >/dev/null
   fi
+  e2e_use_wine "$e2e_build/src/tvuninst.exe"
   e2e_fixtures=$e2e_build/e2e/fixtures
   e2e_work=$e2e_build/e2e-wine
   mkdir -p "$e2e_work"
@@ -28,13 +60,41 @@ e2e_use_build() {
   echo "Varden Anti-Virus sample file" >"$e2e_dist/sample.dat"
 }
 
+# Sets WINEARCH and the loader for the program $1: a win32 prefix for an x86 program (no
+# WoW64 in it, so HKLM\Software is the key itself, as on Windows NT), a win64 prefix
+# for an x64 one.
+e2e_use_wine() {
+  local header machine
+  header=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
+  machine=$(od -An -tx2 -j$((header + 4)) -N2 "$1" | tr -d ' ')
+  case $machine in
+    014c)
+      export WINEARCH=win32
+      e2e_loader=$e2e_wine32_loader
+      local missing
+      missing=$(e2e_wine32_missing)
+      [ -z "$missing" ] || { echo "$1 is a 32-bit program, but $missing" >&2; exit 2; } ;;
+    8664)
+      export WINEARCH=win64
+      e2e_loader=$e2e_wine64_loader ;;
+    *) echo "$1: not an x86 or x64 program (machine $machine)" >&2; exit 2 ;;
+  esac
+  [ -x "$e2e_loader" ] || e2e_loader=$(type -P wine)  # a Wine installed another way
+  export WINELOADER=$e2e_loader  # what Wine starts the programs' own children with
+}
+
+# `wine` and `wineboot` in these scripts run the chosen loader. (A program meant to be
+# stopped by its process id is started with "$e2e_loader" itself, not through these.)
+wine() { "$e2e_loader" "$@"; }
+wineboot() { "$e2e_loader" wineboot "$@"; }
+
 # A Unix path as Wine's Z: drive shows it.
 e2e_winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 e2e_need() {
   local tool
   for tool in "$@"; do
-    command -v "$tool" >/dev/null || { echo "missing: $tool (scripts/setup installs it)" >&2; exit 2; }
+    type -P "$tool" >/dev/null || { echo "missing: $tool (scripts/setup installs it)" >&2; exit 2; }
   done
 }
 
@@ -77,14 +137,27 @@ e2e_cleanup() {
 
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko prompts while booting
-export WINEARCH=win64
 
-# A freshly booted prefix, made once per build directory and then cloned for each run.
+# What a booted prefix depends on: the Wine version and packages (a prefix booted before
+# the 32-bit loader was installed fails with "could not load kernel32.dll" after it) and
+# the prefix architecture.
+e2e_wine_install() {
+  wine --version
+  echo "WINEARCH=$WINEARCH"
+  if command -v dpkg-query >/dev/null; then
+    dpkg-query -W -f='${Package}:${Architecture} ${Version}\n' 'wine*' 'libwine*' 2>/dev/null | sort
+  fi
+}
+
+# A freshly booted prefix, made once per build directory and Wine install, then cloned
+# for each run.
 e2e_base_prefix() {
   e2e_base=$e2e_work/base-prefix
-  if [ ! -f "$e2e_base/.booted" ]; then
+  local install
+  install=$(e2e_wine_install)
+  if [ "$(cat "$e2e_base/.booted" 2>/dev/null)" != "$install" ]; then
     rm -rf "$e2e_base"
-    echo "Booting a fresh Wine prefix (wineboot -i)..."
+    echo "Booting a fresh $WINEARCH Wine prefix (wineboot -i)..."
     WINEPREFIX=$e2e_base wineboot -i >"$e2e_work/wineboot.log" 2>&1
     # One virtual desktop for all windows: without a window manager on the display,
     # Wine would wait two seconds for each closing message box to be withdrawn.
@@ -92,7 +165,7 @@ e2e_base_prefix() {
     WINEPREFIX=$e2e_base wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null
     WINEPREFIX=$e2e_base wineserver -k
     WINEPREFIX=$e2e_base wineserver -w
-    touch "$e2e_base/.booted"
+    echo "$install" >"$e2e_base/.booted"
   fi
 }
 
@@ -111,7 +184,7 @@ e2e_new_prefix() {
 }
 
 # Runs a Windows program of the fixtures or the build under the current prefix.
-e2e_wine() { timeout 300 wine "$@"; }
+e2e_wine() { timeout 300 "$e2e_loader" "$@"; }
 
 # Installs the sample product ($2: its variant) into the current prefix set to the
 # Windows version $1; a third argument, when not empty, is the App Paths entry's "Path"
@@ -161,7 +234,7 @@ e2e_hold_files() {
   [ ${#paths[@]} -gt 0 ] || return 0
   e2e_hold_signal=$2/held
   rm -f "$e2e_hold_signal"
-  wine "$e2e_fixtures/e2e_hold.exe" "$(e2e_winpath "$e2e_hold_signal")" "${paths[@]}" &
+  "$e2e_loader" "$e2e_fixtures/e2e_hold.exe" "$(e2e_winpath "$e2e_hold_signal")" "${paths[@]}" &
   e2e_hold_pid=$!
   for _ in $(seq 200); do
     [ -e "$e2e_hold_signal" ] && return 0

@@ -2,6 +2,7 @@
 // and the log that the prompt answerer keeps of it under Wine.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ struct Observed {
   long exitCode = 0;
   std::vector<ObservedBox> boxes;
   std::vector<std::string> trace;
+  std::optional<std::string> log;  // the log file's content, when the scenario names one
 };
 
 // Button names by their command identifiers (IDOK = 1 to IDNO = 7) and back; 0 and ""

@@ -289,6 +289,15 @@ std::vector<std::string> InstallEventLogSource(const std::string& name) {
   return installer.failures;
 }
 
+std::vector<std::string> SetProfileSetting(const std::string& keyAndValue) {
+  const std::size_t equals = keyAndValue.find('=');
+  if (equals == std::string::npos) return {"a setting needs Key=Value: " + keyAndValue};
+  Installer installer;
+  installer.Profile(WindowsDirectory() + "\\tvuninst.ini", "Settings", keyAndValue.substr(0, equals).c_str(),
+                    keyAndValue.substr(equals + 1));
+  return installer.failures;
+}
+
 std::vector<std::string> InstallSampleProduct(const std::string& distribution,
                                               SampleVariant variant, const std::string& appPath) {
   Installer installer;

@@ -40,6 +40,10 @@ std::vector<std::string> InstallSampleProduct(const std::string& distribution,
 // Returns the failures, one line each.
 std::vector<std::string> InstallEventLogSource(const std::string& name);
 
+// A line "Key=Value" added to the [Settings] of the installed profile "tvuninst.ini", as
+// an administrator does for an unattended removal. Returns the failures, one line each.
+std::vector<std::string> SetProfileSetting(const std::string& keyAndValue);
+
 // The product's texts in its profile, in English.
 namespace sample_texts {
 inline const char kCaption[] = "Varden Anti-Virus Uninstall";

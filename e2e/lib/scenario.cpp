@@ -154,6 +154,8 @@ class Reader {
       scenario_.held.push_back(Expand(rest));
     } else if (word == "pending") {
       scenario_.pending.push_back(Expand(rest));
+    } else if (word == "log") {
+      scenario_.log = Expand(rest);
     } else if (word == "launch") {
       scenario_.launches.push_back(Expand(rest));
     } else if (word == "winsim-only") {
@@ -192,6 +194,9 @@ class Reader {
         return "unknown behaviour of a " + kind + ": " + behaviour;
       step.behaviour = behaviour;
       step.name = name;
+    } else if (kind == "setting") {
+      if (afterKind.find('=') == std::string::npos) return "setup setting needs <Key>=<value>";
+      step.name = Expand(afterKind);
     } else if (kind == "drive") {
       if (!IsFileInADrivesRoot(afterKind)) return "setup drive needs <letter>:\\<file>";
     } else if (kind != "event-source" && kind != "device") {

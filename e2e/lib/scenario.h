@@ -41,6 +41,9 @@
 //   setup device <name>                "\\.\<name>" can be opened
 //   setup drive <letter>:\<file>       a drive of its own (a folder outside drive C:)
 //                                      that holds the file
+//   setup setting <Key>=<value>        a line added to [Settings] of the installed profile
+//   log <path>                         the run's log file afterwards: a first line, the
+//                                      trace piece by piece, and the line of the exit code
 //   service <running|stopped|absent> <name>  a service's state afterwards
 //   window <present|absent> <window class>   a window of the class afterwards
 #pragma once
@@ -75,10 +78,11 @@ struct StateExpectation {
 
 // Something that runs on the machine before the uninstaller starts (a "setup" line).
 struct SetupStep {
-  std::string kind;       // "service", "program", "event-source", "device" or "drive"
+  std::string kind;       // "service", "program", "event-source", "device", "drive" or
+                          // "setting"
   std::string behaviour;  // of a service or a program; empty for the others
-  std::string name;       // the service, window class, event source, device, or the
-                          // drive's file
+  std::string name;       // the service, window class, event source, device, the drive's
+                          // file, or Key=Value
 };
 
 // A service's state ("running", "stopped", "absent") or a window's presence
@@ -107,6 +111,7 @@ struct Scenario {
   std::vector<StateExpectation> programGroups;  // `value` names an item of the group
   std::vector<SetupStep> setup;
   std::vector<ComponentExpectation> components;
+  std::string log;  // the run's log file; empty when the scenario has none
   std::string winsimOnly;  // why Wine cannot show this run faithfully; empty when it can
 };
 

@@ -103,6 +103,32 @@ std::string ComponentState(const ComponentExpectation& expectation) {
   return Presence(FindWindowA(expectation.name.c_str(), nullptr) != nullptr);
 }
 
+// The log holds the run's own trace (as captured, not as expected) between its first
+// line and the line of its exit code.
+void CompareLog(const Scenario& scenario, const Observed& observed, std::vector<std::string>& differences) {
+  if (!observed.log) {
+    differences.push_back("log " + scenario.log + ": missing");
+    return;
+  }
+  const std::string& log = *observed.log;
+  const std::size_t firstLineEnd = log.find('\n');
+  const std::string kFirstLineStart = "Run of tvuninst.exe ";
+  if (log.rfind(kFirstLineStart, 0) != 0 || firstLineEnd == std::string::npos) {
+    differences.push_back("log: the first line is missing: " + Shown(log.substr(0, 80)));
+    return;
+  }
+  std::string expected;
+  for (const std::string& piece : observed.trace) expected += piece;
+  expected += "Run ended with exit code " + std::to_string(observed.exitCode) + "\n";
+  const std::string body = log.substr(firstLineEnd + 1);
+  if (body != expected) {
+    const std::size_t at = std::mismatch(body.begin(), body.end(), expected.begin(), expected.end()).first -
+                           body.begin();
+    differences.push_back("log: differs from the trace at character " + std::to_string(at) + ": " +
+                          Shown(body.substr(at, 60)) + " instead of " + Shown(expected.substr(at, 60)));
+  }
+}
+
 }  // namespace
 
 std::string PendingPath(std::string path) {
@@ -150,6 +176,7 @@ std::vector<std::string> CompareRun(const Scenario& scenario, const Observed& ob
   }
   CompareLists("box", expectedBoxes, actualBoxes, false, differences);
   CompareLists("trace piece", scenario.trace, observed.trace, false, differences);
+  if (!scenario.log.empty()) CompareLog(scenario, observed, differences);
   return differences;
 }
 

@@ -26,10 +26,10 @@ enum class Outcome {
 
 // Asks the program to quit until it has gone or the user ignores it or gives up. Every
 // attempt, also after a Retry, begins by testing whether the program is still there.
-Outcome CloseProgram(const ProfileTexts& profile, const char* windowClass, int promptIndex) {
+Outcome CloseProgram(Prompts& prompts, const char* windowClass, int promptIndex) {
   while (WindowOfClassExists(windowClass)) {
     if (CloseApplicationByClass(windowClass, kCloseTimeoutMs) != kCloseTimedOut) return Outcome::kClosed;
-    const int answer = PromptStopFailure(profile, promptIndex);
+    const int answer = prompts.PromptStopFailure(promptIndex);
     if (answer == kPromptAbort) return Outcome::kAborted;
     if (answer == kPromptIgnore) return Outcome::kIgnored;
   }
@@ -38,30 +38,19 @@ Outcome CloseProgram(const ProfileTexts& profile, const char* windowClass, int p
 
 }  // namespace
 
-int StopRunningComponents(const ProfileTexts& profile, int onAccessRemovable) {
-  if (CloseProgram(profile, kMainProgramClass, kMainProgramPrompt) == Outcome::kAborted) return 1;
+int StopRunningComponents(Prompts& prompts, int onAccessRemovable) {
+  if (CloseProgram(prompts, kMainProgramClass, kMainProgramPrompt) == Outcome::kAborted) return 1;
 
-  const Outcome agent = CloseProgram(profile, kAgentProgramClass, kAgentProgramPrompt);
+  const Outcome agent = CloseProgram(prompts, kAgentProgramClass, kAgentProgramPrompt);
   if (agent == Outcome::kAborted) return 1;
   if (agent == Outcome::kClosed) Sleep(kAfterAgentPauseMs);
 
   if (onAccessRemovable != 1) return 0;
   while (OnAccessComponentRunning()) {
     if (StopOnAccessComponent() == 0) return 0;
-    const int answer = PromptStopFailure(profile, kOnAccessPrompt);
+    const int answer = prompts.PromptStopFailure(kOnAccessPrompt);
     if (answer == kPromptAbort) return 1;
     if (answer == kPromptIgnore) return 0;
   }
   return 0;
-}
-
-int PromptStopFailure(const ProfileTexts& profile, int index) {
-  switch (ShowPrompt(profile, profile.stopErrors.at(index), MB_ABORTRETRYIGNORE)) {
-    case IDRETRY:
-      return kPromptRetry;
-    case IDIGNORE:
-      return kPromptIgnore;
-    default:
-      return kPromptAbort;
-  }
 }

@@ -29,27 +29,25 @@ int DeleteAgentDll(const char* productDirectory) {
 
 }  // namespace
 
-int UninstallSnmpAgent(const ProfileTexts& profile, const char* productDirectory) {
+int UninstallSnmpAgent(Prompts& prompts, const char* productDirectory) {
   // Only Yes or No goes on: Cancel, or a box that could not be shown, changes nothing.
-  const int answer = ShowPrompt(profile, profile.snmpUninstallPrompt, MB_YESNOCANCEL);
+  const int answer = prompts.AskSnmpAgentRemoval();
   if (answer != IDYES && answer != IDNO) return 0;
 
   // Yes and No both unregister the agent; only Yes removes its DLL as well.
   if (!UnregisterSnmpAgent(kSnmpAgentKeyPath)) {
     char failureText[kFailureTextCapacity];
     CopyText(failureText, LastErrorText());
-    ShowPrompt(profile, failureText, MB_OK);
-    ShowPrompt(profile, profile.snmpCannotUninstall, MB_OK);
+    prompts.TellSnmpAgentNotRemoved(failureText);
     return 0;
   }
   if (answer == IDYES) {
     if (int error = DeleteAgentDll(productDirectory)) {
-      ShowPrompt(profile, std::strerror(error), MB_OK);
-      ShowPrompt(profile, profile.snmpCannotUninstall, MB_OK);
+      prompts.TellSnmpAgentNotRemoved(std::strerror(error));
       return 0;
     }
   }
-  ShowPrompt(profile, profile.snmpUninstalled, MB_OK);
+  prompts.TellSnmpAgentRemoved();
   return 0;
 }
 

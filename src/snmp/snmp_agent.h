@@ -3,7 +3,7 @@
 // DLL in the product directory.
 #pragma once
 
-#include "uninstall/profile.h"
+#include "support/prompts.h"
 
 // The agent's key, relative to HKEY_LOCAL_MACHINE\SOFTWARE.
 inline constexpr char kSnmpAgentKeyPath[] =
@@ -15,10 +15,10 @@ int IsSNMPMasterAgentInstalled();
 // 1 when the product's agent key can be opened with full access.
 int SnmpAgentInstalled();
 
-// Asks the user, unregisters the agent, restarts the SNMP service and, on Yes, deletes
-// the agent DLL from the product directory; Cancel changes nothing. The outcome is told
-// to the user only: the result is always 0.
-int UninstallSnmpAgent(const ProfileTexts& profile, const char* productDirectory);
+// Asks through `prompts`, unregisters the agent, restarts the SNMP service and, on Yes,
+// deletes the agent DLL from the product directory; Cancel changes nothing. The outcome
+// is told through `prompts` only: the result is always 0.
+int UninstallSnmpAgent(Prompts& prompts, const char* productDirectory);
 
 // Removes the agent's list entry, then its key, then restarts the SNMP service,
 // stopping at the first step that fails. 1 when all three succeeded; 0 with the

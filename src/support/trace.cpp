@@ -2,10 +2,87 @@
 
 #include <windows.h>
 
-void Trace(const char* piece) { OutputDebugStringA(piece); }
+#include "support/version.h"
+
+namespace {
+
+RunLog* currentLog = nullptr;
+
+// Two digits, with a leading zero.
+std::string TwoDigits(unsigned value) { return std::string(value < 10 ? "0" : "") + std::to_string(value); }
+
+// "Run of tvuninst.exe <version> on <computer> at <yyyy-mm-dd hh:mm:ss>, command line: <line>".
+std::string FirstLine() {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  char computer[MAX_COMPUTERNAME_LENGTH + 1] = "";
+  DWORD size = sizeof computer;
+  if (!GetComputerNameA(computer, &size)) computer[0] = '\0';
+  const char* commandLine = GetCommandLineA();
+  return std::string("Run of tvuninst.exe " TVUNINST_VERSION_TEXT " on ") + computer + " at " +
+         std::to_string(now.wYear) + "-" + TwoDigits(now.wMonth) + "-" + TwoDigits(now.wDay) + " " +
+         TwoDigits(now.wHour) + ":" + TwoDigits(now.wMinute) + ":" + TwoDigits(now.wSecond) +
+         ", command line: " + (commandLine ? commandLine : "") + "\n";
+}
+
+}  // namespace
+
+void Trace(const char* piece) {
+  OutputDebugStringA(piece);
+  if (currentLog) currentLog->Append(piece);
+}
 
 void TraceValue(const char* label, const std::string& value) {
-  OutputDebugStringA(label);
-  OutputDebugStringA(value.c_str());
-  OutputDebugStringA("\n");
+  Trace(label);
+  Trace(value);
+  Trace("\n");
+}
+
+RunLog::RunLog() { currentLog = this; }
+
+RunLog::~RunLog() { currentLog = nullptr; }
+
+void RunLog::Open(const std::string& path) {
+  if (state_ != State::kKeeping) return;
+  std::string kept = std::move(kept_);
+  kept_.clear();
+  state_ = State::kNone;
+  if (path.empty()) return;
+  path_ = path;
+  // Others may read the log while the run writes it; nobody else may write or delete it.
+  file_ = FileHandle(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file_ || SetFilePointer(file_.Get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER) {
+    return GiveUp("Log file cannot be opened, the run goes on without it: ");
+  }
+  if (!Write(FirstLine() + kept)) return GiveUp("Log file cannot be written, the run goes on without it: ");
+  state_ = State::kOpen;
+  TraceValue("Log file: ", path_);
+}
+
+void RunLog::Close(int exitCode) {
+  if (state_ == State::kOpen && !Write("Run ended with exit code " + std::to_string(exitCode) + "\n")) {
+    GiveUp("Log file cannot be written, the run goes on without it: ");
+  }
+  file_.Reset();
+  state_ = State::kNone;
+}
+
+void RunLog::Append(const std::string& piece) {
+  if (state_ == State::kKeeping) kept_ += piece;
+  if (state_ == State::kOpen && !Write(piece)) GiveUp("Log file cannot be written, the run goes on without it: ");
+}
+
+// Writes the whole text and flushes it to the disk: the system's cache would not outlive
+// a power loss.
+bool RunLog::Write(const std::string& text) {
+  DWORD written = 0;
+  return WriteFile(file_.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+         written == text.size() && FlushFileBuffers(file_.Get());
+}
+
+void RunLog::GiveUp(const char* why) {
+  file_.Reset();
+  state_ = State::kNone;
+  TraceValue(why, path_);
 }

@@ -2,13 +2,15 @@
 
 #include <windows.h>
 
+#include "support/ascii.h"
 #include "support/trace.h"
 #include "support/windows_directory.h"
 
 namespace {
 
+template <unsigned Capacity = kProfileTextCapacity>
 std::string ReadText(const std::string& profilePath, const char* section, const char* key) {
-  char text[kProfileTextCapacity] = "";
+  char text[Capacity] = "";
   GetPrivateProfileStringA(section, key, "", text, sizeof text, profilePath.c_str());
   return text;
 }
@@ -55,14 +57,13 @@ ProfileTexts LoadProfile(const std::string& profilePath, bool nt3Mode) {
     if (profile.startupGroupName.empty()) profile.startupGroupName = "Startup";
     TraceValue("Startup group name: ", profile.startupGroupName);
   }
+
+  // The settings of a removal without anyone at the machine; they trace nothing here, so
+  // that an interactive run reads as it always has.
+  profile.unattended = GetPrivateProfileIntA("Settings", "Unattended", 0, profilePath.c_str()) != 0;
+  if (EqualIgnoringAsciiCase(ReadText(profilePath, "Settings", "UnattendedStopFailure"), "Abort")) {
+    profile.unattendedStopFailure = StopFailureAnswer::kAbort;
+  }
+  profile.logFile = ReadText<MAX_PATH>(profilePath, "Settings", "LogFile");
   return profile;
-}
-
-std::string DirectoryWarningText(const ProfileTexts& profile, const char* directory) {
-  return profile.warnDirPrompt1 + " " + directory + "\\\n" + profile.warnDirPrompt2 + "\n" +
-         profile.warnDirPrompt3;
-}
-
-int ShowPrompt(const ProfileTexts& profile, const std::string& text, unsigned style) {
-  return MessageBoxA(nullptr, text.c_str(), profile.caption.c_str(), style);
 }

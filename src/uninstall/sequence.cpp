@@ -16,12 +16,14 @@
 #include "support/bounded_text.h"
 #include "support/full_path.h"
 #include "support/handles.h"
+#include "support/prompts.h"
 #include "support/trace.h"
 #include "support/windows_directory.h"
 #include "uninstall/cleanup_tables.h"
 #include "uninstall/environment.h"
 #include "uninstall/install_shield.h"
 #include "uninstall/profile.h"
+#include "uninstall/run_log.h"
 
 namespace {
 
@@ -120,9 +122,9 @@ void ScheduleOwnFileRemoval() {
   if (!path.empty()) MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
-}  // namespace
-
-int RunUninstall(const char* commandTail) {
+// The steps of the run, up to its exit code; the log is opened as soon as it is known
+// whether the removal would take it.
+int RunSteps(const char* commandTail, RunLog& log) {
   Trace("Checking OS version...\n");
   const bool nt3Mode = IsNt3Mode();
   Trace(nt3Mode ? "NT OS version is 3.x...\n" : "NT OS version is 4.x...\n");
@@ -131,29 +133,31 @@ int RunUninstall(const char* commandTail) {
   const ProfileTexts profile = LoadProfile(profilePath, nt3Mode);
   FileList fileList;
   if (!profile.wholeDirectoryRemoval) ReadFileList(profilePath.c_str(), fileList);
+  Prompts prompts(profile);
 
   Trace("Checking user rights...\n");
   if (!HasServiceManagerRights()) {
-    ShowPrompt(profile, profile.noModifyRights, MB_OK);
+    OpenRunLog(log, profile.logFile, "");  // nothing is removed in this run
+    prompts.Tell(profile.noModifyRights);
     return kExitNoRights;
   }
 
   Trace("Retrieving VDAV Path from registry...\n");
   const std::string productDirectory = ReadProductDirectory();
+  OpenRunLog(log, profile.logFile, productDirectory);
   if (productDirectory.empty()) {
-    ShowPrompt(profile, profile.couldNotFindPath, MB_OK);
+    prompts.Tell(profile.couldNotFindPath);
     return kExitNoProductDirectory;
   }
 
   // Only a Yes goes on: a box that could not be shown is no consent.
   Trace("Checking if VDAV directory can be removed...\n");
   const bool warned = DirectoryNeedsWarning(productDirectory) != 0;
-  if (warned &&
-      ShowPrompt(profile, DirectoryWarningText(profile, productDirectory.c_str()), MB_YESNO) != IDYES) {
+  if (warned && !prompts.ConfirmDirectoryWarning(productDirectory.c_str())) {
     return kExitDeclined;
   }
   Trace("Asking user...\n");
-  const int removalAnswer = ShowPrompt(profile, profile.removePrompt, MB_YESNO);
+  const int removalAnswer = prompts.AskForConsent();
   if (removalAnswer != IDYES) return kExitDeclined;
 
   Trace("Set cursor to wait state...\n");
@@ -166,7 +170,7 @@ int RunUninstall(const char* commandTail) {
   const bool onAccessRemovable = OnAccessDriversRemovable() != 0;
 
   Trace("Killing VDAV active parts running...\n");
-  if (StopRunningComponents(profile, onAccessRemovable ? 1 : 0) != 0) {
+  if (StopRunningComponents(prompts, onAccessRemovable ? 1 : 0) != 0) {
     // Nothing has been deleted yet; what still runs stays installed.
     Trace("Uninstallation aborted by the user.\n");
     SetCursorShape(IDC_ARROW);
@@ -194,7 +198,7 @@ int RunUninstall(const char* commandTail) {
   Trace("Checking if SNMP is installed...\n");
   if (IsSNMPMasterAgentInstalled() && SnmpAgentInstalled() == 1) {
     Trace("Uninstalling SNMP Agent...\n");
-    UninstallSnmpAgent(profile, productDirectory.c_str());
+    UninstallSnmpAgent(prompts, productDirectory.c_str());
   }
 
   Sleep(2000);
@@ -238,7 +242,16 @@ int RunUninstall(const char* commandTail) {
   RemoveSupplementaryFiles();
   ScheduleOwnFileRemoval();
 
-  ShowPrompt(profile, nt3Mode ? profile.finishPrompt : profile.restartText, MB_OK);
+  prompts.Tell(nt3Mode ? profile.finishPrompt : profile.restartText);
   Trace("The work is done. Quiting...\n");
   return removalAnswer;
+}
+
+}  // namespace
+
+int RunUninstall(const char* commandTail) {
+  RunLog log;
+  const int exitCode = RunSteps(commandTail, log);
+  log.Close(exitCode);
+  return exitCode;
 }

@@ -42,8 +42,9 @@ std::string ProductProfile(const ProductInstall& install) {
       "RestartPromptPart2=" + texts::kRestart2 + "\r\n" +
       "\r\n[Settings]\r\n"
       "EnableWholeDirRemove=" + (install.wholeDirectoryRemoval ? "1" : "0") + "\r\n" +
-      "ProgramGroupName=" + texts::kProgramGroup + "\r\n" +
-      "\r\n[Files]\r\n";
+      "ProgramGroupName=" + texts::kProgramGroup + "\r\n";
+  for (const std::string& setting : install.settings) profile += setting + "\r\n";
+  profile += "\r\n[Files]\r\n";
   for (std::size_t i = 0; i < install.listedFiles.size(); ++i) {
     profile += "File" + std::to_string(i + 1) + "=" + install.listedFiles[i] + "\r\n";
   }

@@ -27,6 +27,7 @@ struct ProductInstall {
   // The SNMP service, running, with the product's extension agent registered between
   // two agents of other vendors (see SnmpAgents below).
   bool withSnmp = false;
+  std::vector<std::string> settings;  // further [Settings] lines of the profile, "Key=Value"
 };
 
 // The English texts a product ships in its profile: the sample product's.

@@ -7,6 +7,7 @@
 
 #include "observed.h"
 #include "scenario.h"
+#include "verdict.h"
 
 namespace {
 
@@ -103,6 +104,8 @@ TEST_F(ScenarioFileTest, ReadsTheRunningPartsAndWhatMustBecomeOfThem) {
                                  "setup event-source Tessor Anti-Virus Service\n"
                                  "setup device WardelDev\n"
                                  "setup drive Q:\\notes.txt\n"
+                                 "setup setting LogFile=%WINDIR%\\run.log\n"
+                                 "log %WINDIR%\\run.log\n"
                                  "service stopped Tessor Wardel\n"
                                  "window absent KVX95MainWnd\n");
   std::string error;
@@ -110,7 +113,7 @@ TEST_F(ScenarioFileTest, ReadsTheRunningPartsAndWhatMustBecomeOfThem) {
   ASSERT_TRUE(scenario) << error;
   EXPECT_FALSE(scenario->version.nt);
   EXPECT_EQ(scenario->version.build, 950u);
-  ASSERT_EQ(scenario->setup.size(), 5u);
+  ASSERT_EQ(scenario->setup.size(), 6u);
   EXPECT_EQ(scenario->setup[0].kind, "service");
   EXPECT_EQ(scenario->setup[0].behaviour, "slow");
   EXPECT_EQ(scenario->setup[0].name, "Tessor Anti-Virus Service");
@@ -121,6 +124,9 @@ TEST_F(ScenarioFileTest, ReadsTheRunningPartsAndWhatMustBecomeOfThem) {
   EXPECT_EQ(scenario->setup[3].name, "WardelDev");
   EXPECT_EQ(scenario->setup[4].kind, "drive");
   EXPECT_EQ(scenario->setup[4].name, "Q:\\notes.txt");
+  EXPECT_EQ(scenario->setup[5].kind, "setting");
+  EXPECT_EQ(scenario->setup[5].name, "LogFile=C:\\WINNT\\run.log");
+  EXPECT_EQ(scenario->log, "C:\\WINNT\\run.log");
   ASSERT_EQ(scenario->components.size(), 2u);
   EXPECT_EQ(scenario->components[0].kind, "service");
   EXPECT_EQ(scenario->components[0].state, "stopped");
@@ -148,6 +154,7 @@ TEST_F(ScenarioFileTest, NamesTheFileAndLineOfAMistake) {
       {"setup program running V-Agent\n", "unknown behaviour of a program: running"},
       {"setup printer LPT1\n", "unknown setup printer"},
       {"setup device\n", "setup device needs a name"},
+      {"setup setting Unattended\n", "setup setting needs <Key>=<value>"},
       {"setup drive notes.txt\n", "setup drive needs"},
       {"setup drive Q:\\Docs\\notes.txt\n", "setup drive needs"},
       {"app-path\n", "app-path needs a directory"},
@@ -163,6 +170,27 @@ TEST_F(ScenarioFileTest, NamesTheFileAndLineOfAMistake) {
     if (std::string(line).rfind("include", 0) != 0) {
       EXPECT_NE(error.find("bad.txt:2: "), std::string::npos) << error;
     }
+  }
+}
+
+TEST(LogVerdict, TheLogMustBeTheTraceBetweenAFirstLineAndTheExitCodesLine) {
+  Scenario scenario;
+  scenario.log = "C:\\run.log";
+  Observed observed;
+  observed.exitCode = 6;
+  observed.trace = {"Asking user...\n", "Unattended: removal prompt answered Yes.\n"};
+  scenario.exitCode = observed.exitCode;
+  scenario.trace = observed.trace;
+  const std::string body = "Asking user...\nUnattended: removal prompt answered Yes.\nRun ended with exit code 6\n";
+  const std::string first = "Run of tvuninst.exe 1.0.0.0 on PC at 1998-03-17 09:05:30, command line: x\n";
+  struct Case {
+    std::optional<std::string> log;
+    std::size_t differences;
+  };
+  for (const Case& c : {Case{first + body, 0}, Case{std::nullopt, 1}, Case{body, 1},
+                        Case{first + body.substr(15), 1}, Case{first + body + "more\n", 1}}) {
+    observed.log = c.log;
+    EXPECT_EQ(CompareRun(scenario, observed).size(), c.differences) << c.log.value_or("(none)");
   }
 }
 

@@ -56,6 +56,8 @@ std::vector<std::string> SetUpRunningParts(const Scenario& scenario) {
       winsim::machine().desktop.StartProgram(step.name, closesAfterQuit);
     } else if (step.kind == "event-source") {
       for (std::string& failure : InstallEventLogSource(step.name)) failures.push_back(failure);
+    } else if (step.kind == "setting") {
+      for (std::string& failure : SetProfileSetting(step.name)) failures.push_back(failure);
     } else if (step.kind == "drive") {
       winsim::machine().files.AddFile(step.name, "a file of the drive's own");  // and the drive
     } else {
@@ -118,6 +120,7 @@ TEST_P(ScenarioTest, HoldsOnTheSimulatedMachine) {
   char emptyTail[] = "";
   observed.exitCode = WinMain(nullptr, nullptr, emptyTail, SW_SHOWNORMAL);
   observed.trace = machine().debug.pieces;
+  if (!scenario->log.empty()) observed.log = machine().files.ReadFile(scenario->log);
 
   EXPECT_TRUE(None(CompareRun(*scenario, observed)));
   EXPECT_TRUE(None(CompareMachine(*scenario, PendingFromRegistry())));

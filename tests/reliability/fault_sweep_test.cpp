@@ -50,7 +50,10 @@ const std::set<std::string> kRestartedServices = {"SNMP"};
 struct Scenario {
   const char* name;
   std::function<void()> setUp;
+  bool unattended = false;  // no box may be shown, and the log must hold the trace
 };
+
+const char kLog[] = "C:\\Logs\\tvuninst.log";
 
 // The product with every component its setup can leave.
 ProductInstall FullInstall() {
@@ -81,7 +84,36 @@ const Scenario kScenarios[] = {
        install.withProgramManager = true;
        InstallProduct(winsim::machine(), install);
      }},
+    {"Nt4UnattendedWithLog",
+     [] {
+       ProductInstall install = FullInstall();
+       install.settings = {"Unattended=1", std::string("LogFile=") + kLog};
+       InstallProduct(winsim::machine(), install);
+       winsim::machine().files.AddDirectory("C:\\Logs");
+     },
+     true},
 };
+
+// What is wrong with the log of an unattended run: it must be the trace between its
+// first and last line, or, once it could not be written, a part of the trace from its
+// start; empty or none only when it could not be opened or written at all.
+std::string LogProblem(int exitCode) {
+  const std::string trace = winsim::machine().debug.Text();
+  const std::optional<std::string> log = winsim::machine().files.ReadFile(kLog);
+  if (!log || log->empty()) return trace.find("Log file cannot be") == std::string::npos ? "no log" : "";
+  const std::size_t firstLineEnd = log->find('\n');
+  if (log->rfind("Run of tvuninst.exe 1.0.0.0 on ", 0) != 0 || firstLineEnd == std::string::npos) {
+    return "a log without its first line";
+  }
+  std::string body = log->substr(firstLineEnd + 1);
+  const std::string lastLine = "Run ended with exit code " + std::to_string(exitCode) + "\n";
+  const bool ended = body.size() >= lastLine.size() && body.substr(body.size() - lastLine.size()) == lastLine;
+  if (ended) body.resize(body.size() - lastLine.size());
+  if (trace.find("Log file cannot be written") != std::string::npos) {
+    return trace.rfind(body, 0) == 0 ? "" : "a log that is not the start of the trace";
+  }
+  return ended && body == trace ? "" : "a log unlike the trace";
+}
 
 // Which call of the run is made to fail, and how.
 struct InjectedFault {
@@ -116,9 +148,14 @@ TEST_P(FaultSweepTest, EverySingleFailureOfEveryCallIsSurvived) {
   const Scenario& scenario = GetParam();
   WholeRun whole;
   whole.install = scenario.setUp;
+  if (scenario.unattended) whole.log = kLog;
   const RunRecord clean = RunOverInstall(whole);
   ASSERT_EQ(clean.exitCode, IDYES);
   ASSERT_EQ(machine().OpenHandles(), 0u);
+  if (scenario.unattended) {
+    ASSERT_TRUE(machine().ui.boxes.empty());
+    ASSERT_EQ(LogProblem(clean.exitCode), "");
+  }
   const Collateral cleanCollateral = CheckCollateral(clean.beforeInstall, clean.installed, clean.afterRun,
                                                      kRestartedServices);
   ASSERT_TRUE(cleanCollateral.touched.empty() && cleanCollateral.created.empty())
@@ -143,7 +180,11 @@ TEST_P(FaultSweepTest, EverySingleFailureOfEveryCallIsSurvived) {
     std::vector<std::string> problems;
     if (machine().faults.injectedInto != fault.api) problems.push_back("the failure was never injected");
     if (!IsDefinedExit(run.exitCode)) problems.push_back("exit code " + std::to_string(run.exitCode));
-    if (run.exitCode == IDYES && trace().back() != "The work is done. Quiting...\n") {
+    // A log that cannot be written any more says so after the last line.
+    auto lastStep = std::find_if(trace().rbegin(), trace().rend(),
+                                 [](const std::string& piece) { return kStepLines.count(piece) != 0; });
+    if (run.exitCode == IDYES && (lastStep == trace().rend() || *lastStep != "The work is done. Quiting...\n" ||
+                                  (lastStep != trace().rbegin() && (lastStep - 1)->rfind("Log file", 0) != 0))) {
       problems.push_back("a completed run without its last line");
     }
     if (machine().OpenHandles() > handlesAllowed) {
@@ -152,6 +193,14 @@ TEST_P(FaultSweepTest, EverySingleFailureOfEveryCallIsSurvived) {
     if (step == stepsBefore.rend() || trace().size() < piecesBefore ||
         !std::equal(stepsBefore.begin(), stepsBefore.end(), trace().begin())) {
       problems.push_back("the trace does not lead up to the failing step");
+    }
+    // A failure while the profile is read may lose its settings: that run cannot know it
+    // is unattended, nor where its log goes.
+    const bool settingsRead = step != stepsBefore.rend() && *step != "Checking OS version...\n" &&
+                              *step != "Reading profile settings...\n";
+    if (scenario.unattended && settingsRead) {
+      if (!machine().ui.boxes.empty()) problems.push_back("a box shown: " + machine().ui.boxes[0].text);
+      if (std::string problem = LogProblem(run.exitCode); !problem.empty()) problems.push_back(problem);
     }
     for (const std::string& item : collateral.touched) problems.push_back("foreign item " + item);
     for (const std::string& item : collateral.created) problems.push_back("created " + item);

@@ -25,6 +25,7 @@ RunRecord RunOverInstall(const WholeRun& run) {
   if (run.beforeRun) run.beforeRun();
   record.exitCode = RunUninstall("");
   record.afterRun = snapshot();
+  record.afterRun.erase("file " + run.log);
   winsim::machine().ui.answerer = nullptr;
   return record;
 }

@@ -19,6 +19,7 @@ struct WholeRun {
   std::function<int(UINT style)> answer = AnswerForRemoval;
   std::function<void()> beforeRun;  // arms what the run is to meet (a fault)
   std::function<std::string()> snapshot;  // the machine's state; Snapshot() when none
+  std::string log;  // the run's own log file, which it may make: not counted as made
 };
 
 struct RunRecord {

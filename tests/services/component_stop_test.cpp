@@ -26,11 +26,12 @@ class StopComponentsTest : public MachineTest {
     service.type = SERVICE_KERNEL_DRIVER;
     return service;
   }
-  int Stop(int removable) { return StopRunningComponents(profile_, removable); }
+  int Stop(int removable) { return StopRunningComponents(prompts_, removable); }
   Texts Prompts() { return StopPromptsShown(machine()); }
   const Sleeps& sleeps() { return machine().clock.sleeps; }
 
   ProfileTexts profile_ = StopPromptProfile();
+  ::Prompts prompts_{profile_};
 };
 
 TEST_F(StopComponentsTest, NothingRunningAndNotRemovableReturnsAtOnce) {

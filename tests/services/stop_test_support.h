@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/product.h"
-#include "uninstall/profile.h"
+#include "support/profile_texts.h"
 
 inline ProfileTexts StopPromptProfile() {
   ProfileTexts profile;

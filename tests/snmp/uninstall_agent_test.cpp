@@ -25,7 +25,8 @@ class UninstallSnmpAgentTest : public MachineTest {
 
   int Uninstall(std::initializer_list<int> answers) {
     for (int answer : answers) machine().ui.Answer(answer);
-    return UninstallSnmpAgent(profile, install.directory.c_str());
+    Prompts prompts(profile);
+    return UninstallSnmpAgent(prompts, install.directory.c_str());
   }
   Names Texts() {
     Names texts;

@@ -1,6 +1,7 @@
-// tvtrace's command line and its piece log.
+// tvtrace's command line, its piece log and its numbers.
 #include <gtest/gtest.h>
 
+#include "tvtrace/hex_text.h"
 #include "tvtrace/invocation.h"
 #include "tvtrace/piece_log.h"
 
@@ -28,6 +29,13 @@ TEST(PieceLog, RejectsLinesThatNoPieceGivesRatherThanGuessing) {
     EXPECT_FALSE(UnescapePiece(line).has_value()) << line;
   }
   EXPECT_EQ(UnescapePiece("\\x41\\x20b"), "A b");
+}
+
+TEST(HexText, WritesUpperCaseDigitsAfter0xAtLeastAsManyAsAsked) {
+  EXPECT_EQ(HexText(0xC0000005), "0xC0000005");
+  EXPECT_EQ(HexText(0), "0x0");
+  EXPECT_EQ(HexText(6, 8), "0x00000006");
+  EXPECT_EQ(HexText(0xFFFFFFFFFFFFFFFFull, 8), "0xFFFFFFFFFFFFFFFF");
 }
 
 TEST(Invocation, PassesTheProgramsCommandLineOnAsTyped) {

@@ -3,6 +3,7 @@
 #include "common/machine_test.h"
 #include "common/product.h"
 #include "files/listed_files.h"
+#include "support/prompts.h"
 
 namespace {
 

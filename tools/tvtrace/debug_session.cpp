@@ -1,20 +1,14 @@
 #include "tvtrace/debug_session.h"
 
-#include <cstdio>
 #include <vector>
 
 #include "support/handles.h"
+#include "tvtrace/hex_text.h"
 
 namespace {
 
 // Longer pieces are cut: a trace line is never near this long.
 constexpr DWORD kLongestPiece = 64 * 1024;
-
-std::string Hex(unsigned long long value) {
-  char text[24];
-  std::snprintf(text, sizeof text, "0x%llX", value);
-  return text;
-}
 
 // The text of an OUTPUT_DEBUG_STRING_EVENT, read out of the traced program's memory.
 std::string ReadPiece(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info) {
@@ -43,6 +37,24 @@ void CloseImageFile(HANDLE file) {
   if (file) CloseHandle(file);
 }
 
+// Should tvtrace itself be closed or fail, the program goes on untraced: an uninstall
+// cut off halfway would leave the product half removed. Windows before XP has no way to
+// ask for this (and no DebugSetProcessKillOnExit, which is therefore looked up rather than
+// imported: tvtrace must load on Windows NT); there the program ends with its debugger.
+void KeepProgramIfEnded() {
+  // The pointer takes its type from the function's declaration, calling convention
+  // included: a pointer declared by hand without WINAPI would unbalance the x86 stack.
+  using KillOnExitSetter = decltype(&DebugSetProcessKillOnExit);
+  const FARPROC found =
+      GetProcAddress(GetModuleHandleA("KERNEL32.DLL"), "DebugSetProcessKillOnExit");
+  if (!found) return;
+  // Through the generic function pointer type, which converts to any other without a
+  // warning about incompatible function types.
+  const auto setKillOnExit =
+      reinterpret_cast<KillOnExitSetter>(reinterpret_cast<void (*)()>(found));
+  setKillOnExit(FALSE);
+}
+
 bool IsBreakpoint(DWORD code) {
   const DWORD kWow64Breakpoint = 0x4000001F;  // a 32-bit program's, seen from a 64-bit debugger
   return code == EXCEPTION_BREAKPOINT || code == kWow64Breakpoint;
@@ -61,9 +73,7 @@ std::optional<DWORD> TraceProgram(const std::string& commandLine, TraceLog& log)
   }
   KernelHandle process(started.hProcess);
   KernelHandle thread(started.hThread);
-  // Should tvtrace itself be closed or fail, the program goes on untraced: an uninstall
-  // cut off halfway would leave the product half removed.
-  DebugSetProcessKillOnExit(FALSE);
+  KeepProgramIfEnded();
 
   bool loaderBreakpointSeen = false;
   for (;;) {
@@ -92,8 +102,8 @@ std::optional<DWORD> TraceProgram(const std::string& commandLine, TraceLog& log)
         }
         continueStatus = DBG_EXCEPTION_NOT_HANDLED;  // the program's own to handle
         if (!event.u.Exception.dwFirstChance) {
-          log.WriteNote("unhandled exception " + Hex(record.ExceptionCode) + " at " +
-                        Hex(reinterpret_cast<ULONG_PTR>(record.ExceptionAddress)));
+          log.WriteNote("unhandled exception " + HexText(record.ExceptionCode) + " at " +
+                        HexText(reinterpret_cast<ULONG_PTR>(record.ExceptionAddress)));
         }
         break;
       }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tvtrace/debug_session.h"
+#include "tvtrace/hex_text.h"
 #include "tvtrace/invocation.h"
 #include "tvtrace/trace_log.h"
 
@@ -14,8 +15,14 @@ namespace {
 // tvtrace's own failures; the traced program's exit codes are passed through unchanged.
 constexpr int kCannotTrace = 9009;
 
+// Console lines are composed as strings and written whole (see hex_text.h for why not
+// with printf).
+void Say(const std::string& message) {
+  std::fputs(("tvtrace: " + message + "\n").c_str(), stderr);
+}
+
 int Fail(const std::string& message) {
-  std::fprintf(stderr, "tvtrace: %s\n", message.c_str());
+  Say(message);
   return kCannotTrace;
 }
 
@@ -39,9 +46,7 @@ int main() {
     log.WriteNote(failure);
     return Fail(failure);
   }
-  std::fprintf(stderr,
-               "tvtrace: trace written to %s; the program ended with exit code %ld (0x%08lX)\n",
-               invocation.logPath.c_str(), static_cast<long>(*exitCode),
-               static_cast<unsigned long>(*exitCode));
+  Say("trace written to " + invocation.logPath + "; the program ended with exit code " +
+      std::to_string(static_cast<LONG>(*exitCode)) + " (" + HexText(*exitCode, 8) + ")");
   return static_cast<int>(*exitCode);
 }

@@ -52,12 +52,15 @@ const std::map<std::string_view, DWORD>& ErrorTable() {
       {"CreateDirectoryA", ERROR_ACCESS_DENIED},
       {"CopyFileA", ERROR_SHARING_VIOLATION},
       {"WriteFile", ERROR_DISK_FULL},
+      {"SetFilePointer", ERROR_NETNAME_DELETED /* a file on a share that went away */},
+      {"FlushFileBuffers", ERROR_DISK_FULL},
       // Processes and the system
       {"CreateProcessA", ERROR_FILE_NOT_FOUND},
       {"WaitForSingleObject", ERROR_INVALID_HANDLE},
       {"CloseHandle", ERROR_INVALID_HANDLE},
       {"GetWindowsDirectoryA", ERROR_NOT_ENOUGH_MEMORY},
       {"GetVersionExA", ERROR_INSUFFICIENT_BUFFER},
+      {"GetComputerNameA", ERROR_NOT_ENOUGH_MEMORY},
       {"FormatMessageA", ERROR_NOT_ENOUGH_MEMORY},
       // Windows, messages and the user
       {"MessageBoxA", ERROR_NOT_ENOUGH_MEMORY},

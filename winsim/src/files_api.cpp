@@ -209,10 +209,10 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
       return fail(fs().NotFoundError(name));
     }
     std::string leaf;
-    if (!fs().ParentOf(name, &leaf)) return fail(ERROR_PATH_NOT_FOUND);
+    if (!fs().ParentOf(name, &leaf) || leaf.empty()) return fail(ERROR_PATH_NOT_FOUND);
     fs().AddFile(fs().FullPathName(name));
     node = fs().Lookup(name);
-    SetLastError(ERROR_SUCCESS);
+    machine().system.lastError = ERROR_SUCCESS;
   } else {
     const bool replaces =
         dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == TRUNCATE_EXISTING;
@@ -223,29 +223,10 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
       return fail(ERROR_SHARING_VIOLATION);
     if (writes && (node->attributes & FILE_ATTRIBUTE_READONLY)) return fail(ERROR_ACCESS_DENIED);
     if (replaces) node->content.clear();
+    // CREATE_ALWAYS and OPEN_ALWAYS tell an existing file by the last error.
     const bool mayCreate =
         dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS;
-    SetLastError(mayCreate ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+    machine().system.lastError = mayCreate ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
   }
   return fs().OpenFile({node, "", dwDesiredAccess, dwShareMode, 0});
-}
-
-BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
-                      LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED) {
-  if (auto e = winsim::api::Enter("WriteFile")) return winsim::api::Fail(*e);
-  if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = 0;
-  winsim::FileSystem::OpenedFile* file = fs().GetFile(hFile);
-  if (!file) return winsim::api::Fail(ERROR_INVALID_HANDLE);
-  if (!(file->access & (GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FILE_APPEND_DATA))) {
-    return winsim::api::Fail(ERROR_ACCESS_DENIED);
-  }
-  if (file->node) {
-    std::string& content = file->node->content;
-    const char* bytes = static_cast<const char*>(lpBuffer);
-    if (content.size() < file->position) content.resize(file->position);
-    content.replace(file->position, nNumberOfBytesToWrite, bytes, nNumberOfBytesToWrite);
-  }
-  file->position += nNumberOfBytesToWrite;
-  if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = nNumberOfBytesToWrite;
-  return TRUE;
 }

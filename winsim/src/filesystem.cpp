@@ -226,6 +226,7 @@ std::string FileSystem::Dump() const {
 }
 
 void FileSystem::Remove(FileNode& node) {
+  unflushed_.erase(&node);
   FileNode* parent = node.parent;
   auto& siblings = parent->children;
   siblings.erase(std::remove_if(siblings.begin(), siblings.end(),
@@ -236,6 +237,7 @@ void FileSystem::Remove(FileNode& node) {
 void FileSystem::Restart() {
   fileHandles_.clear();
   findHandles_.clear();
+  unflushed_.clear();  // an orderly restart writes out what the system had cached
   std::function<void(FileNode&)> end = [&](FileNode& directory) {
     auto& children = directory.children;
     children.erase(std::remove_if(children.begin(), children.end(),
@@ -305,6 +307,23 @@ HANDLE FileSystem::OpenFile(OpenedFile file) {
 FileSystem::OpenedFile* FileSystem::GetFile(HANDLE handle) {
   auto it = fileHandles_.find(reinterpret_cast<ULONG_PTR>(handle));
   return it == fileHandles_.end() ? nullptr : &it->second;
+}
+
+bool FileSystem::OpenedFile::Writable() const {
+  return (access & (GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FILE_APPEND_DATA)) != 0;
+}
+
+void FileSystem::Write(OpenedFile& file, std::string_view data) {
+  FileNode& node = *file.node;
+  unflushed_.emplace(&node, node.content);  // keeps the content of the last flush
+  if (node.content.size() < file.position) node.content.resize(file.position, '\0');
+  node.content.replace(file.position, data.size(), data);
+  file.position += data.size();
+}
+
+void FileSystem::LosePower() {
+  for (auto& [node, flushed] : unflushed_) node->content = flushed;
+  unflushed_.clear();
 }
 
 bool FileSystem::CloseFile(HANDLE handle) {

@@ -52,6 +52,28 @@ UINT WINAPI GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize) {
   return static_cast<UINT>(dir.size());
 }
 
+BOOL WINAPI GetComputerNameA(LPSTR lpBuffer, LPDWORD nSize) {
+  if (auto e = winsim::api::Enter("GetComputerNameA")) return winsim::api::Fail(*e);
+  const std::string& name = machine().system.computerName;
+  if (!lpBuffer || !nSize || *nSize <= name.size()) {
+    if (nSize) *nSize = static_cast<DWORD>(name.size() + 1);
+    return winsim::api::Fail(ERROR_BUFFER_OVERFLOW);
+  }
+  std::memcpy(lpBuffer, name.c_str(), name.size() + 1);
+  *nSize = static_cast<DWORD>(name.size());
+  return TRUE;
+}
+
+LPSTR WINAPI GetCommandLineA(void) {
+  winsim::api::Enter("GetCommandLineA");
+  return machine().system.commandLine.data();
+}
+
+void WINAPI GetLocalTime(LPSYSTEMTIME lpSystemTime) {
+  winsim::api::Enter("GetLocalTime");
+  *lpSystemTime = machine().system.localTime;
+}
+
 DWORD WINAPI GetTickCount(void) {
   winsim::api::Enter("GetTickCount");
   return machine().clock.TickCount();

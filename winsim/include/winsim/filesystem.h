@@ -80,6 +80,9 @@ class FileSystem {
   void Restart();
   // Moves the entry to `target` (whose directory must exist); false when it cannot.
   bool Move(FileNode& node, std::string_view target);
+  // The power fails: every file written through a handle since its last FlushFileBuffers
+  // loses what the system had only in its cache.
+  void LosePower();
 
   // For the API layer. Links on the way are followed, a link at the end is not.
   FileNode* Lookup(std::string_view path) const;
@@ -111,7 +114,8 @@ class FileSystem {
     std::string device;
     DWORD access = 0;
     DWORD share = 0;
-    std::size_t position = 0;
+    std::uint64_t position = 0;
+    bool Writable() const;
   };
   HANDLE OpenFile(OpenedFile file);
   OpenedFile* GetFile(HANDLE handle);
@@ -121,6 +125,10 @@ class FileSystem {
   // it, the program's own and other programs' holds, as the system checks sharing modes.
   bool SharingAllows(const FileNode& node, DWORD access, DWORD share) const;
   bool IsOpen(const FileNode& node) const;
+  // Writes `data` at the handle's position, keeping the file's flushed content for
+  // LosePower; FlushFileBuffers makes it lasting.
+  void Write(OpenedFile& file, std::string_view data);
+  void Flush(FileNode& node) { unflushed_.erase(&node); }
 
   // Devices that CreateFileA can open as "\\.\NAME" (names compared without case).
   std::set<std::string> devices;
@@ -134,6 +142,7 @@ class FileSystem {
   std::map<char, std::unique_ptr<FileNode>> volumes_;
   std::map<ULONG_PTR, Listing> findHandles_;
   std::map<ULONG_PTR, OpenedFile> fileHandles_;
+  std::map<FileNode*, std::string> unflushed_;  // content as last flushed
   ULONG_PTR nextHandle_ = 0x5000;
 };
 

@@ -15,6 +15,9 @@ struct SystemInfo {
   DWORD platformId = VER_PLATFORM_WIN32_NT;
   bool versionFails = false;  // GetVersionExA fails
   std::string windowsDirectory = "C:\\WINNT";
+  std::string computerName = "WKS-0417";
+  std::string commandLine = "C:\\WINNT\\tvuninst.exe";  // GetCommandLineA: the program and its tail
+  SYSTEMTIME localTime{1998, 3, 2, 17, 9, 5, 30, 0};   // GetLocalTime: Tuesday 17 March 1998, 09:05:30
   DWORD lastError = 0;
   // Message texts FormatMessageA gives instead of Windows' own, by code.
   std::map<DWORD, std::string> messageTexts;

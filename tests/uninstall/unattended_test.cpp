@@ -1,0 +1,234 @@
+// Runs with the profile's Unattended, UnattendedStopFailure and LogFile settings: no box,
+// the fixed answers with their trace lines, and the log beside the trace.
+#include <windows.h>
+
+#include <sstream>
+
+#include "common/machine_test.h"
+#include "common/product.h"
+#include "uninstall/sequence.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const char kLog[] = "C:\\Logs\\tvuninst.log";
+const char kFirstLine[] =
+    "Run of tvuninst.exe 1.0.0.0 on WKS-0417 at 1998-03-17 09:05:30, command line: C:\\WINNT\\tvuninst.exe\n";
+const std::string kRestartLine = std::string(texts::kRestart1) + " " + texts::kRestart2;
+
+class UnattendedTest : public MachineTest {
+ protected:
+  // Installs the product with these [Settings] lines and runs it; a box fails the test.
+  int Run(ProductInstall install, const std::function<void()>& beforeRun = {}) {
+    InstallProduct(machine(), install);
+    machine().files.AddDirectory("C:\\Logs");
+    if (beforeRun) beforeRun();
+    const int exitCode = RunUninstall("");
+    EXPECT_TRUE(machine().ui.boxes.empty());
+    return exitCode;
+  }
+  // The lines of the trace that start with `prefix`.
+  Lines TraceLines(const std::string& prefix) {
+    Lines lines;
+    std::istringstream text(machine().debug.Text());
+    for (std::string line; std::getline(text, line);) {
+      if (line.rfind(prefix, 0) == 0) lines.push_back(line);
+    }
+    return lines;
+  }
+  std::string Log() { return machine().files.ReadFile(kLog).value_or("(no log)"); }
+};
+
+ProductInstall Unattended(ProductInstall install, std::vector<std::string> settings = {}) {
+  install.settings = {"Unattended=1", std::string("LogFile=") + kLog};
+  install.settings.insert(install.settings.end(), settings.begin(), settings.end());
+  return install;
+}
+
+TEST_F(UnattendedTest, EveryQuestionGetsItsFixedAnswerAndEveryTextGoesToTheTrace) {
+  struct Case {
+    const char* name;
+    ProductInstall install;
+    std::function<void()> beforeRun;
+    int exitCode;
+    Lines answers;
+  };
+  auto stubbornMainProgram = [] { winsim::machine().desktop.StartProgram("VFW_MainWindow", std::nullopt); };
+  auto nt351 = [] { winsim::machine().system.majorVersion = 3; };
+  const Case cases[] = {
+      {"everything running, the SNMP agent",
+       Unattended({.withServices = true, .withSnmp = true}), {}, IDYES,
+       {"Unattended: removal prompt answered Yes.", "Unattended: SNMP agent prompt answered Yes.",
+        std::string("Unattended: message not shown: ") + texts::kSnmpDone,
+        "Unattended: message not shown: " + kRestartLine}},
+      {"the SNMP agent's DLL missing", Unattended({.withSnmp = true}),
+       [] { winsim::machine().files.Remove(*winsim::machine().files.Lookup(
+                "C:\\Program Files\\Varden\\Anti-Virus\\vlalag32.dll")); },
+       IDYES,
+       {"Unattended: removal prompt answered Yes.", "Unattended: SNMP agent prompt answered Yes.",
+        "Unattended: message not shown: No such file or directory",
+        std::string("Unattended: message not shown: ") + texts::kSnmpCannot,
+        "Unattended: message not shown: " + kRestartLine}},
+      {"a main program that will not close", Unattended({}), stubbornMainProgram, IDYES,
+       {"Unattended: removal prompt answered Yes.", "Unattended: main program stop error answered Retry.",
+        "Unattended: main program stop error answered Ignore.", "Unattended: message not shown: " + kRestartLine}},
+      {"the same, told to abort", Unattended({}, {"UnattendedStopFailure=abort"}), stubbornMainProgram,
+       kExitAborted,
+       {"Unattended: removal prompt answered Yes.", "Unattended: main program stop error answered Retry.",
+        "Unattended: main program stop error answered Abort."}},
+      {"NT 3.51", Unattended({}), nt351, IDYES,
+       {"Unattended: removal prompt answered Yes.", std::string("Unattended: message not shown: ") + texts::kFinish}},
+      {"registered in the Windows directory", Unattended({.directory = "C:\\WINNT"}), {}, kExitDeclined,
+       {"Unattended: directory warning answered No."}},
+      {"not installed", Unattended({}),
+       [] { winsim::machine().registry.DeleteTree(HKEY_LOCAL_MACHINE,
+                "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TESSORNT.EXE"); },
+       kExitNoProductDirectory, {std::string("Unattended: message not shown: ") + texts::kCouldNotFindPath}},
+      {"no rights", Unattended({}), [] { winsim::machine().services.deniedAccess = SC_MANAGER_LOCK; },
+       kExitNoRights, {std::string("Unattended: message not shown: ") + texts::kNoModifyRights}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    winsim::Reset();
+    std::string beforeRun;
+    const int exitCode = Run(c.install, [&] {
+      if (c.beforeRun) c.beforeRun();
+      beforeRun = machine().Snapshot();
+    });
+    EXPECT_EQ(exitCode, c.exitCode);
+    EXPECT_EQ(TraceLines("Unattended: "), c.answers);
+    EXPECT_EQ(machine().OpenHandles(), 0u);
+    if (exitCode != IDYES) {  // nothing changed but the log
+      ASSERT_TRUE(machine().files.Exists(kLog));
+      machine().files.Remove(*machine().files.Lookup(kLog));
+      EXPECT_EQ(machine().Snapshot(), beforeRun);
+    }
+  }
+}
+
+TEST_F(UnattendedTest, AnUnattendedRunRemovesWhatAnInteractiveYesRemoves) {
+  Run(Unattended({.withManager = true, .withServices = true, .withSnmp = true}));
+  machine().files.Remove(*machine().files.Lookup(kLog));
+  const std::string unattended = machine().Snapshot();
+  winsim::Reset();
+  InstallProduct(machine(), {.withManager = true, .withServices = true, .withSnmp = true});
+  machine().files.AddDirectory("C:\\Logs");
+  machine().ui.answerer = [](const winsim::MessageBoxRecord& box) {
+    return (box.style & MB_TYPEMASK) == MB_OK ? IDOK : IDYES;
+  };
+  EXPECT_EQ(RunUninstall(""), IDYES);
+  EXPECT_EQ(machine().Snapshot(), unattended);
+}
+
+TEST_F(UnattendedTest, TheLogIsTheTraceBetweenAFirstAndALastLineAndRunsAppend) {
+  InstallProduct(machine(), {.settings = {std::string("LogFile=") + kLog}});
+  machine().files.AddFile(kLog, "an earlier run\n");
+  RunConsentedUninstall();  // an interactive run keeps a log too
+  const std::string trace = machine().debug.Text();
+  EXPECT_EQ(Log(), "an earlier run\n" + std::string(kFirstLine) + trace + "Run ended with exit code 6\n");
+  EXPECT_EQ(TraceLines("Log file: "), Lines{std::string("Log file: ") + kLog});
+
+  // A second run, unattended, on a machine where the product is not registered.
+  const std::string firstRun = Log();
+  machine().files.AddFile("C:\\WINNT\\tvuninst.ini", ProductProfile(Unattended({})));
+  machine().registry.DeleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths");
+  machine().system.commandLine = "tvuninst.exe /again";
+  machine().debug.pieces.clear();
+  EXPECT_EQ(RunUninstall(""), kExitNoProductDirectory);
+  EXPECT_EQ(Log(), firstRun + "Run of tvuninst.exe 1.0.0.0 on WKS-0417 at 1998-03-17 09:05:30, command line: "
+                              "tvuninst.exe /again\n" + machine().debug.Text() + "Run ended with exit code -1\n");
+}
+
+TEST_F(UnattendedTest, ALogThatCannotBeOpenedOrWrittenChangesNothingInTheRun) {
+  // The run and the machine without a log, for comparison.
+  InstallProduct(machine(), {.withServices = true});
+  RunConsentedUninstall();
+  const std::string withoutLog = machine().Snapshot();
+  const Lines traceWithoutLog = trace();
+
+  struct Case {
+    const char* name;
+    std::function<void()> arm;
+    const char* traced;
+  };
+  const Case cases[] = {
+      {"its folder missing", [] { winsim::machine().files.Remove(*winsim::machine().files.Lookup("C:\\Logs")); },
+       "Log file cannot be opened, the run goes on without it: "},
+      {"a read-only file", [] { winsim::machine().files.SetAttributes(kLog, FILE_ATTRIBUTE_READONLY); },
+       "Log file cannot be opened, the run goes on without it: "},
+      {"the disk full at its first line",
+       [] { winsim::machine().faults.FailCall("WriteFile", 1, ERROR_DISK_FULL); },
+       "Log file cannot be written, the run goes on without it: "},
+      {"the disk full half way",
+       [] { winsim::machine().faults.FailCall("FlushFileBuffers", 40, ERROR_DISK_FULL); },
+       "Log file cannot be written, the run goes on without it: "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    winsim::Reset();
+    InstallProduct(machine(), {.withServices = true, .settings = {std::string("LogFile=") + kLog}});
+    machine().files.AddFile(kLog, "kept");
+    c.arm();
+    EXPECT_EQ(RunConsentedUninstall(), IDYES);
+    Lines others;  // the trace without the log's own lines, of three pieces each
+    for (std::size_t i = 0; i < trace().size(); ++i) {
+      if (trace()[i].rfind("Log file", 0) != 0) {
+        others.push_back(trace()[i]);
+        continue;
+      }
+      if (trace()[i] != "Log file: ") {
+        EXPECT_EQ(trace()[i], c.traced);
+      }
+      i += 2;
+    }
+    EXPECT_EQ(others, traceWithoutLog);
+    EXPECT_EQ(TraceLines("Log file cannot").size(), 1u);
+    if (machine().files.Exists(kLog)) machine().files.Remove(*machine().files.Lookup(kLog));
+    if (machine().files.Exists("C:\\Logs")) machine().files.Remove(*machine().files.Lookup("C:\\Logs"));
+    EXPECT_EQ(machine().Snapshot(), withoutLog);
+    EXPECT_EQ(machine().OpenHandles(), 0u);
+  }
+}
+
+TEST_F(UnattendedTest, ALogInsideTheProductDirectoryIsRefused) {
+  struct Case {
+    std::string path;
+    bool refused;
+  };
+  const std::string directory = "C:\\Program Files\\Varden\\Anti-Virus";
+  const Case cases[] = {
+      {directory + "\\uninstall.log", true},
+      {"c:/program files/varden/ANTI-VIRUS/Reports/uninstall.log", true},
+      {"C:\\PROGRA~1\\Varden\\ANTI-V~1\\uninstall.log", true},
+      {directory + "2\\uninstall.log", false},
+      {directory + "\\..\\uninstall.log", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    winsim::Reset();
+    machine().files.AddDirectory(directory + "2");
+    InstallProduct(machine(), {.settings = {"Unattended=1", "LogFile=" + c.path}});
+    machine().files.SetShortName("C:\\Program Files", "PROGRA~1");
+    machine().files.SetShortName(directory, "ANTI-V~1");
+    EXPECT_EQ(RunUninstall(""), IDYES);
+    EXPECT_EQ(TraceLines("Log file refused").size(), c.refused ? 1u : 0u);
+    EXPECT_EQ(TraceLines("Log file: ").size(), c.refused ? 0u : 1u);
+    EXPECT_FALSE(machine().files.Exists(directory));
+  }
+}
+
+TEST_F(UnattendedTest, ARunCutOffHalfWayKeepsItsLogUpToTheStepItWasIn) {
+  struct PowerFailure {};
+  InstallProduct(machine(), Unattended({.withServices = true}));
+  machine().files.AddDirectory("C:\\Logs");
+  // The power fails as the Install Shield uninstaller is started: what the system had
+  // only in its cache is lost.
+  machine().faults.BeforeCall("CreateProcessA", 1, [] { throw PowerFailure(); });
+  EXPECT_THROW(RunUninstall(""), PowerFailure);
+  machine().files.LosePower();
+  EXPECT_EQ(Log(), kFirstLine + machine().debug.Text());
+  EXPECT_EQ(trace().back(), "Launch Install Shield's uninst.exe...\n");
+}
+
+}  // namespace
