@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "pending_registry.h"
 #include "probe.h"
 #include "probe_report.h"
 #include "support/handles.h"
@@ -11,7 +12,6 @@
 namespace {
 
 const char kProbeKey[] = "Software\\TvProbe";
-const char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 
 LONG SetText(HKEY key, const char* name, const std::string& data, DWORD type = REG_SZ) {
   return RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
@@ -51,35 +51,18 @@ std::string ValueNames(HKEY key) {
 // The pairs of the delete-at-restart list that name the probe's folder, as "source ->
 // target" with the list's own spelling; and whether the list ends with an empty string.
 std::string ProbesPendingMoves() {
-  RegKey key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, key.Receive()) !=
-      ERROR_SUCCESS) {
-    return "no Session Manager key";
-  }
-  DWORD type = 0, size = 0;
-  if (RegQueryValueExA(key.Get(), "PendingFileRenameOperations", nullptr, &type, nullptr, &size) !=
-      ERROR_SUCCESS) {
-    return "no list";
-  }
-  std::string data(size, '\0');
-  RegQueryValueExA(key.Get(), "PendingFileRenameOperations", nullptr, &type,
-                   reinterpret_cast<BYTE*>(data.data()), &size);
-  std::vector<std::string> strings;
-  for (std::size_t start = 0; start < data.size();) {
-    std::size_t end = data.find('\0', start);
-    if (end == std::string::npos) end = data.size();
-    strings.push_back(data.substr(start, end - start));
-    start = end + 1;
-  }
+  const std::optional<PendingList> list = ReadPendingList();
+  if (!list) return "no list";
+  const std::vector<std::string> strings = list->Strings();
   std::vector<std::string> pairs;
   for (std::size_t i = 0; i + 1 < strings.size(); i += 2) {
     if (strings[i].find("tvprobe") != std::string::npos) {
       pairs.push_back("[" + strings[i] + " -> " + strings[i + 1] + "]");
     }
   }
-  const bool ended = size >= 2 && data[size - 1] == '\0' && data[size - 2] == '\0';
-  return "type " + std::to_string(type) + " ends with an empty string " + YesNo(ended) + " " +
-         Joined(pairs);
+  const bool ended = list->data.ends_with(std::string(2, '\0'));
+  return "type " + std::to_string(list->type) + " ends with an empty string " + YesNo(ended) +
+         " " + Joined(pairs);
 }
 
 }  // namespace
