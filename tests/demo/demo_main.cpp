@@ -56,7 +56,7 @@ int main() {
     if (!oldSet.count(line)) std::cout << "+ " << line << "\n";
   }
 
-  machine.files.Restart();
+  machine.Restart();
   std::cout << "\n[after a restart] tvuninst.exe "
             << (machine.files.Exists("C:\\WINNT\\tvuninst.exe") ? "is still there" : "is gone") << "\n";
   return 0;

@@ -7,6 +7,7 @@
 
 #include "common/machine_test.h"
 #include "launch_record.h"
+#include "pending_registry.h"
 #include "sample_product.h"
 #include "verdict.h"
 #include "winsim/text.h"
@@ -30,13 +31,6 @@ std::vector<std::string> ScenarioFiles() {
   }
   std::sort(files.begin(), files.end());
   return files;
-}
-
-std::vector<std::string> PendingOnMachine() {
-  std::vector<std::string> paths;
-  for (const winsim::PendingMove& move : winsim::machine().files.pending)
-    paths.push_back(move.from);
-  return paths;
 }
 
 // What the scenario's "setup" lines start under Wine, as the simulated machine's scripts.
@@ -129,11 +123,10 @@ TEST_P(ScenarioTest, HoldsOnTheSimulatedMachine) {
   if (!scenario->log.empty()) observed.log = machine().files.ReadFile(scenario->log);
 
   EXPECT_TRUE(None(CompareRun(*scenario, observed)));
-  EXPECT_TRUE(None(CompareMachine(*scenario, PendingOnMachine())));
-  for (const std::string& path : scenario->held) machine().files.HoldOpen(path, false);
-  machine().files.Restart();
-  EXPECT_TRUE(None(CompareAfterRestart(*scenario, PendingOnMachine())));
+  EXPECT_TRUE(None(CompareMachine(*scenario, PendingFromRegistry())));
   EXPECT_EQ(machine().OpenHandles(), 0u);
+  machine().Restart();  // which ends the holders too
+  EXPECT_TRUE(None(CompareAfterRestart(*scenario, PendingFromRegistry())));
 }
 
 std::string TestName(const ::testing::TestParamInfo<std::string>& info) {

@@ -33,7 +33,7 @@ TEST_F(FileRemovalRun, WholeDirectoryModeComesBackForWhatWasStillInUse) {
   EXPECT_TRUE(files().Exists("C:\\Program Files\\Varden"));
   // The first pass found the program in use and scheduled it; the second, 1000 ms
   // later, deleted it and the directory.
-  const auto& pending = files().pending;
+  const auto& pending = machine().Pending();
   EXPECT_EQ(std::count_if(pending.begin(), pending.end(),
                           [&](const winsim::PendingMove& move) { return move.from == program; }),
             1);
@@ -48,14 +48,13 @@ TEST_F(FileRemovalRun, ProductDirectoryStillInUseGoesWithTheRestart) {
   EXPECT_EQ(Run(), IDYES);
   ASSERT_TRUE(files().Exists(install.directory));
   // The directory comes after everything it still holds.
-  const auto& pending = files().pending;
+  const auto& pending = machine().Pending();
   auto isDirectory = [&](const winsim::PendingMove& move) { return move.from == install.directory; };
   auto isFile = [&](const winsim::PendingMove& move) { return move.from == install.directory + "\\VDAVLOG.TXT"; };
   auto directory = std::find_if(pending.begin(), pending.end(), isDirectory);
   ASSERT_NE(directory, pending.end());
   EXPECT_EQ(std::find_if(directory, pending.end(), isFile), pending.end());
-  files().HoldOpen(install.directory + "\\VDAVLOG.TXT", false);
-  files().Restart();
+  machine().Restart();
   EXPECT_FALSE(files().Exists(install.directory)) << files().Dump();
   EXPECT_TRUE(files().Exists("C:\\Program Files\\Varden"));
 }
@@ -87,7 +86,7 @@ TEST_F(FileRemovalRun, ListModeRemovesOnlyTheListedFilesAndTheDirectoriesLeftEmp
   EXPECT_TRUE(Traced({"Try to remove the directory: ", install.directory + "\\Temp", "\n",
                       " ...ok\n", "Try to remove the directory: ", install.directory, "\n",
                       " ...not removed\n", "The directory is not empty.\r\n"}));
-  for (const winsim::PendingMove& move : files().pending) {
+  for (const winsim::PendingMove& move : machine().Pending()) {
     EXPECT_NE(move.from.rfind(install.directory, 0), 0u) << move.from;
   }
 }

@@ -30,7 +30,7 @@ class ListedFiles : public MachineTest {
     EXPECT_TRUE(list.empty()) << "the entries are released";
     EXPECT_EQ(files().OpenHandles(), 0u);
     EXPECT_EQ(winsim::OpenLocalBlocks(), 0u);
-    EXPECT_TRUE(files().pending.empty()) << "list mode never schedules";
+    EXPECT_TRUE(machine().Pending().empty()) << "list mode never schedules";
   }
   std::size_t Count(const std::string& piece) {
     return static_cast<std::size_t>(std::count(trace().begin(), trace().end(), piece));

@@ -19,7 +19,7 @@ class TreeRemoval : public MachineTest {
   }
   std::vector<std::string> Scheduled() {
     std::vector<std::string> paths;
-    for (const winsim::PendingMove& move : machine().files.pending) {
+    for (const winsim::PendingMove& move : machine().Pending()) {
       EXPECT_FALSE(move.to.has_value());
       paths.push_back(move.from);
     }
@@ -61,7 +61,7 @@ TEST_F(TreeRemoval, FileInUseIsScheduledWithItsDirectoriesAndTheTopLeftForTheSec
   EXPECT_EQ(files().List(kProduct), std::vector<std::string>{"Agent"});
   EXPECT_EQ(files().List(kProduct + "\\Agent"), std::vector<std::string>{"Hooks"});
 
-  files().Restart();
+  machine().Restart();
   EXPECT_TRUE(files().Exists(kProduct));
   EXPECT_TRUE(files().List(kProduct).empty());
   RemoveTree(kProduct);
@@ -92,7 +92,7 @@ TEST_F(TreeRemoval, ReadOnlyFileInUseIsMadeWritableSoThatTheRestartDeletesIt) {
   RemoveTree(kProduct);
   EXPECT_EQ(Scheduled(), (std::vector<std::string>{held, kProduct + "\\Bases"}));
   EXPECT_EQ(GetFileAttributesA(held.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
-  files().Restart();
+  machine().Restart();
   EXPECT_FALSE(files().Exists(kProduct + "\\Bases"));
 }
 

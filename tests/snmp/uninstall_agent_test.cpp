@@ -108,7 +108,7 @@ TEST_F(UninstallSnmpAgentTest, YesWithTheDllMissingTellsTheRuntimesText) {
   EXPECT_EQ(Texts(), (Names{texts::kSnmpPrompt, "No such file or directory", texts::kSnmpCannot}));
   EXPECT_EQ(machine().ui.boxes[1].style, static_cast<UINT>(MB_OK));
   EXPECT_TRUE(Unregistered());
-  EXPECT_TRUE(machine().files.pending.empty());
+  EXPECT_TRUE(machine().Pending().empty());
 }
 
 TEST_F(UninstallSnmpAgentTest, YesWithTheDllInUseTellsPermissionDenied) {

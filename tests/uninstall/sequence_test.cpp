@@ -137,10 +137,11 @@ TEST_F(SequenceTest, FullUninstallOnNt4AnsweredYes) {
   for (const char* name : {"tvsetup.log", "tvuninst.ini", "tessorw.cfg"}) {
     EXPECT_FALSE(files.Exists(std::string("C:\\WINNT\\") + name)) << name;
   }
-  ASSERT_EQ(files.pending.size(), 1u);
-  EXPECT_EQ(files.pending[0].from, "C:\\WINNT\\tvuninst.exe");
-  EXPECT_FALSE(files.pending[0].to);
-  files.Restart();
+  const std::vector<winsim::PendingMove> pending = machine().Pending();
+  ASSERT_EQ(pending.size(), 1u);
+  EXPECT_EQ(pending[0].from, "C:\\WINNT\\tvuninst.exe");
+  EXPECT_FALSE(pending[0].to);
+  machine().Restart();
   EXPECT_FALSE(files.Exists("C:\\WINNT\\tvuninst.exe"));
 
   // The mandated pauses, the cursor, and nothing left open.
@@ -215,7 +216,7 @@ TEST_F(SequenceTest, AWarnedDirectoryIsNeverScheduledAndWhatIsScheduledIsAFullPa
   machine().ui.Answer(IDYES);  // the warning
   EXPECT_EQ(RunConsentedUninstall(), IDYES);
   std::vector<std::string> scheduled;
-  for (const winsim::PendingMove& move : machine().files.pending) scheduled.push_back(move.from);
+  for (const winsim::PendingMove& move : machine().Pending()) scheduled.push_back(move.from);
   EXPECT_GT(std::count(scheduled.begin(), scheduled.end(), "D:\\data\\held.txt"), 0);  // by both passes
   EXPECT_GT(std::count(scheduled.begin(), scheduled.end(), "D:\\data"), 0);
   for (const std::string& path : scheduled) {
@@ -239,8 +240,7 @@ TEST_F(SequenceTest, AnOrdinaryDirectoryInAnySpellingIsRemovedExactly) {
     EXPECT_EQ(machine().ui.boxes.size(), 2u) << registered;  // no warning
     EXPECT_EQ(machine().files.List(directory), std::vector<std::string>{"TESSORNT.EXE"}) << registered;
     EXPECT_TRUE(machine().files.Exists("C:\\Program Files\\Varden\\Anti-Virus2\\keep.txt"));
-    machine().files.HoldOpen(directory + "\\TESSORNT.EXE", false);
-    machine().files.Restart();
+    machine().Restart();
     EXPECT_FALSE(machine().files.Exists(directory)) << registered;
   }
 }
@@ -463,9 +463,9 @@ TEST_F(SequenceTest, DriverFileInUseIsScheduledForRestart) {
   machine().ui.Answer(IDYES);
   machine().ui.Answer(IDOK);
   Run();
-  ASSERT_EQ(machine().files.pending.size(), 2u);
-  EXPECT_EQ(machine().files.pending[0].from, install.commonDirectory + "\\vdwd.sys");
-  EXPECT_EQ(machine().files.pending[1].from, "C:\\WINNT\\tvuninst.exe");
+  ASSERT_EQ(machine().Pending().size(), 2u);
+  EXPECT_EQ(machine().Pending()[0].from, install.commonDirectory + "\\vdwd.sys");
+  EXPECT_EQ(machine().Pending()[1].from, "C:\\WINNT\\tvuninst.exe");
 }
 
 }  // namespace
@@ -516,8 +516,8 @@ TEST_F(SequenceTest, EverythingInstalledAndRunningIsRemovedTogether) {
   // beside the driver files in the common directory, is not the product's.
   EXPECT_FALSE(machine().files.Exists(install.directory));
   EXPECT_EQ(machine().files.List(install.commonDirectory), (std::vector<std::string>{"vduninst.exe"}));
-  ASSERT_EQ(machine().files.pending.size(), 1u);
-  EXPECT_EQ(machine().files.pending[0].from, "C:\\WINNT\\tvuninst.exe");
+  ASSERT_EQ(machine().Pending().size(), 1u);
+  EXPECT_EQ(machine().Pending()[0].from, "C:\\WINNT\\tvuninst.exe");
   EXPECT_EQ(machine().OpenHandles(), 0u);
 }
 

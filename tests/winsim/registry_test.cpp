@@ -56,12 +56,16 @@ TEST_F(WinsimRegistryTest, RefusedAccessAndDeletedKeys) {
 }
 
 TEST_F(WinsimRegistryTest, ProfileReadingFollowsWindowsRules) {
-  machine().files.AddFile("C:\\p.ini", "[strings]\r\n  Key =  \"quoted value\"  \r\nNum=42x\r\n");
+  machine().files.AddFile("C:\\p.ini",
+                          "[strings]\r\n  Key =  \"quoted value\"  \r\nNum=42x\r\n"
+                          "[Strings]\r\nSecond=only the first section is read\r\n");
   char text[8];
   EXPECT_EQ(GetPrivateProfileStringA("STRINGS", "key", "d", text, sizeof text, "C:\\P.INI"), 7u);
   EXPECT_STREQ(text, "quoted ");
-  EXPECT_EQ(GetPrivateProfileStringA("Strings", "Missing", "dflt", text, sizeof text, "C:\\p.ini"), 4u);
-  EXPECT_STREQ(text, "dflt");
+  for (const char* key : {"Missing", "Second"}) {
+    EXPECT_EQ(GetPrivateProfileStringA("Strings", key, "dflt", text, sizeof text, "C:\\p.ini"), 4u);
+    EXPECT_STREQ(text, "dflt");
+  }
   EXPECT_EQ(GetPrivateProfileIntA("Strings", "Num", 5, "C:\\p.ini"), 42u);
   EXPECT_EQ(GetPrivateProfileIntA("Strings", "Key", 5, "C:\\p.ini"), 0u);
   EXPECT_EQ(GetPrivateProfileIntA("Strings", "None", 5, "C:\\missing.ini"), 5u);

@@ -38,6 +38,11 @@ TEST_F(ServiceSetupTest, RefusesATakenNameAndAManagerOpenedWithoutTheRight) {
   ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
   EXPECT_EQ(Create(manager.Get(), "SNMP"), nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_EXISTS));
+  EXPECT_EQ(Create(manager.Get(), "snmp"), nullptr);  // names compare without case
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_EXISTS));
+  machine().services.Get("SNMP")->markedForDelete = true;
+  EXPECT_EQ(Create(manager.Get(), "SNMP"), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_MARKED_FOR_DELETE));
 
   ServiceHandle connected(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
   EXPECT_EQ(Create(connected.Get(), "Other"), nullptr);

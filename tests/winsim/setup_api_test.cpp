@@ -25,7 +25,7 @@ TEST_F(SetupApiTest, CopyFileACopiesContentAndHonoursFailIfExists) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
   machine().files.HoldOpen("C:\\target\\b.dat");
   EXPECT_FALSE(CopyFileA("C:\\dist\\a.dat", "C:\\target\\b.dat", FALSE));
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
   EXPECT_FALSE(CopyFileA("C:\\dist\\none.dat", "C:\\target\\c.dat", FALSE));
   EXPECT_FALSE(CopyFileA("C:\\dist\\a.dat", "C:\\nowhere\\c.dat", FALSE));
   EXPECT_FALSE(machine().files.Exists("C:\\target\\c.dat"));

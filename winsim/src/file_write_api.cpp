@@ -13,8 +13,8 @@ namespace {
 
 winsim::FileSystem& fs() { return machine().files; }
 
-// The file behind a handle, when it is an open file (not a device) that still exists.
-winsim::FileNode* NodeOf(const winsim::FileSystem::OpenedFile& file) { return fs().Lookup(file.path); }
+// The file behind a handle, when it is an open file (not a device).
+winsim::FileNode* NodeOf(const winsim::FileSystem::OpenedFile& file) { return file.node; }
 
 }  // namespace
 
@@ -25,9 +25,9 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
   winsim::FileSystem::OpenedFile* file = fs().GetFile(hFile);
   winsim::FileNode* node = file ? NodeOf(*file) : nullptr;
   if (!node) return winsim::api::Fail(ERROR_INVALID_HANDLE);
-  if (!file->writable) return winsim::api::Fail(ERROR_ACCESS_DENIED);
+  if (!file->Writable()) return winsim::api::Fail(ERROR_ACCESS_DENIED);
   if (!lpNumberOfBytesWritten) return winsim::api::Fail(ERROR_INVALID_PARAMETER);  // needed without OVERLAPPED
-  fs().Write(*file, *node, std::string_view(static_cast<const char*>(lpBuffer), nNumberOfBytesToWrite));
+  fs().Write(*file, std::string_view(static_cast<const char*>(lpBuffer), nNumberOfBytesToWrite));
   *lpNumberOfBytesWritten = nNumberOfBytesToWrite;
   return TRUE;
 }
@@ -58,7 +58,7 @@ BOOL WINAPI FlushFileBuffers(HANDLE hFile) {
   winsim::FileSystem::OpenedFile* file = fs().GetFile(hFile);
   winsim::FileNode* node = file ? NodeOf(*file) : nullptr;
   if (!node) return winsim::api::Fail(ERROR_INVALID_HANDLE);
-  if (!file->writable) return winsim::api::Fail(ERROR_ACCESS_DENIED);
+  if (!file->Writable()) return winsim::api::Fail(ERROR_ACCESS_DENIED);
   fs().Flush(*node);
   return TRUE;
 }

@@ -1,6 +1,7 @@
 // FindFirstFileA and the other file functions, over the simulated file system.
 #include <windows.h>
 
+#include <winsim/pending_moves.h>
 #include <winsim/text.h>
 
 #include <algorithm>
@@ -69,9 +70,15 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileDat
   if (auto e = winsim::api::Enter("FindFirstFileA")) {
     return winsim::api::FailWith(*e, INVALID_HANDLE_VALUE);
   }
+  const std::string_view pattern = lpFileName ? lpFileName : "";
   std::string leaf;
-  FileNode* dir = fs().ParentOf(lpFileName, &leaf);
+  FileNode* dir = fs().ParentOf(pattern, &leaf);
   if (!dir) return winsim::api::FailWith(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
+  // "dir\" names no entry to list: the name after the last separator is empty.
+  if (pattern.back() == '\\' || pattern.back() == '/') {
+    const DWORD error = fs().IsDirectory(pattern) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+    return winsim::api::FailWith(error, INVALID_HANDLE_VALUE);
+  }
   // The listing is built in place, so that the memory it takes is counted as the
   // simulation's own from the start (see FileSystem::ListingBytes).
   HANDLE handle = fs().OpenFind({});
@@ -108,20 +115,23 @@ BOOL WINAPI FindClose(HANDLE hFindFile) {
   return fs().CloseFind(hFindFile) ? TRUE : winsim::api::Fail(ERROR_INVALID_HANDLE);
 }
 
+// The system deletes a file by opening it for deletion, sharing everything, and marking
+// it: it goes when the last handle to it closes.
 BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
   if (auto e = winsim::api::Enter("DeleteFileA")) return winsim::api::Fail(*e);
-  std::string leaf;
-  if (!fs().ParentOf(lpFileName, &leaf)) return winsim::api::Fail(ERROR_PATH_NOT_FOUND);
   FileNode* node = fs().Lookup(lpFileName);
-  if (!node) return winsim::api::Fail(ERROR_FILE_NOT_FOUND);
-  if (node->IsDirectory()) return winsim::api::Fail(ERROR_ACCESS_DENIED);
-  // The file is opened before its read-only attribute is looked at; the program's own
-  // handles share no deletion either.
-  if (node->heldOpen || machine().clock.Now() < node->heldUntil || fs().OpenedByProgram(*node)) {
+  if (!node) return winsim::api::Fail(fs().NotFoundError(lpFileName));
+  if (node->IsDirectory() || node->deletePending) return winsim::api::Fail(ERROR_ACCESS_DENIED);
+  // The file is opened before its read-only attribute is looked at.
+  if (!fs().SharingAllows(*node, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)) {
     return winsim::api::Fail(ERROR_SHARING_VIOLATION);
   }
   if (node->attributes & FILE_ATTRIBUTE_READONLY) return winsim::api::Fail(ERROR_ACCESS_DENIED);
-  fs().Remove(*node);
+  if (fs().IsOpen(*node)) {
+    node->deletePending = true;
+  } else {
+    fs().Remove(*node);
+  }
   return TRUE;
 }
 
@@ -142,73 +152,81 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR lpPathName) {
   return TRUE;
 }
 
+// Only moves at the next restart are simulated; they go to the registry's list.
 BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags) {
   if (auto e = winsim::api::Enter("MoveFileExA")) return winsim::api::Fail(*e);
-  if (!lpExistingFileName) return winsim::api::Fail(ERROR_INVALID_PARAMETER);
-  if (!(dwFlags & MOVEFILE_DELAY_UNTIL_REBOOT)) {
-    return winsim::api::Fail(ERROR_INVALID_PARAMETER);  // only restart moves are simulated
+  if (!lpExistingFileName || !(dwFlags & MOVEFILE_DELAY_UNTIL_REBOOT) ||
+      (dwFlags & MOVEFILE_COPY_ALLOWED)) {
+    return winsim::api::Fail(ERROR_INVALID_PARAMETER);
   }
-  winsim::PendingMove move{lpExistingFileName, std::nullopt};
-  if (lpNewFileName) move.to = lpNewFileName;
-  fs().pending.push_back(std::move(move));
-  return TRUE;
+  const std::string source = fs().FullPathName(lpExistingFileName);
+  const std::string target = lpNewFileName ? fs().FullPathName(lpNewFileName) : "";
+  if (source.empty() || (lpNewFileName && target.empty()))
+    return winsim::api::Fail(ERROR_INVALID_NAME);
+  winsim::PendingMove move{source, std::nullopt, (dwFlags & MOVEFILE_REPLACE_EXISTING) != 0};
+  if (lpNewFileName) move.to = target;
+  const DWORD error = winsim::SchedulePendingMove(machine().registry, move);
+  return error == ERROR_SUCCESS ? TRUE : winsim::api::Fail(error);
 }
 
 DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName) {
   if (auto e = winsim::api::Enter("GetFileAttributesA")) {
     return winsim::api::FailWith(*e, INVALID_FILE_ATTRIBUTES);
   }
-  FileNode* node = fs().Lookup(lpFileName);
-  if (!node) return winsim::api::FailWith(ERROR_FILE_NOT_FOUND, INVALID_FILE_ATTRIBUTES);
+  const std::string_view path = lpFileName ? lpFileName : "";
+  FileNode* node = fs().Lookup(path);
+  if (!node) return winsim::api::FailWith(fs().NotFoundError(path), INVALID_FILE_ATTRIBUTES);
+  // The attributes are read through an open, which a file being deleted refuses.
+  if (node->deletePending)
+    return winsim::api::FailWith(ERROR_ACCESS_DENIED, INVALID_FILE_ATTRIBUTES);
   return node->attributes;
 }
 
 BOOL WINAPI SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttributes) {
   if (auto e = winsim::api::Enter("SetFileAttributesA")) return winsim::api::Fail(*e);
   FileNode* node = fs().Lookup(lpFileName);
-  if (!node) return winsim::api::Fail(ERROR_FILE_NOT_FOUND);
+  if (!node) return winsim::api::Fail(fs().NotFoundError(lpFileName));
+  if (node->deletePending) return winsim::api::Fail(ERROR_ACCESS_DENIED);
   const DWORD kept = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
   node->attributes = (node->attributes & kept) | (dwFileAttributes & ~kept);
   return TRUE;
 }
 
-HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSECURITY_ATTRIBUTES,
-                          DWORD dwCreationDisposition, DWORD, HANDLE) {
+HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
+                          LPSECURITY_ATTRIBUTES, DWORD dwCreationDisposition, DWORD, HANDLE) {
   if (auto e = winsim::api::Enter("CreateFileA")) {
     return winsim::api::FailWith(*e, INVALID_HANDLE_VALUE);
   }
-  std::string_view name = lpFileName ? lpFileName : "";
+  auto fail = [](DWORD error) { return winsim::api::FailWith(error, INVALID_HANDLE_VALUE); };
+  const std::string_view name = lpFileName ? lpFileName : "";
   if (name.rfind("\\\\.\\", 0) == 0) {
-    if (!fs().devices.count(winsim::Upper(name.substr(4)))) {
-      return winsim::api::FailWith(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
-    }
-    return fs().OpenFile(std::string(name));
-  }
-  if (dwCreationDisposition != OPEN_EXISTING && dwCreationDisposition != OPEN_ALWAYS) {
-    return winsim::api::FailWith(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);  // not simulated
+    if (!fs().devices.count(winsim::Upper(name.substr(4)))) return fail(ERROR_FILE_NOT_FOUND);
+    return fs().OpenFile({nullptr, std::string(name), dwDesiredAccess, dwShareMode, 0});
   }
   FileNode* node = fs().Lookup(name);
-  const bool existed = node != nullptr;
   if (!node) {
+    if (dwCreationDisposition == OPEN_EXISTING || dwCreationDisposition == TRUNCATE_EXISTING) {
+      return fail(fs().NotFoundError(name));
+    }
     std::string leaf;
-    if (!fs().ParentOf(name, &leaf) || leaf.empty()) {
-      return winsim::api::FailWith(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
-    }
-    if (dwCreationDisposition == OPEN_EXISTING) {
-      return winsim::api::FailWith(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
-    }
-    fs().AddFile(name);
+    if (!fs().ParentOf(name, &leaf) || leaf.empty()) return fail(ERROR_PATH_NOT_FOUND);
+    fs().AddFile(fs().FullPathName(name));
     node = fs().Lookup(name);
+    machine().system.lastError = ERROR_SUCCESS;
+  } else {
+    const bool replaces =
+        dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == TRUNCATE_EXISTING;
+    const bool writes = replaces || (dwDesiredAccess & (GENERIC_WRITE | GENERIC_ALL)) != 0;
+    if (node->IsDirectory() || node->deletePending) return fail(ERROR_ACCESS_DENIED);
+    if (dwCreationDisposition == CREATE_NEW) return fail(ERROR_FILE_EXISTS);
+    if (!fs().SharingAllows(*node, dwDesiredAccess, dwShareMode))
+      return fail(ERROR_SHARING_VIOLATION);
+    if (writes && (node->attributes & FILE_ATTRIBUTE_READONLY)) return fail(ERROR_ACCESS_DENIED);
+    if (replaces) node->content.clear();
+    // CREATE_ALWAYS and OPEN_ALWAYS tell an existing file by the last error.
+    const bool mayCreate =
+        dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS;
+    machine().system.lastError = mayCreate ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
   }
-  const bool writable = (dwDesiredAccess & GENERIC_WRITE) != 0;
-  if (node->IsDirectory() || (writable && (node->attributes & FILE_ATTRIBUTE_READONLY))) {
-    return winsim::api::FailWith(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
-  }
-  if (node->heldOpen || machine().clock.Now() < node->heldUntil) {
-    return winsim::api::FailWith(ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE);
-  }
-  // OPEN_ALWAYS tells an existing file by its last error.
-  machine().system.lastError =
-      existed && dwCreationDisposition == OPEN_ALWAYS ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
-  return fs().OpenFile(std::string(name), writable);
+  return fs().OpenFile({node, "", dwDesiredAccess, dwShareMode, 0});
 }

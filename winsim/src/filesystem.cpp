@@ -1,4 +1,5 @@
 #include <winsim/filesystem.h>
+#include <winsim/machine.h>
 #include <winsim/text.h>
 
 #include <algorithm>
@@ -30,6 +31,7 @@ void FileSystem::AddVolume(char letter) {
 // A UNC path or a path on a missing volume gives drive 0.
 std::vector<std::string> FileSystem::Components(std::string_view given, char* drive) const {
   *drive = 0;
+  if (given.empty()) return {};  // names nothing, not the current directory
   std::string path(given);
   std::replace(path.begin(), path.end(), '/', '\\');  // Windows takes either separator
   std::string full;
@@ -233,15 +235,42 @@ void FileSystem::Remove(FileNode& node) {
 }
 
 void FileSystem::Restart() {
-  for (const PendingMove& move : pending) {
-    FileNode* node = Lookup(move.from);
-    if (!node || move.to) continue;
-    // The session manager cannot delete these either.
-    const bool readOnly = (node->attributes & FILE_ATTRIBUTE_READONLY) != 0;
-    if (readOnly || (node->IsDirectory() && !node->children.empty())) continue;
-    Remove(*node);
-  }
-  pending.clear();
+  fileHandles_.clear();
+  findHandles_.clear();
+  unflushed_.clear();  // an orderly restart writes out what the system had cached
+  std::function<void(FileNode&)> end = [&](FileNode& directory) {
+    auto& children = directory.children;
+    children.erase(std::remove_if(children.begin(), children.end(),
+                                  [](const auto& child) { return child->deletePending; }),
+                   children.end());
+    for (auto& child : children) {
+      child->heldOpen = false;
+      child->heldUntil = 0;
+      end(*child);
+    }
+  };
+  for (auto& [letter, root] : volumes_) end(*root);
+}
+
+bool FileSystem::Move(FileNode& node, std::string_view target) {
+  std::string leaf;
+  FileNode* directory = ParentOf(target, &leaf);
+  if (!directory || directory->Child(leaf)) return false;
+  auto& siblings = node.parent->children;
+  auto it = std::find_if(siblings.begin(), siblings.end(),
+                         [&](const auto& child) { return child.get() == &node; });
+  std::unique_ptr<FileNode> moved = std::move(*it);
+  siblings.erase(it);
+  moved->name = leaf;
+  moved->shortName.clear();
+  moved->parent = directory;
+  directory->children.push_back(std::move(moved));
+  return true;
+}
+
+DWORD FileSystem::NotFoundError(std::string_view path) const {
+  std::string leaf;
+  return ParentOf(path, &leaf) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
 }
 
 std::size_t FileSystem::ListingBytes() const {
@@ -268,10 +297,10 @@ bool FileSystem::CloseFind(HANDLE handle) {
   return findHandles_.erase(reinterpret_cast<ULONG_PTR>(handle)) == 1;
 }
 
-HANDLE FileSystem::OpenFile(std::string path, bool writable) {
+HANDLE FileSystem::OpenFile(OpenedFile file) {
   ULONG_PTR id = nextHandle_;
   nextHandle_ += 4;
-  fileHandles_[id] = {std::move(path), writable, 0};
+  fileHandles_[id] = std::move(file);
   return reinterpret_cast<HANDLE>(id);
 }
 
@@ -280,12 +309,12 @@ FileSystem::OpenedFile* FileSystem::GetFile(HANDLE handle) {
   return it == fileHandles_.end() ? nullptr : &it->second;
 }
 
-bool FileSystem::OpenedByProgram(const FileNode& node) const {
-  return std::any_of(fileHandles_.begin(), fileHandles_.end(),
-                     [&](const auto& entry) { return Lookup(entry.second.path) == &node; });
+bool FileSystem::OpenedFile::Writable() const {
+  return (access & (GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FILE_APPEND_DATA)) != 0;
 }
 
-void FileSystem::Write(OpenedFile& file, FileNode& node, std::string_view data) {
+void FileSystem::Write(OpenedFile& file, std::string_view data) {
+  FileNode& node = *file.node;
   unflushed_.emplace(&node, node.content);  // keeps the content of the last flush
   if (node.content.size() < file.position) node.content.resize(file.position, '\0');
   node.content.replace(file.position, data.size(), data);
@@ -298,7 +327,46 @@ void FileSystem::LosePower() {
 }
 
 bool FileSystem::CloseFile(HANDLE handle) {
-  return fileHandles_.erase(reinterpret_cast<ULONG_PTR>(handle)) == 1;
+  auto it = fileHandles_.find(reinterpret_cast<ULONG_PTR>(handle));
+  if (it == fileHandles_.end()) return false;
+  FileNode* node = it->second.node;
+  fileHandles_.erase(it);
+  if (node && node->deletePending && !IsOpen(*node)) Remove(*node);
+  return true;
+}
+
+bool FileSystem::IsOpen(const FileNode& node) const {
+  return std::any_of(fileHandles_.begin(), fileHandles_.end(),
+                     [&](const auto& entry) { return entry.second.node == &node; });
+}
+
+namespace {
+
+// What an access does to a file, in the sharing mode's own bits.
+DWORD UsesOf(DWORD access) {
+  DWORD uses = 0;
+  if (access & (GENERIC_READ | GENERIC_ALL | FILE_READ_DATA)) uses |= FILE_SHARE_READ;
+  if (access & (GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FILE_APPEND_DATA)) {
+    uses |= FILE_SHARE_WRITE;
+  }
+  if (access & (GENERIC_ALL | DELETE)) uses |= FILE_SHARE_DELETE;
+  return uses;
+}
+
+}  // namespace
+
+// Two opens go together when each shares whatever the other one does. An open that
+// neither reads, writes nor deletes (attributes only) is never checked, nor checked against.
+bool FileSystem::SharingAllows(const FileNode& node, DWORD access, DWORD share) const {
+  const DWORD uses = UsesOf(access);
+  if (uses == 0) return true;
+  const bool held = node.heldOpen || machine().clock.Now() < node.heldUntil;
+  if (held) return false;  // another program's open that reads and shares nothing
+  return std::none_of(fileHandles_.begin(), fileHandles_.end(), [&](const auto& entry) {
+    const OpenedFile& open = entry.second;
+    const DWORD openUses = UsesOf(open.access);
+    return open.node == &node && ((uses & ~open.share) != 0 || (openUses & ~share) != 0);
+  });
 }
 
 }  // namespace winsim

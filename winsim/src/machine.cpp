@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <sstream>
 
 namespace winsim {
 namespace {
@@ -21,6 +22,7 @@ Machine& Reset() {
   current = std::make_unique<Machine>();
   current->files.AddDirectory(current->system.windowsDirectory + "\\system32");
   current->files.AddDirectory(current->system.windowsDirectory + "\\system");
+  current->registry.CreateKey(HKEY_LOCAL_MACHINE, kSessionManagerKey);
   return *current;
 }
 
@@ -29,13 +31,26 @@ std::size_t Machine::OpenHandles() const {
          processes.OpenHandles() + OpenLocalBlocks() + dde.OpenHandles();
 }
 
+// The pending list shows in its own section, as the paths it names, rather than as a
+// registry value.
 std::string Machine::Snapshot() const {
-  std::string text = "[registry]\n" + registry.Dump() + "[files]\n" + files.Dump() +
-                     "[services]\n" + services.Dump() + "[pending]\n";
-  for (const PendingMove& move : files.pending) {
+  const std::string listLine = std::string("HKEY_LOCAL_MACHINE\\") + kSessionManagerKey + " : \"" +
+                               kPendingMovesValue + "\"";
+  std::string text = "[registry]\n";
+  std::istringstream lines(registry.Dump());
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind(listLine, 0) != 0) text += line + "\n";
+  }
+  text += "[files]\n" + files.Dump() + "[services]\n" + services.Dump() + "[pending]\n";
+  for (const PendingMove& move : Pending()) {
     text += move.from + " -> " + (move.to ? *move.to : "(delete)") + "\n";
   }
   return text;
+}
+
+void Machine::Restart() {
+  files.Restart();
+  CarryOutPendingMoves(registry, files);
 }
 
 void SetFailureHook(std::function<void(const std::string&)> hook) { failureHook = std::move(hook); }

@@ -35,10 +35,9 @@ std::string FileSystem::FullPathName(std::string_view given) const {
   std::string path(given);
   if (path.empty()) return "";
   std::replace(path.begin(), path.end(), '/', '\\');
-  if (path.rfind("\\\\?\\", 0) == 0) return path;  // taken literally, as Windows does
-
+  // "\\?\" paths are taken literally when opened, but spelt out here like "\\.\" ones.
   Rooted rooted;
-  if (path.rfind("\\\\.\\", 0) == 0) {
+  if (path.rfind("\\\\?\\", 0) == 0 || path.rfind("\\\\.\\", 0) == 0) {
     rooted = SplitRoot(path, 4, 1);
   } else if (path.rfind("\\\\", 0) == 0) {
     rooted = SplitRoot(path, 2, 2);

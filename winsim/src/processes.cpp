@@ -2,6 +2,8 @@
 #include <winsim/processes.h>
 #include <winsim/text.h>
 
+#include <optional>
+
 #include "api.h"
 
 namespace winsim {
@@ -10,14 +12,61 @@ void Processes::Script(std::string_view applicationPath, ChildScript script) {
   scripts_[Upper(applicationPath)] = std::move(script);
 }
 
-BOOL Processes::Start(Launch launch, LPPROCESS_INFORMATION info) {
-  FileSystem& files = machine().files;
-  if (launch.application.empty() || !files.Lookup(launch.application) ||
-      files.IsDirectory(launch.application)) {
-    return api::Fail(ERROR_FILE_NOT_FOUND);
+namespace {
+
+bool IsProgramFile(std::string_view path) {
+  const FileNode* node = machine().files.Lookup(path);
+  return node && !node->IsDirectory();
+}
+
+// A name as the command line gives it: ".exe" is added when its last name has no
+// extension, and a bare name is looked for in the current directory and the system's
+// directories.
+std::optional<std::string> FindCommand(std::string name) {
+  const std::size_t lastName = name.find_last_of("\\/:") + 1;
+  if (name.find('.', lastName) == std::string::npos) name += ".exe";
+  if (lastName > 0) {
+    if (IsProgramFile(name)) return name;
+    return std::nullopt;
   }
+  const std::string& windows = machine().system.windowsDirectory;
+  for (const std::string& directory :
+       {machine().files.currentDirectory, windows + "\\system32", windows + "\\system", windows}) {
+    std::string path = directory + (directory.back() == '\\' ? "" : "\\") + name;
+    if (IsProgramFile(path)) return path;
+  }
+  return std::nullopt;
+}
+
+// The program CreateProcessA starts: the application name as it is, or else the command
+// line's first name, in quotes, or else the shortest run of its words up to a blank that
+// names a program. Sets `error` when there is none.
+std::optional<std::string> FindProgram(const Launch& launch, DWORD* error) {
+  FileSystem& files = machine().files;
+  if (!launch.application.empty()) {
+    const FileNode* node = files.Lookup(launch.application);
+    *error = !node ? files.NotFoundError(launch.application) : ERROR_ACCESS_DENIED;
+    if (node && !node->IsDirectory()) return launch.application;
+    return std::nullopt;
+  }
+  *error = ERROR_FILE_NOT_FOUND;
+  const std::string& line = launch.commandLine;
+  if (!line.empty() && line[0] == '"') return FindCommand(line.substr(1, line.find('"', 1) - 1));
+  for (std::size_t end = line.find_first_of(" \t");; end = line.find_first_of(" \t", end + 1)) {
+    if (std::optional<std::string> found = FindCommand(line.substr(0, end))) return found;
+    if (end == std::string::npos) return std::nullopt;
+  }
+}
+
+}  // namespace
+
+BOOL Processes::Start(Launch launch, LPPROCESS_INFORMATION info) {
+  DWORD error = 0;
+  const std::optional<std::string> program = FindProgram(launch, &error);
+  if (!program) return api::Fail(error);
+  launch.program = *program;
   ChildScript script;
-  if (auto it = scripts_.find(Upper(launch.application)); it != scripts_.end()) script = it->second;
+  if (auto it = scripts_.find(Upper(launch.program)); it != scripts_.end()) script = it->second;
   launches.push_back(launch);
   std::size_t index = launches.size() - 1;
   if (script.run) script.run(launches[index]);

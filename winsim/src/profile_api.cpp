@@ -10,15 +10,17 @@
 #include <cstring>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "api.h"
 
 namespace {
 
-// Every value of a profile by upper-cased section and key, the first of each pair
-// winning as in a search from the top. The last profile parsed is kept: the program
-// reads a profile of thousands of keys one key per call.
+// Every value of a profile by upper-cased section and key, as a search from the top
+// finds them: the first section of a name is the only one read, and in it the first
+// key of a name wins. The last profile parsed is kept: the program reads a profile of
+// thousands of keys one key per call.
 using ProfileValues = std::map<std::pair<std::string, std::string>, std::string>;
 
 const ProfileValues& Parse(const std::string& content) {
@@ -29,6 +31,7 @@ const ProfileValues& Parse(const std::string& content) {
   values.clear();
   std::string section;
   bool inSection = false;
+  std::set<std::string> sectionsSeen;
   std::string_view text = content;
   std::size_t start = 0;
   while (start <= text.size()) {
@@ -39,7 +42,7 @@ const ProfileValues& Parse(const std::string& content) {
     if (!line.empty() && line[0] == '[') {
       std::size_t close = line.find(']');
       section = winsim::Upper(winsim::TrimBlanks(line.substr(1, close - 1)));
-      inSection = true;
+      inSection = sectionsSeen.insert(section).second;  // a section named again is not read
       continue;
     }
     std::size_t equals = line.find('=');

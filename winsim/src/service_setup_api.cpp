@@ -24,7 +24,11 @@ SC_HANDLE WINAPI CreateServiceA(SC_HANDLE hSCManager, LPCSTR lpServiceName, LPCS
   if (!lpServiceName || !*lpServiceName || !lpBinaryPathName) {
     return winsim::api::FailWith(ERROR_INVALID_PARAMETER, SC_HANDLE{});
   }
-  if (scm.Get(lpServiceName)) return winsim::api::FailWith(ERROR_SERVICE_EXISTS, SC_HANDLE{});
+  if (const winsim::Service* existing = scm.Get(lpServiceName)) {
+    const DWORD error =
+        existing->markedForDelete ? ERROR_SERVICE_MARKED_FOR_DELETE : ERROR_SERVICE_EXISTS;
+    return winsim::api::FailWith(error, SC_HANDLE{});
+  }
 
   // The dependencies come as a list of names, each ended by a null, the list by another.
   std::vector<std::string> dependsOn;

@@ -1,5 +1,6 @@
 #include <winsim/machine.h>
 #include <winsim/services.h>
+#include <winsim/text.h>
 
 #include <algorithm>
 #include <functional>
@@ -28,7 +29,7 @@ Service& ServiceManager::Install(std::string name, DWORD state, std::vector<std:
 
 Service* ServiceManager::Get(const std::string& name) {
   for (auto& service : services_) {
-    if (service->name == name) return service.get();
+    if (SameName(service->name, name)) return service.get();
   }
   return nullptr;
 }
@@ -90,8 +91,8 @@ std::vector<std::string> ServiceManager::DependentsOf(const std::string& name) c
   std::vector<std::string> found;
   std::function<void(const std::string&)> collect = [&](const std::string& of) {
     for (const auto& service : services_) {
-      bool depends = std::find(service->dependsOn.begin(), service->dependsOn.end(), of) !=
-                     service->dependsOn.end();
+      bool depends = std::any_of(service->dependsOn.begin(), service->dependsOn.end(),
+                                 [&](const std::string& needed) { return SameName(needed, of); });
       if (depends && std::find(found.begin(), found.end(), service->name) == found.end()) {
         found.push_back(service->name);
         collect(service->name);

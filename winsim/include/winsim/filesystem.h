@@ -1,6 +1,6 @@
 // The simulated file system: in-memory volumes with Windows path rules (drive letters,
-// backslashes, names compared without case), attributes, files held open by other
-// programs, and the list of moves and deletions pending until the next restart.
+// backslashes, names compared without case), attributes, the program's open files with
+// their sharing modes, and files held open by other programs.
 #pragma once
 
 #include <windows.h>
@@ -24,8 +24,13 @@ struct FileNode {
   DWORD attributes = FILE_ATTRIBUTE_ARCHIVE;
   std::string content;
   std::vector<std::unique_ptr<FileNode>> children;  // listing order
-  bool heldOpen = false;                            // in use by another program
-  std::uint64_t heldUntil = 0;                      // in use until this virtual time
+  // In use by another program that shares nothing (as a running program's own file is),
+  // for good or until the virtual clock reaches `heldUntil`.
+  bool heldOpen = false;
+  std::uint64_t heldUntil = 0;
+  // Deleted while open with FILE_SHARE_DELETE: still listed, but opens fail, until its
+  // last handle closes.
+  bool deletePending = false;
   std::string linkTarget;  // a junction or symbolic link: the absolute path it points to
   // The order FindFirstFileA lists the entries in, "." and ".." included; children not
   // named follow in their own order. None: ".", "..", then the children.
@@ -33,11 +38,6 @@ struct FileNode {
   bool IsDirectory() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
   bool IsLink() const { return !linkTarget.empty(); }
   FileNode* Child(std::string_view childName) const;
-};
-
-struct PendingMove {
-  std::string from;
-  std::optional<std::string> to;  // none: delete at restart
 };
 
 class FileSystem {
@@ -68,14 +68,18 @@ class FileSystem {
   std::vector<std::string> List(std::string_view directory) const;
   std::string Dump() const;  // every directory and file, one line each
   std::size_t OpenHandles() const { return findHandles_.size() + fileHandles_.size(); }
+  // The error Windows gives for a `path` that names nothing: ERROR_PATH_NOT_FOUND when
+  // its directory is missing too, else ERROR_FILE_NOT_FOUND.
+  DWORD NotFoundError(std::string_view path) const;
   // The memory the open listings hold: the simulation's own, which Windows keeps in a
   // fixed buffer (for measuring what a program itself uses).
   std::size_t ListingBytes() const;
 
-  // Moves and deletions pending until restart, in the order they were asked for.
-  std::vector<PendingMove> pending;
-  // Carries out the pending list as a restart does, then empties it.
+  // What a restart does to the volumes themselves: every program has ended, so nothing
+  // is held or open any more, and what was deleted while open is gone.
   void Restart();
+  // Moves the entry to `target` (whose directory must exist); false when it cannot.
+  bool Move(FileNode& node, std::string_view target);
   // The power fails: every file written through a handle since its last FlushFileBuffers
   // loses what the system had only in its cache.
   void LosePower();
@@ -104,20 +108,26 @@ class FileSystem {
   HANDLE OpenFind(Listing listing);
   Listing* GetFind(HANDLE handle);
   bool CloseFind(HANDLE handle);
-  // A file or device opened by the program; `writable` with GENERIC_WRITE access.
+  // A file the program opened (or a device, by name, with no node).
   struct OpenedFile {
-    std::string path;
-    bool writable = false;
+    FileNode* node = nullptr;
+    std::string device;
+    DWORD access = 0;
+    DWORD share = 0;
     std::uint64_t position = 0;
+    bool Writable() const;
   };
-  HANDLE OpenFile(std::string path, bool writable = false);
+  HANDLE OpenFile(OpenedFile file);
   OpenedFile* GetFile(HANDLE handle);
+  // Closes the handle; a file deleted while open goes with its last handle.
   bool CloseFile(HANDLE handle);
-  // Whether the program holds `node` open through a handle of its own.
-  bool OpenedByProgram(const FileNode& node) const;
+  // Whether an open of `node` for `access` that shares `share` goes with every open of
+  // it, the program's own and other programs' holds, as the system checks sharing modes.
+  bool SharingAllows(const FileNode& node, DWORD access, DWORD share) const;
+  bool IsOpen(const FileNode& node) const;
   // Writes `data` at the handle's position, keeping the file's flushed content for
   // LosePower; FlushFileBuffers makes it lasting.
-  void Write(OpenedFile& file, FileNode& node, std::string_view data);
+  void Write(OpenedFile& file, std::string_view data);
   void Flush(FileNode& node) { unflushed_.erase(&node); }
 
   // Devices that CreateFileA can open as "\\.\NAME" (names compared without case).

@@ -8,6 +8,7 @@
 #include <winsim/desktop.h>
 #include <winsim/faults.h>
 #include <winsim/filesystem.h>
+#include <winsim/pending_moves.h>
 #include <winsim/processes.h>
 #include <winsim/registry.h>
 #include <winsim/services.h>
@@ -36,6 +37,10 @@ struct Machine {
   std::size_t OpenHandles() const;
   // The machine's whole lasting state (registry, files, services, pending list), as text.
   std::string Snapshot() const;
+  // The moves and deletions scheduled for the next restart (see pending_moves.h).
+  std::vector<PendingMove> Pending() const { return PendingMoves(registry); }
+  // What a restart changes: every program ends, and the scheduled moves are carried out.
+  void Restart();
 };
 
 Machine& machine();

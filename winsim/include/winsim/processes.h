@@ -14,6 +14,7 @@ namespace winsim {
 struct Launch {
   std::string application;  // as passed; empty when none was
   std::string commandLine;
+  std::string program;  // the file that was started, found as CreateProcessA finds it
   BOOL inheritHandles = FALSE;
   DWORD creationFlags = 0;
   bool ownEnvironment = true;       // no environment block was passed
@@ -32,7 +33,8 @@ struct ChildScript {
 
 class Processes {
  public:
-  // Programs run by their path (compared without case); a path with no script just ends.
+  // Programs run by the path they were found under (compared without case); a path with
+  // no script just ends.
   void Script(std::string_view applicationPath, ChildScript script);
   std::vector<Launch> launches;
   std::size_t OpenHandles() const { return handles_.size(); }

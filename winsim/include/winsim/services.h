@@ -1,5 +1,5 @@
 // The simulated service control manager. Services are addressed by their key names
-// (compared exactly, as the program does) and each has a key under
+// (compared without case, as the manager does) and each has a key under
 // HKLM\SYSTEM\CurrentControlSet\Services that goes with it when it is deleted.
 // A service's behaviour is scripted as the statuses it reports on the queries that
 // follow a stop or start request.
@@ -57,7 +57,7 @@ class ServiceManager {
   // Installs a service and its registry key.
   Service& Install(std::string name, DWORD state = SERVICE_STOPPED,
                    std::vector<std::string> dependsOn = {});
-  Service* Get(const std::string& name);  // exact name; null when not installed
+  Service* Get(const std::string& name);   // null when not installed
   std::vector<std::string> Names() const;  // in installation order
   std::size_t OpenHandles() const { return handles_.size(); }
   std::string Dump() const;

@@ -1,0 +1,13 @@
+#include "probe.h"
+
+void ProbeBeforeRestart(const std::string& childProgram) {
+  ProbeFiles();
+  ProbeFind();
+  ProbePathNames();
+  ProbeRegistry();
+  ProbeProfile();
+  ProbeMessages();
+  ProbeProcesses(childProgram);
+  ProbeServices();
+  ProbeScheduling();
+}
