@@ -18,10 +18,8 @@ void OpenRunLog(RunLog& log, const std::string& path, const std::string& product
   // Compared through the directory that holds the log, which exists where the log may
   // not yet: as the system resolves it and by its 8.3 alias, so that
   // "...\ANTI-V~1\log.txt" is inside "...\Anti-Virus" and "...\Anti-Virus2\log.txt" is not.
-  if (!path.empty() && !productDirectory.empty() && IsAtOrBelow(DirectoryOfFile(path), productDirectory)) {
-    TraceValue("Log file refused, it lies in the VDAV directory: ", path);
-    log.Open("");
-    return;
-  }
-  log.Open(path);
+  const bool inside =
+      !path.empty() && !productDirectory.empty() && IsAtOrBelow(DirectoryOfFile(path), productDirectory);
+  if (inside) TraceValue("Log file refused, it lies in the VDAV directory: ", path);
+  log.Open(inside ? "" : path);
 }

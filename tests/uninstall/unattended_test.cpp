@@ -6,6 +6,7 @@
 
 #include "common/machine_test.h"
 #include "common/product.h"
+#include "support/prompts.h"
 #include "uninstall/sequence.h"
 
 namespace {
@@ -134,10 +135,19 @@ TEST_F(UnattendedTest, TheLogIsTheTraceBetweenAFirstAndALastLineAndRunsAppend) {
   machine().files.AddFile("C:\\WINNT\\tvuninst.ini", ProductProfile(Unattended({})));
   machine().registry.DeleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths");
   machine().system.commandLine = "tvuninst.exe /again";
+  machine().system.localTime = {1998, 10, 6, 31, 10, 10, 10, 0};
   machine().debug.pieces.clear();
   EXPECT_EQ(RunUninstall(""), kExitNoProductDirectory);
-  EXPECT_EQ(Log(), firstRun + "Run of tvuninst.exe 1.0.0.0 on WKS-0417 at 1998-03-17 09:05:30, command line: "
+  EXPECT_EQ(Log(), firstRun + "Run of tvuninst.exe 1.0.0.0 on WKS-0417 at 1998-10-31 10:10:10, command line: "
                               "tvuninst.exe /again\n" + machine().debug.Text() + "Run ended with exit code -1\n");
+}
+
+// A system message comes with its own line end; a text's lines are joined with blanks.
+TEST_F(UnattendedTest, ATextNotShownIsTracedAsOneLine) {
+  ProfileTexts profile;
+  profile.unattended = true;
+  Prompts(profile).Tell("Access is denied.\r\nTry again.\r\n");
+  EXPECT_EQ(trace(), (Lines{"Unattended: message not shown: ", "Access is denied. Try again.", "\n"}));
 }
 
 TEST_F(UnattendedTest, ALogThatCannotBeOpenedOrWrittenChangesNothingInTheRun) {
