@@ -98,6 +98,15 @@ TEST_F(ListedFiles, ReadOnlyListedFileIsDeletedAndUnlistedFilesStay) {
   EXPECT_EQ(Count(" ...ok\n"), 3u);  // two files and the emptied folder
 }
 
+TEST_F(ListedFiles, AReadOnlyFileWhoseAttributeCannotBeClearedIsReportedNotRemoved) {
+  files().AddFile(kProduct + "\\TESSOR.HLP");
+  files().SetAttributes(kProduct + "\\TESSOR.HLP", FILE_ATTRIBUTE_READONLY);
+  machine().faults.FailCall("SetFileAttributesA", 1, ERROR_ACCESS_DENIED);
+  Remove({"TESSOR.HLP"});
+  EXPECT_EQ(Count(" ...not removed\n"), 2u);  // the file, then the directory holding it
+  EXPECT_TRUE(files().Exists(kProduct + "\\TESSOR.HLP"));
+}
+
 // A directory on the way whose attributes cannot be read might be a link.
 TEST_F(ListedFiles, AnEntryThroughADirectoryThatCannotBeCheckedIsRefused) {
   files().AddFile(kProduct + "\\Locked\\x.txt");
