@@ -11,29 +11,30 @@
 
 namespace {
 
-const char kProductDirectory[] = "C:\\Program Files\\Varden\\Anti-Virus";
-const char kCommonDirectory[] = "C:\\Program Files\\Velmora\\Common";
-const char kManagerDirectory[] = "C:\\Program Files\\Velmora\\Manager";
 const char kUnlistedFile[] = "Reports\\last.log";
+const char kAgentDll[] = "vlalag32.dll";
 const char kServices[] = "SYSTEM\\CurrentControlSet\\Services\\";
 const char kShellExtension[] = "{6F3A9C10-4E21-11d0-A7B2-0060B0C4D2E1}";
+const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-const char* const kProductFiles[] = {"TESSORNT.EXE",     "VAGENT.EXE",       "vlalag32.dll",
-                                     "TESSOR.HLP",       "Bases\\daily.avc", "Bases\\main.avc",
-                                     "Reports\\last.log"};
-// The SNMP variant: the service, its list of extension agents, and the keys they name.
+// The SNMP service's program, and the agents listed: each key with its agent's DLL (the
+// product's own is in its directory).
 const char kSnmpServiceProgram[] = "e2e_snmp_service.exe";
-const char kExtensionAgents[] =
-    "SYSTEM\\CurrentControlSet\\Services\\SNMP\\Parameters\\ExtensionAgents";
-const char* const kAgentKeys[] = {
-    "SOFTWARE\\Microsoft\\LANManagerMIB2Agent\\CurrentVersion",
-    "SOFTWARE\\Velmora\\Varden\\Anti-Virus\\SNMP Agent\\CurrentVersion",
-    "SOFTWARE\\Orvik\\NetWatch\\SNMP Agent\\CurrentVersion"};
-const char* const kAgentDlls[] = {"%SystemRoot%\\System32\\inetmib1.dll", nullptr,
-                                  "C:\\Program Files\\Orvik\\NetWatch\\nwagent.dll"};
+const std::pair<const char*, const char*> kAgents[] = {
+    {sample_keys::kForeignAgentKey1, "%SystemRoot%\\System32\\inetmib1.dll"},
+    {sample_keys::kAgentKey, nullptr},
+    {sample_keys::kForeignAgentKey2, "C:\\Program Files\\Orvik\\NetWatch\\nwagent.dll"}};
 
-const char* const kDriverFiles[] = {"vdwd.sys", "vdfilter.sys", "vdrec.sys",
+}  // namespace
+
+const char* const kSampleProductFiles[7] = {"TESSORNT.EXE",     "VAGENT.EXE",       "vlalag32.dll",
+                                            "TESSOR.HLP",       "Bases\\daily.avc", "Bases\\main.avc",
+                                            "Reports\\last.log"};
+const char* const kSampleDriverFiles[6] = {"vdwd.sys", "vdfilter.sys", "vdrec.sys",
                                     "vdwd.400", "vdfilter.400", "vdrec.400"};
+
+namespace {
+
 const char* const kServiceKeys[] = {"Varden Anti-Virus Service\\Enum",
                                     "Varden Anti-Virus Service\\Security",
                                     "Varden Mirel\\Enum",
@@ -128,7 +129,7 @@ std::string WindowsDirectory() {
   return length > 0 && length < sizeof directory ? directory : "";
 }
 
-void WriteProfile(Installer& installer, const std::string& profile) {
+void WriteProfile(Installer& installer, const std::string& profile, const SampleProduct& product) {
   namespace t = sample_texts;
   const std::pair<const char*, const char*> strings[] = {
       {"MessageBoxCaption", t::kCaption},        {"CouldNotFindPath", t::kCouldNotFindPath},
@@ -141,25 +142,37 @@ void WriteProfile(Installer& installer, const std::string& profile) {
       {"RestartPromptPart1", t::kRestart1},      {"RestartPromptPart2", t::kRestart2},
   };
   for (const auto& [key, text] : strings) installer.Profile(profile, "Strings", key, text);
+  installer.Profile(profile, "Settings", "EnableWholeDirRemove",
+                    product.wholeDirectoryRemoval ? "1" : "0");
   installer.Profile(profile, "Settings", "ProgramGroupName", t::kProgramGroup);
+  for (const std::string& setting : product.settings) {
+    const std::size_t equals = setting.find('=');
+    installer.Profile(profile, "Settings", setting.substr(0, equals).c_str(),
+                      equals == std::string::npos ? "" : setting.substr(equals + 1));
+  }
+  // The list in one write, as a setup does: a key at a time rewrites the file each time.
+  std::string list;
+  for (std::size_t i = 0; i < product.listedFiles.size(); ++i)
+    list += "File" + std::to_string(i + 1) + "=" + product.listedFiles[i] + '\0';
+  if (!list.empty() && !WritePrivateProfileSectionA("Files", list.c_str(), profile.c_str()))
+    installer.failures.push_back("WritePrivateProfileSectionA " + profile + " failed");
 }
 
-// Removal by the [Files] list, which names every product file but one.
-void WriteFileList(Installer& installer, const std::string& profile) {
-  installer.Profile(profile, "Settings", "EnableWholeDirRemove", "0");
-  int number = 0;
-  for (const char* name : kProductFiles) {
-    if (std::string(name) == kUnlistedFile) continue;
-    installer.Profile(profile, "Files", ("File" + std::to_string(++number)).c_str(), name);
+// Every product file but `left` in the [Files] list.
+std::vector<std::string> ListAllBut(const std::string& left) {
+  std::vector<std::string> listed;
+  for (const char* name : kSampleProductFiles) {
+    if (name != left) listed.push_back(name);
   }
+  return listed;
 }
 
 // The management product: its key, its program and its uninstaller beside the drivers.
 void InstallManager(Installer& installer, const std::string& distribution) {
+  using namespace sample_keys;
   installer.Copy(distribution + "\\sample.dat", std::string(kManagerDirectory) + "\\VDMGR.EXE");
   installer.Copy(distribution + "\\vduninst.exe", std::string(kCommonDirectory) + "\\vduninst.exe");
-  installer.Registry(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Varden\\Manager\\1.0", "ProgramDir",
-                     kManagerDirectory);
+  installer.Registry(HKEY_LOCAL_MACHINE, kManagerKey, "ProgramDir", kManagerDirectory);
 }
 
 // Sends one execute string to Program Manager; false when it was not carried out.
@@ -192,29 +205,31 @@ void CreateProgramGroups(Installer& installer, const std::string& directory,
           "\\TESSORNT.EXE\"," + sample_texts::kProgramGroup + ")]",
       "[CreateGroup(" + std::string(sample_texts::kForeignGroup) + ")][AddItem(" + foreignProgram +
           "," + sample_texts::kForeignItem + ")]",
-      "[CreateGroup(Startup)][AddItem(\"" + directory + "\\VAGENT.EXE\",V-Agent)][AddItem(" +
-          foreignProgram + "," + sample_texts::kForeignItem + ")]",
+      std::string("[CreateGroup(") + sample_texts::kStartupGroup + ")][AddItem(\"" + directory +
+          "\\VAGENT.EXE\"," + sample_texts::kAgentItem + ")][AddItem(" + foreignProgram + "," +
+          sample_texts::kForeignItem + ")]",
   };
   for (const std::string& command : commands) {
     if (!SendToProgramManager(command)) installer.failures.push_back("Program Manager: " + command);
   }
 }
 
-void WriteRegistry(Installer& installer, const std::string& directory, const std::string& appPath,
-                   const std::string& windows, SampleVariant variant) {
-  if (variant != SampleVariant::kNoAppPaths) {
+void WriteRegistry(Installer& installer, const std::string& directory, const std::string& windows,
+                   const SampleProduct& product) {
+  if (product.appPathsEntry) {
     // As setups write it: the program's full path as the default value, then its
     // directory as "Path".
     const char appPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TESSORNT.EXE";
     installer.Registry(HKEY_LOCAL_MACHINE, appPaths, "", directory + "\\TESSORNT.EXE");
-    installer.Registry(HKEY_LOCAL_MACHINE, appPaths, "Path", appPath.empty() ? directory : appPath);
+    installer.Registry(HKEY_LOCAL_MACHINE, appPaths, "Path",
+                       product.appPath.empty() ? directory : product.appPath);
   }
   installer.Registry(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Varden\\Anti-Virus", "Version", "3.0");
   installer.Registry(HKEY_LOCAL_MACHINE,
                      "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Varden Anti-Virus",
                      "UninstallString", windows + "\\uninst.exe -f" + windows + "\\tvsetup.log");
   installer.Registry(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Common\\Paths", "Common",
-                     kCommonDirectory);
+                     sample_keys::kCommonDirectory);
   for (const char* key : kServiceKeys)
     installer.Registry(HKEY_LOCAL_MACHINE, std::string(kServices) + key);
 
@@ -231,29 +246,22 @@ void WriteRegistry(Installer& installer, const std::string& directory, const std
                      std::string("*\\shellex\\ContextMenuHandlers\\") + kShellExtension);
   installer.Registry(HKEY_CLASSES_ROOT,
                      std::string("Folder\\shellex\\ContextMenuHandlers\\") + kShellExtension);
-  const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
   installer.Registry(HKEY_LOCAL_MACHINE, kRun, "Tessor Professional",
                      program + "TESSORNT.EXE /startup");
   installer.Registry(HKEY_LOCAL_MACHINE, kRun, "Varden Anti-Virus", program + "VAGENT.EXE");
 }
 
 // The SNMP service with the product's agent between two other vendors' agents, each
-// list value naming its agent's key; and listed-file removal of every product file but
-// the agent DLL.
+// list value naming its agent's key.
 void InstallSnmpAgent(Installer& installer, const std::string& distribution,
-                      const std::string& directory, const std::string& profile) {
+                      const std::string& directory) {
   installer.SnmpService(distribution + "\\" + kSnmpServiceProgram);
-  for (std::size_t i = 0; i < std::size(kAgentKeys); ++i) {
-    installer.Registry(HKEY_LOCAL_MACHINE, kExtensionAgents, std::to_string(i + 1).c_str(),
-                       kAgentKeys[i]);
-    installer.Registry(HKEY_LOCAL_MACHINE, kAgentKeys[i], "Pathname",
-                       kAgentDlls[i] ? kAgentDlls[i] : directory + "\\vlalag32.dll");
-  }
-  installer.Profile(profile, "Settings", "EnableWholeDirRemove", "0");
-  unsigned number = 0;
-  for (const char* name : kProductFiles) {
-    if (std::string(name) == "vlalag32.dll") continue;
-    installer.Profile(profile, "Files", ("File" + std::to_string(++number)).c_str(), name);
+  for (std::size_t i = 0; i < std::size(kAgents); ++i) {
+    const auto& [key, dll] = kAgents[i];
+    installer.Registry(HKEY_LOCAL_MACHINE, sample_keys::kExtensionAgents,
+                       std::to_string(i + 1).c_str(), key);
+    installer.Registry(HKEY_LOCAL_MACHINE, key, "Pathname",
+                       dll ? dll : directory + "\\" + kAgentDll);
   }
 }
 
@@ -298,39 +306,82 @@ std::vector<std::string> SetProfileSetting(const std::string& keyAndValue) {
   return installer.failures;
 }
 
+SampleProduct SampleOfVariant(SampleVariant variant, const std::string& appPath) {
+  SampleProduct product;
+  product.appPath = appPath;
+  switch (variant) {
+    case SampleVariant::kStandard:
+      break;
+    case SampleVariant::kNoAppPaths:
+      product.appPathsEntry = false;
+      break;
+    case SampleVariant::kWindowsDirectory:
+      product.inWindowsDirectory = true;
+      break;
+    case SampleVariant::kSnmpAgent:
+      // What becomes of the agent's DLL is then the SNMP step's doing alone.
+      product.withSnmp = true;
+      product.wholeDirectoryRemoval = false;
+      product.listedFiles = ListAllBut(kAgentDll);
+      break;
+    case SampleVariant::kListedFiles:
+      product.wholeDirectoryRemoval = false;
+      product.listedFiles = ListAllBut(kUnlistedFile);
+      break;
+    case SampleVariant::kManager:
+      product.withManager = true;
+      break;
+    case SampleVariant::kProgramGroups:
+      product.withProgramGroups = true;
+      break;
+  }
+  return product;
+}
+
 std::vector<std::string> InstallSampleProduct(const std::string& distribution,
-                                              SampleVariant variant, const std::string& appPath) {
+                                              const SampleProduct& product) {
   Installer installer;
   const std::string windows = WindowsDirectory();
   if (windows.empty()) return {"GetWindowsDirectoryA failed"};
-  const bool inWindows = variant == SampleVariant::kWindowsDirectory;
-  const std::string directory = inWindows ? windows : kProductDirectory;
+  const std::string directory = product.inWindowsDirectory ? windows : product.directory;
   const std::string sample = distribution + "\\sample.dat";
 
-  for (const char* name : kProductFiles) installer.Copy(sample, directory + "\\" + name);
-  for (const char* name : kDriverFiles)
-    installer.Copy(sample, std::string(kCommonDirectory) + "\\" + name);
+  for (const char* name : kSampleProductFiles) installer.Copy(sample, directory + "\\" + name);
+  for (const char* name : kSampleDriverFiles)
+    installer.Copy(sample, std::string(sample_keys::kCommonDirectory) + "\\" + name);
   installer.Copy(distribution + "\\tvuninst.exe", windows + "\\tvuninst.exe");
   installer.Copy(distribution + "\\uninst.exe", windows + "\\uninst.exe");
   installer.Profile(windows + "\\tvsetup.log", "Installed", "Directory", directory);
   installer.Profile(windows + "\\tessorw.cfg", "Scanner", "Bases", directory + "\\Bases");
-  WriteProfile(installer, windows + "\\tvuninst.ini");
-  if (variant == SampleVariant::kListedFiles) {
-    WriteFileList(installer, windows + "\\tvuninst.ini");
-  } else {
-    installer.Profile(windows + "\\tvuninst.ini", "Settings", "EnableWholeDirRemove", "1");
-  }
-  WriteRegistry(installer, inWindows ? windows + "\\" : directory, appPath, windows, variant);
-  if (variant == SampleVariant::kSnmpAgent)
-    InstallSnmpAgent(installer, distribution, directory, windows + "\\tvuninst.ini");
-  if (variant == SampleVariant::kManager) InstallManager(installer, distribution);
-  if (variant == SampleVariant::kProgramGroups) CreateProgramGroups(installer, directory, windows);
+  if (product.withProfile) WriteProfile(installer, windows + "\\tvuninst.ini", product);
+  WriteRegistry(installer, product.inWindowsDirectory ? windows + "\\" : directory, windows,
+                product);
+  if (product.withSnmp) InstallSnmpAgent(installer, distribution, directory);
+  if (product.withManager) InstallManager(installer, distribution);
+  if (product.withProgramGroups) CreateProgramGroups(installer, directory, windows);
   return installer.failures;
+}
+
+std::vector<SampleRegistryItem> SampleRegistryItems() {
+  std::vector<SampleRegistryItem> items;
+  for (const char* key : kServiceKeys)
+    items.push_back({HKEY_LOCAL_MACHINE, std::string(kServices) + key, ""});
+  const std::string shellClass = std::string("CLSID\\") + kShellExtension;
+  for (const std::string& key :
+       {std::string(".TSX"), std::string("TESSOR\\shell\\open\\command"), shellClass + "\\InprocServer",
+        shellClass + "\\InprocServer32",
+        std::string("*\\shellex\\ContextMenuHandlers\\") + kShellExtension,
+        std::string("Folder\\shellex\\ContextMenuHandlers\\") + kShellExtension}) {
+    items.push_back({HKEY_CLASSES_ROOT, key, ""});
+  }
+  items.push_back({HKEY_LOCAL_MACHINE, kRun, "Tessor Professional"});
+  items.push_back({HKEY_LOCAL_MACHINE, kRun, "Varden Anti-Virus"});
+  return items;
 }
 
 void RunManagerUninstallerStandIn(const std::string& commandLine) {
   Sleep(1500);
-  const std::string driver = std::string(kCommonDirectory) + "\\vdwd.sys";
+  const std::string driver = std::string(sample_keys::kCommonDirectory) + "\\vdwd.sys";
   const bool driversThere = GetFileAttributesA(driver.c_str()) != INVALID_FILE_ATTRIBUTES;
   RecordLaunch(commandLine + (driversThere ? "" : " (ended after the driver files were removed)"));
 }

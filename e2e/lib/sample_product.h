@@ -3,6 +3,8 @@
 // e2e_install.exe) and onto the simulated machine of the native tests.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -26,15 +28,61 @@ enum class SampleVariant {
 // "snmp-agent", "listed-files", "manager", "program-groups").
 bool ParseSampleVariant(const std::string& name, SampleVariant* variant);
 
+// Where the sample product goes and what comes with it; every variant is one of these.
+struct SampleProduct {
+  std::string directory = "C:\\Program Files\\Varden\\Anti-Virus";
+  bool inWindowsDirectory = false;  // registered as the Windows directory with a trailing "\"
+  bool appPathsEntry = true;
+  std::string appPath;              // the App Paths entry's "Path" spelling; empty: `directory`
+  bool wholeDirectoryRemoval = true;
+  std::vector<std::string> listedFiles;  // the profile's [Files] list
+  bool withProfile = true;
+  bool withManager = false;        // the vendor's management product beside it
+  bool withProgramGroups = false;  // its Program Manager group and start-up item, beside
+                                   // another product's group and start-up item
+  bool withSnmp = false;           // the SNMP service running, the product's agent listed
+                                   // between two other vendors' agents
+  std::vector<std::string> settings;  // further [Settings] lines, "Key=Value"
+};
+
+// What a scenario's variant installs; a non-empty `appPath` is written as the App Paths
+// entry's "Path" in place of the product directory, in that spelling.
+SampleProduct SampleOfVariant(SampleVariant variant, const std::string& appPath);
+
 // The distribution folder holds the programs that are copied ("tvuninst.exe", the
 // Install Shield uninstaller "uninst.exe", the management product's uninstaller
-// "vduninst.exe"), the SNMP variant's service "e2e_snmp_service.exe", and "sample.dat",
-// the stand-in content of every product data file. Returns the failures, one line each;
-// empty when all went in. A non-empty `appPath` is written as the App Paths entry's
-// "Path" in place of the product directory, in that spelling.
+// "vduninst.exe"), the SNMP service "e2e_snmp_service.exe", and "sample.dat", the
+// stand-in content of every product data file. Returns the failures, one line each;
+// empty when all went in.
 std::vector<std::string> InstallSampleProduct(const std::string& distribution,
-                                              SampleVariant variant,
-                                              const std::string& appPath);
+                                              const SampleProduct& product);
+
+// The product files below its directory, and the on-access driver files in the
+// vendor's common directory.
+extern const char* const kSampleProductFiles[7];
+extern const char* const kSampleDriverFiles[6];
+
+// The registry keys (under HKLM unless said) and values that the product's setup
+// creates and a completed NT 4 run removes.
+struct SampleRegistryItem {
+  HKEY root;
+  std::string key;
+  std::string value;  // empty: the key itself
+};
+std::vector<SampleRegistryItem> SampleRegistryItems();
+
+// The vendor's keys and directories, and the SNMP service's list of extension agents
+// with the keys its entries name (the product's between two other vendors').
+namespace sample_keys {
+inline const char kCommonDirectory[] = "C:\\Program Files\\Velmora\\Common";
+inline const char kManagerDirectory[] = "C:\\Program Files\\Velmora\\Manager";
+inline const char kManagerKey[] = "SOFTWARE\\Velmora\\Varden\\Manager\\1.0";
+inline const char kExtensionAgents[] =
+    "SYSTEM\\CurrentControlSet\\Services\\SNMP\\Parameters\\ExtensionAgents";
+inline const char kForeignAgentKey1[] = "SOFTWARE\\Microsoft\\LANManagerMIB2Agent\\CurrentVersion";
+inline const char kAgentKey[] = "SOFTWARE\\Velmora\\Varden\\Anti-Virus\\SNMP Agent\\CurrentVersion";
+inline const char kForeignAgentKey2[] = "SOFTWARE\\Orvik\\NetWatch\\SNMP Agent\\CurrentVersion";
+}  // namespace sample_keys
 
 // The event-log source entry a service of the product registers in the Application log.
 // Returns the failures, one line each.
@@ -64,6 +112,8 @@ inline const char kFinish[] = "Varden Anti-Virus has been removed.";
 inline const char kRestart1[] = "Varden Anti-Virus has been removed.";
 inline const char kRestart2[] = "Restart your computer to complete the removal.";
 inline const char kProgramGroup[] = "Varden Anti-Virus";
+inline const char kStartupGroup[] = "Startup";
+inline const char kAgentItem[] = "V-Agent";
 // Another product's group, and its item in the start-up group too.
 inline const char kForeignGroup[] = "Other Tools";
 inline const char kForeignItem[] = "Other Tool";

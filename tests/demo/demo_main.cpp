@@ -29,7 +29,7 @@ std::string Printable(const std::string& text) {
 
 int main() {
   winsim::Machine& machine = winsim::Reset();
-  InstallProduct(machine);
+  InstallProduct();
   machine.ui.answerer = [](const winsim::MessageBoxRecord& box) {
     bool yesNo = (box.style & MB_TYPEMASK) == MB_YESNO;
     std::cout << "[prompt] " << box.caption << ": " << Printable(box.text) << "\n"
@@ -39,7 +39,7 @@ int main() {
   const std::string before = machine.Snapshot();
 
   std::cout << "Running tvuninst on the simulated machine (Windows NT 4.0, product in "
-            << ProductInstall{}.directory << ")\n\n";
+            << SampleProduct{}.directory << ")\n\n";
   int exitCode = RunUninstall("");
 
   std::cout << "\n[trace]\n";

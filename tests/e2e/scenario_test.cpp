@@ -6,11 +6,10 @@
 #include <filesystem>
 
 #include "common/machine_test.h"
+#include "common/product.h"
 #include "launch_record.h"
 #include "pending_registry.h"
-#include "sample_product.h"
 #include "verdict.h"
-#include "winsim/text.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int);
 
@@ -33,50 +32,8 @@ std::vector<std::string> ScenarioFiles() {
   return files;
 }
 
-// What the scenario's "setup" lines start under Wine, as the simulated machine's scripts.
-// A stub program that quits does so soon after WM_QUIT; a slow service stays
-// stop-pending for a few queries with its checkpoint advancing.
-std::vector<std::string> SetUpRunningParts(const Scenario& scenario) {
-  constexpr DWORD kQuitsAfterMs = 50;
-  std::vector<std::string> failures;
-  for (const SetupStep& step : scenario.setup) {
-    if (step.kind == "service") {
-      winsim::Service& service = winsim::machine().services.Install(step.name, SERVICE_RUNNING);
-      if (step.behaviour == "slow") {
-        service.onStop = {{SERVICE_STOP_PENDING, 1, 500},
-                          {SERVICE_STOP_PENDING, 2, 500},
-                          {SERVICE_STOP_PENDING, 3, 500},
-                          {SERVICE_STOPPED, 0, 0}};
-      } else if (step.behaviour == "refusing") {
-        service.stopError = ERROR_INVALID_SERVICE_CONTROL;
-      }
-    } else if (step.kind == "program") {
-      const std::optional<DWORD> closesAfterQuit =
-          step.behaviour == "quits" ? std::optional<DWORD>(kQuitsAfterMs) : std::nullopt;
-      winsim::machine().desktop.StartProgram(step.name, closesAfterQuit);
-    } else if (step.kind == "event-source") {
-      for (std::string& failure : InstallEventLogSource(step.name)) failures.push_back(failure);
-    } else if (step.kind == "setting") {
-      for (std::string& failure : SetProfileSetting(step.name)) failures.push_back(failure);
-    } else if (step.kind == "drive") {
-      winsim::machine().files.AddFile(step.name, "a file of the drive's own");  // and the drive
-    } else {
-      winsim::machine().files.devices.insert(winsim::Upper(step.name));  // kept in capitals
-    }
-  }
-  return failures;
-}
-
 class ScenarioTest : public MachineTest, public ::testing::WithParamInterface<std::string> {
  protected:
-  // The distribution folder the installer copies the programs from.
-  void AddDistribution() {
-    machine().files.AddFile("C:\\dist\\tvuninst.exe", "the uninstaller");
-    machine().files.AddFile("C:\\dist\\uninst.exe", "the Install Shield uninstaller");
-    machine().files.AddFile("C:\\dist\\vduninst.exe", "the management product's uninstaller");
-    machine().files.AddFile("C:\\dist\\sample.dat", "sample product file");
-  }
-
   // Plays the user as the Wine run's answerer does.
   void AnswerAsScenarioSays(const Scenario& scenario, Observed& observed) {
     machine().ui.answerer = [&scenario, &observed](const winsim::MessageBoxRecord& box) {
@@ -101,9 +58,8 @@ TEST_P(ScenarioTest, HoldsOnTheSimulatedMachine) {
 
   // Wine's Program Manager answers DDE on every machine.
   machine().dde.programManager.running = true;
-  AddDistribution();
-  ASSERT_TRUE(None(InstallSampleProduct("C:\\dist", scenario->variant, scenario->appPath)));
-  ASSERT_TRUE(None(SetUpRunningParts(*scenario)));
+  InstallProduct(SampleOfVariant(scenario->variant, scenario->appPath));
+  ASSERT_TRUE(None(StartRunningParts(scenario->setup)));
   machine().processes.Script(
       machine().system.windowsDirectory + "\\uninst.exe",
       {[](const winsim::Launch& launch) { RecordLaunch(launch.commandLine); }});

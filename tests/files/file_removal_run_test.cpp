@@ -16,8 +16,8 @@ class FileRemovalRun : public MachineTest {
 };
 
 TEST_F(FileRemovalRun, WholeDirectoryModeComesBackForWhatWasStillInUse) {
-  const ProductInstall install;
-  InstallProduct(machine(), install);
+  const SampleProduct install;
+  InstallProduct(install);
   // The Install Shield uninstaller leaves the main program to a helper that lets go of
   // it 900 ms after the uninstaller has ended: the first pass still finds it in use.
   const std::string program = install.directory + "\\TESSORNT.EXE";
@@ -41,8 +41,8 @@ TEST_F(FileRemovalRun, WholeDirectoryModeComesBackForWhatWasStillInUse) {
 }
 
 TEST_F(FileRemovalRun, ProductDirectoryStillInUseGoesWithTheRestart) {
-  const ProductInstall install;
-  InstallProduct(machine(), install);
+  const SampleProduct install;
+  InstallProduct(install);
   files().AddFile(install.directory + "\\VDAVLOG.TXT");
   files().HoldOpen(install.directory + "\\VDAVLOG.TXT");  // in use until the restart
   EXPECT_EQ(Run(), IDYES);
@@ -60,8 +60,8 @@ TEST_F(FileRemovalRun, ProductDirectoryStillInUseGoesWithTheRestart) {
 }
 
 TEST_F(FileRemovalRun, WholeDirectoryModeLeavesAJunctionsTargetAlone) {
-  const ProductInstall install;
-  InstallProduct(machine(), install);
+  const SampleProduct install;
+  InstallProduct(install);
   files().AddFile("D:\\Users\\Anna\\thesis.doc");
   files().AddJunction(install.directory + "\\Reports\\Anna", "D:\\Users\\Anna");
   EXPECT_EQ(Run(), IDYES);
@@ -70,11 +70,11 @@ TEST_F(FileRemovalRun, WholeDirectoryModeLeavesAJunctionsTargetAlone) {
 }
 
 TEST_F(FileRemovalRun, ListModeRemovesOnlyTheListedFilesAndTheDirectoriesLeftEmpty) {
-  ProductInstall install;
+  SampleProduct install;
   install.wholeDirectoryRemoval = false;
   install.listedFiles = {"TESSORNT.EXE", "VAGENT.EXE", "vlalag32.dll", "TESSOR.HLP",
                          "Bases\\daily.avc", "Bases\\main.avc"};
-  InstallProduct(machine(), install);
+  InstallProduct(install);
   files().AddDirectory(install.directory + "\\Temp");
 
   EXPECT_EQ(Run(), IDYES);

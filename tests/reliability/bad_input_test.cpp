@@ -25,9 +25,9 @@ class BadInputTest : public MachineTest {
 };
 
 TEST_F(BadInputTest, AProfileThatIsNotTextGivesEmptyTextsAndTheWholeDirectoryGoes) {
-  ProductInstall install;
+  SampleProduct install;
   install.withProfile = false;
-  InstallProduct(machine(), install);
+  InstallProduct(install);
   std::mt19937 random(8);
   std::string bytes(4096, '\0');
   for (char& byte : bytes) byte = static_cast<char>(random() % 256);
@@ -41,12 +41,12 @@ TEST_F(BadInputTest, AProfileThatIsNotTextGivesEmptyTextsAndTheWholeDirectoryGoe
 }
 
 TEST_F(BadInputTest, TenThousandListedFilesAreAllReadAndTried) {
-  ProductInstall install;
+  SampleProduct install;
   install.wholeDirectoryRemoval = false;
   for (int i = 1; i <= 10000; ++i) {
     install.listedFiles.push_back("Bases\\" + std::to_string(i % 100) + "\\b" + std::to_string(i) + ".avc");
   }
-  InstallProduct(machine(), install);
+  InstallProduct(install);
   for (const std::string& entry : install.listedFiles) machine().files.AddFile(install.directory + "\\" + entry);
 
   EXPECT_EQ(RunUninstall(""), IDYES);
@@ -65,7 +65,7 @@ TEST_F(BadInputTest, AFilesValueThatReadsAsEmptyTextEndsTheList) {
 }
 
 TEST_F(BadInputTest, AProductDirectoryPastAPathsCapacityIsNotFound) {
-  InstallProduct(machine());
+  InstallProduct();
   machine().registry.SetString(HKEY_LOCAL_MACHINE, kAppPaths, "Path", "C:\\" + std::string(300, 'v'));
   const std::string before = machine().Snapshot();
 
@@ -76,18 +76,18 @@ TEST_F(BadInputTest, AProductDirectoryPastAPathsCapacityIsNotFound) {
 }
 
 TEST_F(BadInputTest, AUncProductDirectoryIsTriedAndNothingElseIsTouched) {
-  InstallProduct(machine());
+  InstallProduct();
   machine().registry.SetString(HKEY_LOCAL_MACHINE, kAppPaths, "Path", "\\\\server\\share\\Varden");
 
   EXPECT_EQ(RunUninstall(""), IDYES);
 
   EXPECT_EQ(machine().ui.boxes.size(), 2u);  // no warning: consent and the last message
-  EXPECT_TRUE(machine().files.Exists(ProductInstall().directory));  // not the one registered
+  EXPECT_TRUE(machine().files.Exists(SampleProduct().directory));  // not the one registered
   EXPECT_EQ(machine().OpenHandles(), 0u);
 }
 
 TEST_F(BadInputTest, ACommandTailOfTenThousandCharactersIsHandedOnWhole) {
-  InstallProduct(machine());
+  InstallProduct();
   const std::string tail = " " + std::string(10000, 'x');
 
   EXPECT_EQ(RunUninstall(tail.c_str()), IDYES);

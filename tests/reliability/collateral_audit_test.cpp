@@ -52,7 +52,7 @@ std::vector<int> AnswersOf(UINT style) {
 // What a seed sets besides the foreign software.
 struct Setting {
   bool nt3 = false;
-  ProductInstall install;
+  SampleProduct install;
   bool agentNeverCloses = false;  // a second agent window that ignores WM_QUIT
   bool junctionToNeighbour = false;  // the product tree holds a link to foreign files
   std::string registeredDirectory;   // the App Paths entry's "Path"
@@ -62,8 +62,7 @@ Setting SettingOf(unsigned seed) {
   Setting setting;
   setting.nt3 = seed % 3 == 0;
   setting.install.withManager = seed % 2 == 0;
-  setting.install.withServices = true;
-  setting.install.withProgramManager = setting.nt3;
+  setting.install.withProgramGroups = setting.nt3;
   setting.install.withSnmp = seed % 4 != 3;
   if (seed % 4 == 2) {
     // Listed-file removal, with entries that lead out of the product directory into the
@@ -114,13 +113,13 @@ Expectation ExpectedOfCompletedRun(const Setting& setting, const ForeignSoftware
   const bool agentStays = setting.install.withSnmp && snmpAnswer != IDYES && snmpAnswer != IDNO;
   if (setting.install.withSnmp && snmpAnswer != 0) {
     const bool unregistered = !agentStays;
-    for (const std::string& identity : {RegistryIdentity(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents, "2"),
-                                        RegistryIdentity(HKEY_LOCAL_MACHINE, snmp::kAgentKey)}) {
+    for (const std::string& identity : {RegistryIdentity(HKEY_LOCAL_MACHINE, keys::kExtensionAgents, "2"),
+                                        RegistryIdentity(HKEY_LOCAL_MACHINE, keys::kAgentKey)}) {
       (unregistered ? expected.go : expected.stay).push_back(identity);
     }
   }
   const bool onAccessRemovable = !software.dependsOnOnAccessDriver;
-  for (const RegistryItem& item : ProductRegistryItems()) {
+  for (const SampleRegistryItem& item : SampleRegistryItems()) {
     const bool goes = onAccessRemovable || !IsOnAccessKey(item.key);
     (goes ? expected.go : expected.stay).push_back(RegistryIdentity(item.root, item.key, item.value));
   }
@@ -130,7 +129,7 @@ Expectation ExpectedOfCompletedRun(const Setting& setting, const ForeignSoftware
   }
   for (const char* name : {"vdwd.sys", "vdfilter.sys", "vdrec.sys", "vdwd.400", "vdfilter.400", "vdrec.400"}) {
     (onAccessRemovable ? expected.go : expected.stay)
-        .push_back("file " + setting.install.commonDirectory + "\\" + name);
+        .push_back("file " + std::string(keys::kCommonDirectory) + "\\" + name);
   }
   for (const char* service : {"Varden Tessor", "Varden Mirel", "Tessor Anti-Virus Service"}) {
     expected.go.push_back(std::string("service ") + service);
@@ -193,7 +192,8 @@ class CollateralAuditTest : public MachineTest {
       software = InstallForeignSoftware(machine(), seed);
     };
     whole.install = [&] {
-      InstallProduct(machine(), setting.install);
+      InstallProduct(setting.install);
+      StartProductRunning();
       machine().files.AddDirectory("C:\\Logs");
       machine().registry.SetString(HKEY_LOCAL_MACHINE, kAppPaths, "Path", setting.registeredDirectory);
       if (setting.agentNeverCloses) machine().desktop.StartProgram("V-Agent", std::nullopt);

@@ -56,10 +56,9 @@ struct Scenario {
 const char kLog[] = "C:\\Logs\\tvuninst.log";
 
 // The product with every component its setup can leave.
-ProductInstall FullInstall() {
-  ProductInstall install;
+SampleProduct FullInstall() {
+  SampleProduct install;
   install.withManager = true;
-  install.withServices = true;
   install.withSnmp = true;
   return install;
 }
@@ -67,28 +66,31 @@ ProductInstall FullInstall() {
 void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
 
 const Scenario kScenarios[] = {
-    {"Nt4WholeDirectory", [] { InstallProduct(winsim::machine(), FullInstall()); }},
+    {"Nt4WholeDirectory", [] { InstallProduct(FullInstall()); StartProductRunning(); }},
     {"Nt4ListedFiles",
      [] {
-       ProductInstall install = FullInstall();
+       SampleProduct install = FullInstall();
        install.wholeDirectoryRemoval = false;
        install.listedFiles = {"TESSORNT.EXE", "VAGENT.EXE", "Bases\\daily.avc", "..\\..\\Outside.txt"};
-       InstallProduct(winsim::machine(), install);
+       InstallProduct(install);
+       StartProductRunning();
      }},
     {"Nt351ProgramManager",
      [] {
        winsim::machine().system.majorVersion = 3;
        winsim::machine().system.minorVersion = 51;
        winsim::machine().system.buildNumber = 1057;
-       ProductInstall install = FullInstall();
-       install.withProgramManager = true;
-       InstallProduct(winsim::machine(), install);
+       SampleProduct install = FullInstall();
+       install.withProgramGroups = true;
+       InstallProduct(install);
+       StartProductRunning();
      }},
     {"Nt4UnattendedWithLog",
      [] {
-       ProductInstall install = FullInstall();
+       SampleProduct install = FullInstall();
        install.settings = {"Unattended=1", std::string("LogFile=") + kLog};
-       InstallProduct(winsim::machine(), install);
+       InstallProduct(install);
+       StartProductRunning();
        winsim::machine().files.AddDirectory("C:\\Logs");
      },
      true},

@@ -20,7 +20,7 @@ const char kCommonDirectory[] = "C:\\Velmora\\Common";
 class ManagerTest : public MachineTest {
  protected:
   void SetProgramDir(const std::string& directory) {
-    machine().registry.SetString(HKEY_LOCAL_MACHINE, shell::kManagerKey, "ProgramDir", directory);
+    machine().registry.SetString(HKEY_LOCAL_MACHINE, keys::kManagerKey, "ProgramDir", directory);
   }
   void SetCommon(const std::string& directory) {
     machine().registry.SetString(HKEY_LOCAL_MACHINE, kCommonKey, "Common", directory);
@@ -38,7 +38,7 @@ TEST_F(ManagerTest, NotInstalledWithoutItsKey) {
 }
 
 TEST_F(ManagerTest, NotInstalledWithoutItsProgramDir) {
-  machine().registry.CreateKey(HKEY_LOCAL_MACHINE, shell::kManagerKey);
+  machine().registry.CreateKey(HKEY_LOCAL_MACHINE, keys::kManagerKey);
   EXPECT_EQ(ManagerInstalled(), 0);
   EXPECT_EQ(trace(), (Pieces{"VDMGR key exists...\n", "Looking for VDMGR.EXE file ...\n",
                              "Can't open Program Dir value. Assuming that VDMGR is not installed...\n"}));
@@ -48,7 +48,7 @@ TEST_F(ManagerTest, NotInstalledWithoutItsProgramDir) {
 TEST_F(ManagerTest, ProgramDirsThatDoNotFitItsBufferAreNotUsed) {
   SetProgramDir(std::string(300, 'd'));
   EXPECT_EQ(ManagerInstalled(), 0);
-  SetUnterminated(shell::kManagerKey, "ProgramDir", 260);  // would lose its last character
+  SetUnterminated(keys::kManagerKey, "ProgramDir", 260);  // would lose its last character
   EXPECT_EQ(ManagerInstalled(), 0);
 
   const std::string refused = "Can't open Program Dir value. Assuming that VDMGR is not installed...\n";

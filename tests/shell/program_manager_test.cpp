@@ -15,7 +15,7 @@ class ProgramManagerTest : public MachineTest {
  protected:
   void SetUp() override {
     MachineTest::SetUp();
-    AddProgramManagerGroups(machine());
+    InstallProduct({.withProgramGroups = true});
   }
   winsim::Dde& dde() { return machine().dde; }
   winsim::ProgramManager& programManager() { return machine().dde.programManager; }
@@ -41,7 +41,7 @@ TEST_F(ProgramManagerTest, DeletesTheGroupWithOneExecuteCommand) {
   EXPECT_EQ(DeleteProgramGroup(texts::kProgramGroup), 1);
 
   EXPECT_FALSE(programManager().HasGroup(texts::kProgramGroup));
-  EXPECT_TRUE(programManager().HasGroup(shell::kForeignGroup));
+  EXPECT_TRUE(programManager().HasGroup(texts::kForeignGroup));
   ASSERT_EQ(dde().connections.size(), 1u);
   const winsim::DdeConnection& connection = dde().connections[0];
   EXPECT_EQ(connection.service, "PROGMAN");
@@ -72,13 +72,13 @@ TEST_F(ProgramManagerTest, CleansUpInOrderAfterTheCommand) {
 }
 
 TEST_F(ProgramManagerTest, DeletesTheItemOfTheNamedGroupOnly) {
-  programManager().AddItem(shell::kForeignGroup, shell::kAgentItem);  // active before the call
+  programManager().AddItem(texts::kForeignGroup, texts::kAgentItem);  // active before the call
 
-  EXPECT_EQ(DeleteProgramItem(shell::kStartupGroup, shell::kAgentItem), 1);
+  EXPECT_EQ(DeleteProgramItem(texts::kStartupGroup, texts::kAgentItem), 1);
 
-  EXPECT_FALSE(programManager().HasItem(shell::kStartupGroup, shell::kAgentItem));
-  EXPECT_TRUE(programManager().HasItem(shell::kStartupGroup, shell::kForeignStartupItem));
-  EXPECT_TRUE(programManager().HasItem(shell::kForeignGroup, shell::kAgentItem));
+  EXPECT_FALSE(programManager().HasItem(texts::kStartupGroup, texts::kAgentItem));
+  EXPECT_TRUE(programManager().HasItem(texts::kStartupGroup, texts::kForeignItem));
+  EXPECT_TRUE(programManager().HasItem(texts::kForeignGroup, texts::kAgentItem));
   EXPECT_EQ(Commands(), (std::vector<std::string>{"[ShowGroup(Startup,1)]", "[DeleteItem(V-Agent)]"}));
   EXPECT_EQ(dde().connections.size(), 1u);
   for (const winsim::DdeTransaction& transaction : dde().transactions) {
@@ -89,7 +89,7 @@ TEST_F(ProgramManagerTest, DeletesTheItemOfTheNamedGroupOnly) {
 }
 
 TEST_F(ProgramManagerTest, SendsTheItemCommandEvenWhenTheGroupIsRefused) {
-  EXPECT_EQ(DeleteProgramItem("No Such Group", shell::kAgentItem), 1);
+  EXPECT_EQ(DeleteProgramItem("No Such Group", texts::kAgentItem), 1);
 
   ASSERT_EQ(dde().transactions.size(), 2u);
   EXPECT_EQ(dde().transactions[0].command, "[ShowGroup(No Such Group,1)]");
@@ -103,7 +103,7 @@ TEST_F(ProgramManagerTest, WithProgramManagerAbsentBothReturnOneAndLeaveNothing)
   programManager().running = false;
 
   EXPECT_EQ(DeleteProgramGroup(texts::kProgramGroup), 1);
-  EXPECT_EQ(DeleteProgramItem(shell::kStartupGroup, shell::kAgentItem), 1);
+  EXPECT_EQ(DeleteProgramItem(texts::kStartupGroup, texts::kAgentItem), 1);
 
   EXPECT_EQ(Commands(), (std::vector<std::string>{"[DeleteGroup(Varden Anti-Virus)]",
                                                   "[ShowGroup(Startup,1)]", "[DeleteItem(V-Agent)]"}));
@@ -112,7 +112,7 @@ TEST_F(ProgramManagerTest, WithProgramManagerAbsentBothReturnOneAndLeaveNothing)
     EXPECT_FALSE(transaction.accepted);
   }
   EXPECT_TRUE(programManager().HasGroup(texts::kProgramGroup));
-  EXPECT_TRUE(programManager().HasItem(shell::kStartupGroup, shell::kAgentItem));
+  EXPECT_TRUE(programManager().HasItem(texts::kStartupGroup, texts::kAgentItem));
   ExpectNothingAllocated();
 }
 
@@ -120,7 +120,7 @@ TEST_F(ProgramManagerTest, WithoutDdeNothingMoreIsCalled) {
   machine().faults.FailCall("DdeInitializeA", 1, DMLERR_SYS_ERROR);
   EXPECT_EQ(DeleteProgramGroup(texts::kProgramGroup), 0);
   machine().faults.FailCall("DdeInitializeA", 2, DMLERR_SYS_ERROR);
-  EXPECT_EQ(DeleteProgramItem(shell::kStartupGroup, shell::kAgentItem), 0);
+  EXPECT_EQ(DeleteProgramItem(texts::kStartupGroup, texts::kAgentItem), 0);
 
   EXPECT_EQ(dde().calls, (std::vector<std::string>{"DdeInitializeA", "DdeInitializeA"}));
   EXPECT_TRUE(programManager().HasGroup(texts::kProgramGroup));

@@ -96,11 +96,11 @@ class SnmpAgentKeyTest : public MachineTest {};
 TEST_F(SnmpAgentKeyTest, TheAgentKeyMustOpenWithFullAccess) {
   EXPECT_EQ(SnmpAgentInstalled(), 0);
 
-  machine().registry.CreateKey(HKEY_LOCAL_MACHINE, snmp::kAgentKey);
+  machine().registry.CreateKey(HKEY_LOCAL_MACHINE, keys::kAgentKey);
   EXPECT_EQ(SnmpAgentInstalled(), 1);
   EXPECT_EQ(machine().OpenHandles(), 0u);
 
-  machine().registry.DenyAccess(HKEY_LOCAL_MACHINE, snmp::kAgentKey, KEY_SET_VALUE);
+  machine().registry.DenyAccess(HKEY_LOCAL_MACHINE, keys::kAgentKey, KEY_SET_VALUE);
   EXPECT_EQ(SnmpAgentInstalled(), 0);
 }
 

@@ -17,36 +17,36 @@ using Names = std::vector<std::string>;
 class ExtensionAgentListTest : public MachineTest {
  protected:
   void Agent(const char* name, const std::string& keyPath) {
-    winsim::machine().registry.SetString(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents, name, keyPath);
+    winsim::machine().registry.SetString(HKEY_LOCAL_MACHINE, keys::kExtensionAgents, name, keyPath);
   }
   Names Values() {
-    return winsim::machine().registry.ValueNames(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents);
+    return winsim::machine().registry.ValueNames(HKEY_LOCAL_MACHINE, keys::kExtensionAgents);
   }
   std::string Data(const char* name) {
     return winsim::machine()
-        .registry.Value(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents, name)
+        .registry.Value(HKEY_LOCAL_MACHINE, keys::kExtensionAgents, name)
         ->Text();
   }
 };
 
 TEST_F(ExtensionAgentListTest, TheMiddleOfThreeGoesAndTheOthersKeepTheirNames) {
-  Agent("1", snmp::kForeignAgentKey1);
-  Agent("2", snmp::kAgentKey);
-  Agent("3", snmp::kForeignAgentKey2);
+  Agent("1", keys::kForeignAgentKey1);
+  Agent("2", keys::kAgentKey);
+  Agent("3", keys::kForeignAgentKey2);
 
   EXPECT_EQ(RegRemoveExtAgentParameters(kSnmpAgentKeyPath), 1);
 
   EXPECT_EQ(Values(), (Names{"1", "3"}));
-  EXPECT_EQ(Data("1"), snmp::kForeignAgentKey1);
-  EXPECT_EQ(Data("3"), snmp::kForeignAgentKey2);
+  EXPECT_EQ(Data("1"), keys::kForeignAgentKey1);
+  EXPECT_EQ(Data("3"), keys::kForeignAgentKey2);
   EXPECT_EQ(machine().OpenHandles(), 0u);
 }
 
 TEST_F(ExtensionAgentListTest, OnlyTheFirstExactMatchGoes) {
   Agent("1", "software\\velmora\\varden\\anti-virus\\snmp agent\\currentversion");
-  Agent("2", std::string(snmp::kAgentKey) + "2");
-  Agent("3", snmp::kAgentKey);
-  Agent("4", snmp::kAgentKey);
+  Agent("2", std::string(keys::kAgentKey) + "2");
+  Agent("3", keys::kAgentKey);
+  Agent("4", keys::kAgentKey);
 
   EXPECT_EQ(RegRemoveExtAgentParameters(kSnmpAgentKeyPath), 1);
 
@@ -55,10 +55,10 @@ TEST_F(ExtensionAgentListTest, OnlyTheFirstExactMatchGoes) {
 
 TEST_F(ExtensionAgentListTest, DataIsComparedAsTextWhateverItsType) {
   // Binary data without a terminator, followed by an entry the match must not reach.
-  const std::string target = snmp::kAgentKey;
-  machine().registry.SetValue(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents, "1", REG_BINARY,
+  const std::string target = keys::kAgentKey;
+  machine().registry.SetValue(HKEY_LOCAL_MACHINE, keys::kExtensionAgents, "1", REG_BINARY,
                               std::vector<BYTE>(target.begin(), target.end()));
-  Agent("2", snmp::kAgentKey);
+  Agent("2", keys::kAgentKey);
 
   EXPECT_EQ(RegRemoveExtAgentParameters(kSnmpAgentKeyPath), 1);
 
@@ -66,7 +66,7 @@ TEST_F(ExtensionAgentListTest, DataIsComparedAsTextWhateverItsType) {
 }
 
 TEST_F(ExtensionAgentListTest, NoEntryForTheAgentIsNoFailure) {
-  Agent("1", snmp::kForeignAgentKey1);
+  Agent("1", keys::kForeignAgentKey1);
   FormatSystemError("earlier", ERROR_ACCESS_DENIED);
 
   EXPECT_EQ(RegRemoveExtAgentParameters(kSnmpAgentKeyPath), 1);
@@ -93,7 +93,7 @@ TEST_F(ExtensionAgentListTest, EachFailingRegistryCallIsRecordedWithItsOwnResult
              "Illegal operation attempted on a registry key that has been marked for deletion."}}) {
     SCOPED_TRACE(c.api);
     winsim::Machine& fresh = winsim::Reset();
-    Agent("1", snmp::kAgentKey);
+    Agent("1", keys::kAgentKey);
     fresh.faults.FailCall(c.api, 1, c.error);
 
     EXPECT_EQ(RegRemoveExtAgentParameters(kSnmpAgentKeyPath), 0);
@@ -108,7 +108,7 @@ class AgentKeyTest : public MachineTest {
  protected:
   void SetUp() override {
     MachineTest::SetUp();
-    machine().registry.SetString(HKEY_LOCAL_MACHINE, snmp::kAgentKey, "Pathname", "vlalag32.dll");
+    machine().registry.SetString(HKEY_LOCAL_MACHINE, keys::kAgentKey, "Pathname", "vlalag32.dll");
     machine().registry.CreateKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft");
   }
   bool Exists(const std::string& path) {
@@ -144,12 +144,12 @@ TEST_F(AgentKeyTest, TheWalkEndsAtAParentWithAnotherSubkey) {
 
   EXPECT_EQ(RegRemoveExtAgentSOFTWARE(kSnmpAgentKeyPath), 1);
 
-  EXPECT_FALSE(Exists(snmp::kAgentKey));
+  EXPECT_FALSE(Exists(keys::kAgentKey));
   EXPECT_TRUE(Exists("SOFTWARE\\Velmora\\Varden\\Anti-Virus\\SNMP Agent\\2.0"));
 }
 
 TEST_F(AgentKeyTest, AMissingAgentKeyLeavesEvenEmptyParents) {
-  machine().registry.DeleteTree(HKEY_LOCAL_MACHINE, snmp::kAgentKey);
+  machine().registry.DeleteTree(HKEY_LOCAL_MACHINE, keys::kAgentKey);
 
   EXPECT_EQ(RegRemoveExtAgentSOFTWARE(kSnmpAgentKeyPath), 1);
 
@@ -157,12 +157,12 @@ TEST_F(AgentKeyTest, AMissingAgentKeyLeavesEvenEmptyParents) {
 }
 
 TEST_F(AgentKeyTest, AnAgentKeyWithSubkeysIsAFailureAndNothingGoes) {
-  machine().registry.CreateKey(HKEY_LOCAL_MACHINE, std::string(snmp::kAgentKey) + "\\Traps");
+  machine().registry.CreateKey(HKEY_LOCAL_MACHINE, std::string(keys::kAgentKey) + "\\Traps");
 
   EXPECT_EQ(RegRemoveExtAgentSOFTWARE(kSnmpAgentKeyPath), 0);
 
   EXPECT_STREQ(LastErrorText(), "Access is denied.");
-  EXPECT_TRUE(Exists(std::string(snmp::kAgentKey) + "\\Traps"));
+  EXPECT_TRUE(Exists(std::string(keys::kAgentKey) + "\\Traps"));
 }
 
 TEST_F(AgentKeyTest, AParentThatCannotBeReadEndsTheWalkWithTheChildGone) {
@@ -172,7 +172,7 @@ TEST_F(AgentKeyTest, AParentThatCannotBeReadEndsTheWalkWithTheChildGone) {
   EXPECT_EQ(RegRemoveExtAgentSOFTWARE(kSnmpAgentKeyPath), 0);
 
   EXPECT_STREQ(LastErrorText(), "Access is denied.");
-  EXPECT_FALSE(Exists(snmp::kAgentKey));
+  EXPECT_FALSE(Exists(keys::kAgentKey));
   EXPECT_TRUE(Exists("SOFTWARE\\Velmora\\Varden\\Anti-Virus\\SNMP Agent"));
   EXPECT_EQ(machine().OpenHandles(), 0u);
 }

@@ -16,7 +16,7 @@ class UninstallSnmpAgentTest : public MachineTest {
  protected:
   void SetUp() override {
     MachineTest::SetUp();
-    InstallProduct(machine(), install);
+    InstallProduct(install);
     profile.caption = texts::kCaption;
     profile.snmpUninstallPrompt = texts::kSnmpPrompt;
     profile.snmpCannotUninstall = texts::kSnmpCannot;
@@ -35,18 +35,18 @@ class UninstallSnmpAgentTest : public MachineTest {
   }
   std::string Dll() const { return install.directory + "\\vlalag32.dll"; }
   bool Registered() {
-    return machine().registry.Value(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents, "2").has_value() &&
-           machine().registry.KeyExists(HKEY_LOCAL_MACHINE, snmp::kAgentKey);
+    return machine().registry.Value(HKEY_LOCAL_MACHINE, keys::kExtensionAgents, "2").has_value() &&
+           machine().registry.KeyExists(HKEY_LOCAL_MACHINE, keys::kAgentKey);
   }
   bool Unregistered() {
-    return machine().registry.ValueNames(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents) ==
+    return machine().registry.ValueNames(HKEY_LOCAL_MACHINE, keys::kExtensionAgents) ==
                Names{"1", "3"} &&
            !machine().registry.KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Varden");
   }
   winsim::Service& Snmp() { return *machine().services.Get("SNMP"); }
 
-  ProductInstall install = [] {
-    ProductInstall options;
+  SampleProduct install = [] {
+    SampleProduct options;
     options.withSnmp = true;
     return options;
   }();
@@ -131,13 +131,13 @@ TEST_F(UninstallSnmpAgentTest, AProductDirectoryTooLongForTheDllPathIsAFailedDel
 }
 
 TEST_F(UninstallSnmpAgentTest, AMissingAgentListStopsEverythingAndShowsTheSystemText) {
-  machine().registry.DeleteTree(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents);
+  machine().registry.DeleteTree(HKEY_LOCAL_MACHINE, keys::kExtensionAgents);
 
   EXPECT_EQ(Uninstall({IDYES, IDOK, IDOK}), 0);
 
   EXPECT_EQ(Texts(), (Names{texts::kSnmpPrompt, "The system cannot find the file specified.",
                             texts::kSnmpCannot}));
-  EXPECT_TRUE(machine().registry.KeyExists(HKEY_LOCAL_MACHINE, snmp::kAgentKey));
+  EXPECT_TRUE(machine().registry.KeyExists(HKEY_LOCAL_MACHINE, keys::kAgentKey));
   EXPECT_TRUE(Snmp().controls.empty());
   EXPECT_TRUE(machine().files.Exists(Dll()));
 }
@@ -158,7 +158,7 @@ TEST_F(UninstallSnmpAgentTest, AFailedRestartKeepsTheDllAndTheRegistryChanges) {
 }
 
 TEST_F(UninstallSnmpAgentTest, TheUserSeesAtMost255CharactersOfTheFailureText) {
-  machine().registry.DeleteTree(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents);
+  machine().registry.DeleteTree(HKEY_LOCAL_MACHINE, keys::kExtensionAgents);
   machine().system.messageTexts[ERROR_FILE_NOT_FOUND] = std::string(300, 'm') + "\r\n";
 
   Uninstall({IDNO, IDOK, IDOK});
@@ -169,13 +169,13 @@ TEST_F(UninstallSnmpAgentTest, TheUserSeesAtMost255CharactersOfTheFailureText) {
 
 TEST_F(UninstallSnmpAgentTest, UnregisteringStopsAtTheFirstFailingStep) {
   // The agent key still has a subkey: its list entry is gone, the service untouched.
-  machine().registry.CreateKey(HKEY_LOCAL_MACHINE, std::string(snmp::kAgentKey) + "\\Traps");
+  machine().registry.CreateKey(HKEY_LOCAL_MACHINE, std::string(keys::kAgentKey) + "\\Traps");
 
   EXPECT_EQ(UnregisterSnmpAgent(kSnmpAgentKeyPath), 0);
 
-  EXPECT_EQ(machine().registry.ValueNames(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents),
+  EXPECT_EQ(machine().registry.ValueNames(HKEY_LOCAL_MACHINE, keys::kExtensionAgents),
             (Names{"1", "3"}));
-  EXPECT_TRUE(machine().registry.KeyExists(HKEY_LOCAL_MACHINE, snmp::kAgentKey));
+  EXPECT_TRUE(machine().registry.KeyExists(HKEY_LOCAL_MACHINE, keys::kAgentKey));
   EXPECT_TRUE(Snmp().controls.empty());
 }
 

@@ -26,8 +26,7 @@ TEST_F(ProfileTest, MissingProfileGivesEmptyTextsAndWholeDirectoryRemoval) {
 }
 
 TEST_F(ProfileTest, ReadsEveryTextIntoItsField) {
-  ProductInstall install;
-  WriteProfile(ProductProfile(install));
+  InstallProduct();
   ProfileTexts profile = LoadProfile(path, false);
   EXPECT_EQ(profile.caption, texts::kCaption);
   EXPECT_EQ(profile.couldNotFindPath, texts::kCouldNotFindPath);

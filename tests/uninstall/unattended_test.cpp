@@ -21,8 +21,8 @@ const std::string kRestartLine = std::string(texts::kRestart1) + " " + texts::kR
 class UnattendedTest : public MachineTest {
  protected:
   // Installs the product with these [Settings] lines and runs it; a box fails the test.
-  int Run(ProductInstall install, const std::function<void()>& beforeRun = {}) {
-    InstallProduct(machine(), install);
+  int Run(SampleProduct install, const std::function<void()>& beforeRun = {}) {
+    InstallProduct(install);
     machine().files.AddDirectory("C:\\Logs");
     if (beforeRun) beforeRun();
     const int exitCode = RunUninstall("");
@@ -41,28 +41,24 @@ class UnattendedTest : public MachineTest {
   std::string Log() { return machine().files.ReadFile(kLog).value_or("(no log)"); }
 };
 
-ProductInstall Unattended(ProductInstall install, std::vector<std::string> settings = {}) {
+SampleProduct Unattended(SampleProduct install, std::vector<std::string> settings = {}) {
   install.settings = {"Unattended=1", std::string("LogFile=") + kLog};
   install.settings.insert(install.settings.end(), settings.begin(), settings.end());
   return install;
 }
 
+// The scenarios unattended-* hold the runs with every part running, a main program
+// that will not close (Ignore, Abort) and the Windows directory.
 TEST_F(UnattendedTest, EveryQuestionGetsItsFixedAnswerAndEveryTextGoesToTheTrace) {
   struct Case {
     const char* name;
-    ProductInstall install;
+    SampleProduct install;
     std::function<void()> beforeRun;
     int exitCode;
     Lines answers;
   };
-  auto stubbornMainProgram = [] { winsim::machine().desktop.StartProgram("VFW_MainWindow", std::nullopt); };
   auto nt351 = [] { winsim::machine().system.majorVersion = 3; };
   const Case cases[] = {
-      {"everything running, the SNMP agent",
-       Unattended({.withServices = true, .withSnmp = true}), {}, IDYES,
-       {"Unattended: removal prompt answered Yes.", "Unattended: SNMP agent prompt answered Yes.",
-        std::string("Unattended: message not shown: ") + texts::kSnmpDone,
-        "Unattended: message not shown: " + kRestartLine}},
       {"the SNMP agent's DLL missing", Unattended({.withSnmp = true}),
        [] { winsim::machine().files.Remove(*winsim::machine().files.Lookup(
                 "C:\\Program Files\\Varden\\Anti-Virus\\vlalag32.dll")); },
@@ -71,17 +67,8 @@ TEST_F(UnattendedTest, EveryQuestionGetsItsFixedAnswerAndEveryTextGoesToTheTrace
         "Unattended: message not shown: No such file or directory",
         std::string("Unattended: message not shown: ") + texts::kSnmpCannot,
         "Unattended: message not shown: " + kRestartLine}},
-      {"a main program that will not close", Unattended({}), stubbornMainProgram, IDYES,
-       {"Unattended: removal prompt answered Yes.", "Unattended: main program stop error answered Retry.",
-        "Unattended: main program stop error answered Ignore.", "Unattended: message not shown: " + kRestartLine}},
-      {"the same, told to abort", Unattended({}, {"UnattendedStopFailure=abort"}), stubbornMainProgram,
-       kExitAborted,
-       {"Unattended: removal prompt answered Yes.", "Unattended: main program stop error answered Retry.",
-        "Unattended: main program stop error answered Abort."}},
       {"NT 3.51", Unattended({}), nt351, IDYES,
        {"Unattended: removal prompt answered Yes.", std::string("Unattended: message not shown: ") + texts::kFinish}},
-      {"registered in the Windows directory", Unattended({.directory = "C:\\WINNT"}), {}, kExitDeclined,
-       {"Unattended: directory warning answered No."}},
       {"not installed", Unattended({}),
        [] { winsim::machine().registry.DeleteTree(HKEY_LOCAL_MACHINE,
                 "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TESSORNT.EXE"); },
@@ -109,11 +96,12 @@ TEST_F(UnattendedTest, EveryQuestionGetsItsFixedAnswerAndEveryTextGoesToTheTrace
 }
 
 TEST_F(UnattendedTest, AnUnattendedRunRemovesWhatAnInteractiveYesRemoves) {
-  Run(Unattended({.withManager = true, .withServices = true, .withSnmp = true}));
+  Run(Unattended({.withManager = true, .withSnmp = true}), StartProductRunning);
   machine().files.Remove(*machine().files.Lookup(kLog));
   const std::string unattended = machine().Snapshot();
   winsim::Reset();
-  InstallProduct(machine(), {.withManager = true, .withServices = true, .withSnmp = true});
+  InstallProduct({.withManager = true, .withSnmp = true});
+  StartProductRunning();
   machine().files.AddDirectory("C:\\Logs");
   machine().ui.answerer = [](const winsim::MessageBoxRecord& box) {
     return (box.style & MB_TYPEMASK) == MB_OK ? IDOK : IDYES;
@@ -123,7 +111,7 @@ TEST_F(UnattendedTest, AnUnattendedRunRemovesWhatAnInteractiveYesRemoves) {
 }
 
 TEST_F(UnattendedTest, TheLogIsTheTraceBetweenAFirstAndALastLineAndRunsAppend) {
-  InstallProduct(machine(), {.settings = {std::string("LogFile=") + kLog}});
+  InstallProduct({.settings = {std::string("LogFile=") + kLog}});
   machine().files.AddFile(kLog, "an earlier run\n");
   RunConsentedUninstall();  // an interactive run keeps a log too
   const std::string trace = machine().debug.Text();
@@ -132,7 +120,8 @@ TEST_F(UnattendedTest, TheLogIsTheTraceBetweenAFirstAndALastLineAndRunsAppend) {
 
   // A second run, unattended, on a machine where the product is not registered.
   const std::string firstRun = Log();
-  machine().files.AddFile("C:\\WINNT\\tvuninst.ini", ProductProfile(Unattended({})));
+  machine().files.AddFile("C:\\WINNT\\tvuninst.ini",
+                          std::string("[Settings]\r\nUnattended=1\r\nLogFile=") + kLog + "\r\n");
   machine().registry.DeleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths");
   machine().system.commandLine = "tvuninst.exe /again";
   machine().system.localTime = {1998, 10, 6, 31, 10, 10, 10, 0};
@@ -152,7 +141,8 @@ TEST_F(UnattendedTest, ATextNotShownIsTracedAsOneLine) {
 
 TEST_F(UnattendedTest, ALogThatCannotBeOpenedOrWrittenChangesNothingInTheRun) {
   // The run and the machine without a log, for comparison.
-  InstallProduct(machine(), {.withServices = true});
+  InstallProduct();
+  StartProductRunning();
   RunConsentedUninstall();
   const std::string withoutLog = machine().Snapshot();
   const Lines traceWithoutLog = trace();
@@ -177,7 +167,8 @@ TEST_F(UnattendedTest, ALogThatCannotBeOpenedOrWrittenChangesNothingInTheRun) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     winsim::Reset();
-    InstallProduct(machine(), {.withServices = true, .settings = {std::string("LogFile=") + kLog}});
+    InstallProduct({.settings = {std::string("LogFile=") + kLog}});
+    StartProductRunning();
     machine().files.AddFile(kLog, "kept");
     c.arm();
     EXPECT_EQ(RunConsentedUninstall(), IDYES);
@@ -218,7 +209,7 @@ TEST_F(UnattendedTest, ALogInsideTheProductDirectoryIsRefused) {
     SCOPED_TRACE(c.path);
     winsim::Reset();
     machine().files.AddDirectory(directory + "2");
-    InstallProduct(machine(), {.settings = {"Unattended=1", "LogFile=" + c.path}});
+    InstallProduct({.settings = {"Unattended=1", "LogFile=" + c.path}});
     machine().files.SetShortName("C:\\Program Files", "PROGRA~1");
     machine().files.SetShortName(directory, "ANTI-V~1");
     EXPECT_EQ(RunUninstall(""), IDYES);
@@ -230,7 +221,8 @@ TEST_F(UnattendedTest, ALogInsideTheProductDirectoryIsRefused) {
 
 TEST_F(UnattendedTest, ARunCutOffHalfWayKeepsItsLogUpToTheStepItWasIn) {
   struct PowerFailure {};
-  InstallProduct(machine(), Unattended({.withServices = true}));
+  InstallProduct(Unattended({}));
+  StartProductRunning();
   machine().files.AddDirectory("C:\\Logs");
   // The power fails as the Install Shield uninstaller is started: what the system had
   // only in its cache is lost.

@@ -49,6 +49,7 @@ const std::map<std::string_view, DWORD>& ErrorTable() {
       {"GetPrivateProfileStringA", ERROR_FILE_NOT_FOUND},
       {"GetPrivateProfileIntA", ERROR_FILE_NOT_FOUND},
       {"WritePrivateProfileStringA", ERROR_ACCESS_DENIED},
+      {"WritePrivateProfileSectionA", ERROR_ACCESS_DENIED},
       {"CreateDirectoryA", ERROR_ACCESS_DENIED},
       {"CopyFileA", ERROR_SHARING_VIOLATION},
       {"WriteFile", ERROR_DISK_FULL},
