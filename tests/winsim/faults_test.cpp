@@ -25,19 +25,19 @@ TEST_F(FaultsTest, ListsEveryCallInOrderAndFailsTheChosenOne) {
 }
 
 TEST_F(FaultsTest, OnlyCallsThatCanFailHaveAPlausibleErrorAndOnlyClosingReleasesAHandle) {
-  struct Case {
-    const char* api;
-    DWORD error;  // none: the call cannot fail
-    bool releases;
-  };
-  for (const Case& c :
-       {Case{"DeleteFileA", ERROR_SHARING_VIOLATION, false},
-        Case{"RegOpenKeyExA", ERROR_ACCESS_DENIED, false},
-        Case{"RegCloseKey", ERROR_INVALID_HANDLE, true}, Case{"OutputDebugStringA", 0, false},
-        Case{"Sleep", 0, false}, Case{"GetTickCount", 0, false}, Case{"SetCursor", 0, false},
-        Case{"LocalFree", 0, false}}) {
-    EXPECT_EQ(winsim::PlausibleError(c.api).value_or(0), c.error) << c.api;
-    EXPECT_EQ(winsim::ReleasesHandle(c.api), c.releases) << c.api;
+  // The call, its plausible error (0: it cannot fail), whether it releases a handle.
+  const std::tuple<const char*, DWORD, bool> cases[] = {
+      {"DeleteFileA", ERROR_SHARING_VIOLATION, false},
+      {"RegOpenKeyExA", ERROR_ACCESS_DENIED, false},
+      {"RegCloseKey", ERROR_INVALID_HANDLE, true},
+      {"OutputDebugStringA", 0, false},
+      {"Sleep", 0, false},
+      {"GetTickCount", 0, false},
+      {"SetCursor", 0, false},
+      {"LocalFree", 0, false}};
+  for (const auto& [api, error, releases] : cases) {
+    EXPECT_EQ(winsim::PlausibleError(api).value_or(0), error) << api;
+    EXPECT_EQ(winsim::ReleasesHandle(api), releases) << api;
   }
 }
 

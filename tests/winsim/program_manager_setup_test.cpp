@@ -1,4 +1,4 @@
-// The commands a setup sends to winsim's Program Manager: groups made and items added.
+// winsim's DDE: the commands a setup sends to Program Manager, and the string handles.
 #include <gtest/gtest.h>
 #include <winsim/dde.h>
 
@@ -22,6 +22,16 @@ TEST(ProgramManagerSetup, AddsItemsToTheActiveGroupOnlyAndRefusesWhatNamesNothin
   EXPECT_TRUE(programManager.HasItem("Tools", "X Tool"));
   EXPECT_TRUE(programManager.HasItem("Tools", "Other"));  // named after its program
   EXPECT_FALSE(programManager.HasItem("Tools", ""));
+}
+
+// A string handle is freed once, and only by the instance that made it.
+TEST(DdeStrings, AreFreedOnceAndOnlyByTheirOwnInstance) {
+  winsim::Dde dde;
+  const DWORD owner = dde.Initialize(APPCMD_CLIENTONLY), other = dde.Initialize(APPCMD_CLIENTONLY);
+  const HSZ name = dde.CreateString(owner, "PROGMAN");
+  EXPECT_FALSE(dde.FreeString(other, name));
+  EXPECT_TRUE(dde.FreeString(owner, name));
+  EXPECT_FALSE(dde.FreeString(owner, name));
 }
 
 }  // namespace
