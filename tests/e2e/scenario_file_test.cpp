@@ -1,9 +1,10 @@
-// The scenario files' reader, the answerer's choices and its log.
+// The scenario files' reader, the answerer's choices and its log, and the verdict on a
+// run's log.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "observed.h"
 #include "scenario.h"
@@ -14,10 +15,10 @@ namespace {
 class ScenarioFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ =
-        std::filesystem::temp_directory_path() /
-        ("scenario_file_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-         "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    const ::testing::UnitTest& run = *::testing::UnitTest::GetInstance();
+    folder_ = std::filesystem::temp_directory_path() /
+              ("scenario_file_test_" + std::to_string(run.random_seed()) + "_" +
+               run.current_test_info()->name());
     std::filesystem::create_directories(folder_);
   }
   void TearDown() override { std::filesystem::remove_all(folder_); }
@@ -31,108 +32,81 @@ class ScenarioFileTest : public ::testing::Test {
   std::filesystem::path folder_;
 };
 
+// What a scenario holds besides a fresh one's defaults, an entry for each thing read.
+std::string Contents(const Scenario& s) {
+  std::ostringstream out;
+  const Scenario fresh;
+  if (s.windows != fresh.windows)
+    out << "windows " << s.version.major << '.' << s.version.minor << '.' << s.version.build
+        << (s.version.nt ? " nt;" : " 9x;");
+  if (s.variant != fresh.variant) out << "variant " << static_cast<int>(s.variant) << ';';
+  if (s.exitCode != fresh.exitCode) out << "exit " << s.exitCode << ';';
+  for (const auto& [word, text] : {std::pair{"app-path ", &s.appPath},
+                                   {"caption ", &s.caption},
+                                   {"log ", &s.log},
+                                   {"winsim-only ", &s.winsimOnly}})
+    if (!text->empty()) out << word << *text << ';';
+  for (const ExpectedBox& box : s.boxes)
+    out << "box " << box.pressed << '|' << box.buttons << '|' << box.text << ';';
+  for (const auto& [word, list] : {std::pair{"trace ", &s.trace},
+                                   {"pending ", &s.pending},
+                                   {"launch ", &s.launches},
+                                   {"hold ", &s.held}})
+    for (const std::string& text : *list) out << word << text << ';';
+  for (const auto& [word, list] :
+       {std::pair{"key ", &s.keys}, {"file ", &s.files}, {"group ", &s.programGroups}})
+    for (const StateExpectation& e : *list)
+      out << word << (e.present ? "present " : "absent ") << e.path
+          << (e.value ? " / " + *e.value : "") << ';';
+  for (const SetupStep& step : s.setup)
+    out << "setup " << step.kind << '/' << step.behaviour << '/' << step.name << ';';
+  for (const ComponentExpectation& c : s.components)
+    out << c.kind << ' ' << c.state << '/' << c.name << ';';
+  return out.str();
+}
+
+// Each line read alone after a comment and a blank line, with Windows' line ends.
 TEST_F(ScenarioFileTest, ReadsEveryKindOfLineWithTheWindowsDirectoryFilledIn) {
   Write("common.inc", "trace from the include\\n\r\nfile absent %WINDIR%\\tvsetup.log\r\n");
-  const std::string path = Write("run.txt",
-                                 "# comment\n"
-                                 "windows nt351\n"
-                                 "install no-app-paths\n"
-                                 "app-path %WINDIR%/\n"
-                                 "caption The caption\n"
-                                 "box No Yes,No Line one\\nLine two in %WINDIR%\\\\\n"
-                                 "exit -1\n"
-                                 "\n"
-                                 "trace EnableWholeDir=\\x20\n"
-                                 "include common.inc\n"
-                                 "key absent HKLM\\SOFTWARE\\A\n"
-                                 "value present HKLM\\Software\\Run|Varden Anti-Virus\n"
-                                 "pending %WINDIR%\\tvuninst.exe\n"
-                                 "launch uninst.exe -y -f\n");
-  std::string error;
-  std::optional<Scenario> scenario = LoadScenario(path, "C:\\WINNT", &error);
-  ASSERT_TRUE(scenario) << error;
-  EXPECT_EQ(scenario->name, "run");
-  EXPECT_EQ(scenario->version.major, 3u);
-  EXPECT_EQ(scenario->variant, SampleVariant::kNoAppPaths);
-  EXPECT_EQ(scenario->appPath, "%WINDIR%/");  // handed to the installer as written
-  ASSERT_EQ(scenario->boxes.size(), 1u);
-  EXPECT_EQ(scenario->boxes[0].pressed, "No");
-  EXPECT_EQ(scenario->boxes[0].buttons, "Yes,No");
-  EXPECT_EQ(scenario->boxes[0].text, "Line one\nLine two in C:\\WINNT\\");
-  EXPECT_EQ(scenario->exitCode, -1);
-  EXPECT_EQ(scenario->trace, (std::vector<std::string>{"EnableWholeDir= ", "from the include\n"}));
-  ASSERT_EQ(scenario->files.size(), 1u);
-  EXPECT_FALSE(scenario->files[0].present);
-  EXPECT_EQ(scenario->files[0].path, "C:\\WINNT\\tvsetup.log");
-  ASSERT_EQ(scenario->keys.size(), 2u);
-  EXPECT_FALSE(scenario->keys[0].value.has_value());
-  EXPECT_EQ(scenario->keys[1].path, "HKLM\\Software\\Run");
-  EXPECT_EQ(scenario->keys[1].value, "Varden Anti-Virus");
-  EXPECT_EQ(scenario->pending, (std::vector<std::string>{"C:\\WINNT\\tvuninst.exe"}));
-  EXPECT_EQ(scenario->launches, (std::vector<std::string>{"uninst.exe -y -f"}));
-}
-
-TEST_F(ScenarioFileTest, ReadsHeldFilesProgramGroupsAndSystemTexts) {
-  const std::string path = Write("run.txt",
-                                 "install program-groups\n"
-                                 "hold %WINDIR%\\in use.dat\n"
-                                 "group absent Varden Anti-Virus\n"
-                                 "item present Startup|Other Tool\n"
-                                 "trace A%MESSAGE:145%B %MESSAGE:2%\n");
-  std::string error;
-  std::optional<Scenario> scenario = LoadScenario(path, "C:\\WINNT", &error);
-  ASSERT_TRUE(scenario) << error;
-  EXPECT_EQ(scenario->variant, SampleVariant::kProgramGroups);
-  EXPECT_EQ(scenario->held, (std::vector<std::string>{"C:\\WINNT\\in use.dat"}));
-  ASSERT_EQ(scenario->programGroups.size(), 2u);
-  EXPECT_FALSE(scenario->programGroups[0].present);
-  EXPECT_EQ(scenario->programGroups[0].path, "Varden Anti-Virus");
-  EXPECT_FALSE(scenario->programGroups[0].value.has_value());
-  EXPECT_TRUE(scenario->programGroups[1].present);
-  EXPECT_EQ(scenario->programGroups[1].path, "Startup");
-  EXPECT_EQ(scenario->programGroups[1].value, "Other Tool");
-  EXPECT_EQ(scenario->trace, (std::vector<std::string>{
-                                 "AThe directory is not empty.\r\nB The system cannot find the "
-                                 "file specified.\r\n"}));
-}
-
-TEST_F(ScenarioFileTest, ReadsTheRunningPartsAndWhatMustBecomeOfThem) {
-  const std::string path = Write("parts.txt",
-                                 "windows win95\n"
-                                 "setup service slow Tessor Anti-Virus Service\n"
-                                 "setup program ignores VFW_MainWindow\n"
-                                 "setup event-source Tessor Anti-Virus Service\n"
-                                 "setup device WardelDev\n"
-                                 "setup drive Q:\\notes.txt\n"
-                                 "setup setting LogFile=%WINDIR%\\run.log\n"
-                                 "log %WINDIR%\\run.log\n"
-                                 "service stopped Tessor Wardel\n"
-                                 "window absent KVX95MainWnd\n");
-  std::string error;
-  std::optional<Scenario> scenario = LoadScenario(path, "C:\\WINNT", &error);
-  ASSERT_TRUE(scenario) << error;
-  EXPECT_FALSE(scenario->version.nt);
-  EXPECT_EQ(scenario->version.build, 950u);
-  ASSERT_EQ(scenario->setup.size(), 6u);
-  EXPECT_EQ(scenario->setup[0].kind, "service");
-  EXPECT_EQ(scenario->setup[0].behaviour, "slow");
-  EXPECT_EQ(scenario->setup[0].name, "Tessor Anti-Virus Service");
-  EXPECT_EQ(scenario->setup[1].behaviour, "ignores");
-  EXPECT_EQ(scenario->setup[1].name, "VFW_MainWindow");
-  EXPECT_EQ(scenario->setup[2].kind, "event-source");
-  EXPECT_EQ(scenario->setup[2].name, "Tessor Anti-Virus Service");
-  EXPECT_EQ(scenario->setup[3].name, "WardelDev");
-  EXPECT_EQ(scenario->setup[4].kind, "drive");
-  EXPECT_EQ(scenario->setup[4].name, "Q:\\notes.txt");
-  EXPECT_EQ(scenario->setup[5].kind, "setting");
-  EXPECT_EQ(scenario->setup[5].name, "LogFile=C:\\WINNT\\run.log");
-  EXPECT_EQ(scenario->log, "C:\\WINNT\\run.log");
-  ASSERT_EQ(scenario->components.size(), 2u);
-  EXPECT_EQ(scenario->components[0].kind, "service");
-  EXPECT_EQ(scenario->components[0].state, "stopped");
-  EXPECT_EQ(scenario->components[0].name, "Tessor Wardel");
-  EXPECT_EQ(scenario->components[1].kind, "window");
-  EXPECT_EQ(scenario->components[1].state, "absent");
+  const std::pair<const char*, std::string> lines[] = {
+      {"windows nt351", "windows 3.51.1057 nt;"},
+      {"windows win95", "windows 4.0.950 9x;"},
+      {"install no-app-paths", "variant " + std::to_string(int(SampleVariant::kNoAppPaths)) + ";"},
+      {"install program-groups",
+       "variant " + std::to_string(int(SampleVariant::kProgramGroups)) + ";"},
+      {"app-path %WINDIR%/", "app-path %WINDIR%/;"},  // as written: its spelling is tried
+      {"caption In %WINDIR%", "caption In C:\\WINNT;"},
+      {"box No Yes,No One\\nTwo in %WINDIR%\\\\", "box No|Yes,No|One\nTwo in C:\\WINNT\\;"},
+      {"exit -1", "exit -1;"},
+      {"trace EnableWholeDir=\\x20", "trace EnableWholeDir= ;"},
+      {"trace A%MESSAGE:145%B %MESSAGE:2%",
+       "trace AThe directory is not empty.\r\nB The system cannot find the file specified.\r\n;"},
+      {"include common.inc", "trace from the include\n;file absent C:\\WINNT\\tvsetup.log;"},
+      {"key absent HKLM\\SOFTWARE\\A", "key absent HKLM\\SOFTWARE\\A;"},
+      {"value present HKLM\\Run|Varden Anti-Virus", "key present HKLM\\Run / Varden Anti-Virus;"},
+      {"group absent Varden Anti-Virus", "group absent Varden Anti-Virus;"},
+      {"item present Startup|Other Tool", "group present Startup / Other Tool;"},
+      {"pending %WINDIR%\\tvuninst.exe", "pending C:\\WINNT\\tvuninst.exe;"},
+      {"launch uninst.exe -y -f", "launch uninst.exe -y -f;"},
+      {"hold %WINDIR%\\in use.dat", "hold C:\\WINNT\\in use.dat;"},
+      {"log %WINDIR%\\run.log", "log C:\\WINNT\\run.log;"},
+      {"winsim-only no window", "winsim-only no window;"},
+      {"setup service slow Tessor Service", "setup service/slow/Tessor Service;"},
+      {"setup program ignores VFW_MainWindow", "setup program/ignores/VFW_MainWindow;"},
+      {"setup event-source Tessor Service", "setup event-source//Tessor Service;"},
+      {"setup device WardelDev", "setup device//WardelDev;"},
+      {"setup drive Q:\\notes.txt", "setup drive//Q:\\notes.txt;"},
+      {"setup setting LogFile=%WINDIR%\\run.log", "setup setting//LogFile=C:\\WINNT\\run.log;"},
+      {"service stopped Tessor Wardel", "service stopped/Tessor Wardel;"},
+      {"window absent KVX95MainWnd", "window absent/KVX95MainWnd;"}};
+  for (const auto& [line, contents] : lines) {
+    std::string error;
+    const std::optional<Scenario> scenario = LoadScenario(
+        Write("run.txt", std::string("# comment\r\n\r\n") + line + "\r\n"), "C:\\WINNT", &error);
+    ASSERT_TRUE(scenario) << line << ": " << error;
+    EXPECT_EQ(scenario->name, "run");
+    EXPECT_EQ(Contents(*scenario), contents) << line;
+  }
   EXPECT_TRUE(WindowsVersionNamed("nt40")->nt);
 }
 
@@ -160,8 +134,7 @@ TEST_F(ScenarioFileTest, NamesTheFileAndLineOfAMistake) {
       {"app-path\n", "app-path needs a directory"},
       {"service paused Varden Tessor\n", "service needs a state and a name"},
       {"window running V-Agent\n", "window needs a state and a name"},
-      {"include missing.inc\n", "missing.inc:0: cannot be read"},
-  };
+      {"include missing.inc\n", "missing.inc:0: cannot be read"}};
   for (const auto& [line, problem] : mistakes) {
     const std::string path = Write("bad.txt", std::string("caption c\n") + line);
     std::string error;
@@ -181,8 +154,10 @@ TEST(LogVerdict, TheLogMustBeTheTraceBetweenAFirstLineAndTheExitCodesLine) {
   observed.trace = {"Asking user...\n", "Unattended: removal prompt answered Yes.\n"};
   scenario.exitCode = observed.exitCode;
   scenario.trace = observed.trace;
-  const std::string body = "Asking user...\nUnattended: removal prompt answered Yes.\nRun ended with exit code 6\n";
-  const std::string first = "Run of tvuninst.exe 1.0.0.0 on PC at 1998-03-17 09:05:30, command line: x\n";
+  const std::string body =
+      "Asking user...\nUnattended: removal prompt answered Yes.\nRun ended with exit code 6\n";
+  const std::string first =
+      "Run of tvuninst.exe 1.0.0.0 on PC at 1998-03-17 09:05:30, command line: x\n";
   struct Case {
     std::optional<std::string> log;
     std::size_t differences;
@@ -194,48 +169,47 @@ TEST(LogVerdict, TheLogMustBeTheTraceBetweenAFirstLineAndTheExitCodesLine) {
   }
 }
 
-TEST(Answers, FollowTheScenarioAndCloseAnUnexpectedBoxWithItsLastButton) {
+// An unexpected box, or one with another caption, is closed with its last button.
+TEST(Answers, FollowTheScenarioAndNameTheButtonsOfEveryStyleInScreenOrder) {
   Scenario scenario;
   scenario.caption = "Caption";
   scenario.boxes = {{"Yes", "Yes,No", "first"}, {"Retry", "Abort,Retry,Ignore", "second"}};
-  EXPECT_EQ(ChooseAnswer(scenario, 0, "Caption", "Yes,No"), "Yes");
-  EXPECT_EQ(ChooseAnswer(scenario, 1, "Caption", "Abort,Retry,Ignore"), "Retry");
-  EXPECT_EQ(ChooseAnswer(scenario, 2, "Caption", "Yes,No,Cancel"), "Cancel");  // no box expected
-  EXPECT_EQ(ChooseAnswer(scenario, 0, "Other", "Yes,No"), "No");               // another caption
-  EXPECT_EQ(ChooseAnswer(scenario, 1, "Caption", "OK"), "OK");                 // no such button
-}
-
-TEST(Answers, NameTheButtonsOfEveryStyleInScreenOrder) {
-  EXPECT_EQ(ButtonsOfStyle(0x0), "OK");
-  EXPECT_EQ(ButtonsOfStyle(0x2 | 0x30), "Abort,Retry,Ignore");  // icon bits do not matter
-  EXPECT_EQ(ButtonsOfStyle(0x3), "Yes,No,Cancel");
-  EXPECT_EQ(ButtonsOfStyle(0x4), "Yes,No");
+  for (const auto& [index, caption, buttons, answer] :
+       {std::tuple{0, "Caption", "Yes,No", "Yes"},
+        std::tuple{1, "Caption", "Abort,Retry,Ignore", "Retry"},
+        std::tuple{2, "Caption", "Yes,No,Cancel", "Cancel"}, std::tuple{0, "Other", "Yes,No", "No"},
+        std::tuple{1, "Caption", "OK", "OK"}}) {
+    EXPECT_EQ(ChooseAnswer(scenario, index, caption, buttons), answer)
+        << index << caption << buttons;
+  }
+  for (const auto& [style, buttons] :
+       {std::pair{0x0u, "OK"}, std::pair{0x2u | 0x30u, "Abort,Retry,Ignore"},
+        std::pair{0x3u, "Yes,No,Cancel"}, std::pair{0x4u, "Yes,No"}}) {
+    EXPECT_EQ(ButtonsOfStyle(style), buttons);  // icon bits do not matter
+  }
   for (int id = 1; id <= 7; ++id) EXPECT_EQ(ButtonId(ButtonName(id)), id);
   EXPECT_EQ(ButtonId("Help"), 0);
 }
 
-TEST_F(ScenarioFileTest, TheAnswerersLogReadsBackAsWritten) {
+// A log without its exit code is a failed run, not an empty one.
+TEST_F(ScenarioFileTest, TheAnswerersLogReadsBackAsWrittenAndOnlyWhenComplete) {
   const ObservedBox box{"Caption\twith tab", "Line one\nLine two \\", "Yes,No", "No"};
-  const std::string path =
-      Write("boxes.log", BoxLogLine(box) + "\n" + ExitLogLine(-1) + "\nelapsed 812\n");
   Observed observed;
   std::string error;
-  ASSERT_TRUE(ReadBoxLog(path, &observed, &error)) << error;
+  ASSERT_TRUE(
+      ReadBoxLog(Write("boxes.log", BoxLogLine(box) + "\n" + ExitLogLine(-1) + "\nelapsed 812\n"),
+                 &observed, &error))
+      << error;
   EXPECT_EQ(observed.exitCode, -1);
   ASSERT_EQ(observed.boxes.size(), 1u);
-  EXPECT_EQ(observed.boxes[0].caption, box.caption);
-  EXPECT_EQ(observed.boxes[0].text, box.text);
-  EXPECT_EQ(observed.boxes[0].buttons, box.buttons);
-  EXPECT_EQ(observed.boxes[0].pressed, box.pressed);
-}
-
-TEST_F(ScenarioFileTest, ALogWithoutExitCodeIsAFailedRunNotAnEmptyOne) {
-  Observed observed;
-  std::string error;
-  EXPECT_FALSE(ReadBoxLog(Write("a.log", "timeout: the program did not end\n"), &observed, &error));
-  EXPECT_NE(error.find("malformed"), std::string::npos) << error;
-  EXPECT_FALSE(ReadBoxLog(Write("b.log", ""), &observed, &error));
-  EXPECT_NE(error.find("exit code is missing"), std::string::npos) << error;
+  const ObservedBox& read = observed.boxes[0];
+  EXPECT_EQ(std::tie(read.caption, read.text, read.buttons, read.pressed),
+            std::tie(box.caption, box.text, box.buttons, box.pressed));
+  for (const auto& [text, problem] : {std::pair{"timeout: the program did not end\n", "malformed"},
+                                      std::pair{"", "exit code is missing"}}) {
+    EXPECT_FALSE(ReadBoxLog(Write("bad.log", text), &observed, &error)) << text;
+    EXPECT_NE(error.find(problem), std::string::npos) << error;
+  }
 }
 
 }  // namespace

@@ -1,34 +1,37 @@
-// The commands a setup sends to winsim's Program Manager: groups made and items added.
+// winsim's DDE: the commands a setup sends to Program Manager, and the string handles.
 #include <gtest/gtest.h>
-
 #include <winsim/dde.h>
 
 namespace {
 
-TEST(ProgramManagerSetup, CreatesGroupsAndAddsItemsToTheActiveGroup) {
+TEST(ProgramManagerSetup, AddsItemsToTheActiveGroupOnlyAndRefusesWhatNamesNothing) {
   winsim::ProgramManager programManager;
-  EXPECT_TRUE(programManager.Execute(
-      "[CreateGroup(Tools)][AddItem(\"C:\\Program Files\\A, B\\x.exe\",X Tool)]"
-      "[AddItem(C:\\y\\Other.exe)]"));
+  for (const auto& [commands, accepted] :
+       {std::pair{"[AddItem(C:\\y\\Other.exe,Other)]", false},  // no group is active yet
+        std::pair{"[CreateGroup()]", false},
+        std::pair{"[CreateGroup(Tools)][AddItem(\"C:\\Program Files\\A, B\\x.exe\",X Tool)]"
+                  "[AddItem(C:\\y\\Other.exe)]",
+                  true},
+        std::pair{"[AddItem()]", false},
+        // Making a group that exists keeps its items and makes it active again.
+        std::pair{"[CreateGroup(Startup)][CreateGroup(tools)]", true}}) {
+    EXPECT_EQ(programManager.Execute(commands), accepted) << commands;
+  }
+  EXPECT_EQ(programManager.GroupNames(), (std::vector<std::string>{"Tools", "Startup"}));
   EXPECT_EQ(programManager.activeGroup, "Tools");
   EXPECT_TRUE(programManager.HasItem("Tools", "X Tool"));
   EXPECT_TRUE(programManager.HasItem("Tools", "Other"));  // named after its program
-
-  // Making a group that exists keeps its items and makes it active again.
-  EXPECT_TRUE(programManager.Execute("[CreateGroup(Startup)][CreateGroup(tools)]"));
-  EXPECT_EQ(programManager.activeGroup, "Tools");
-  EXPECT_TRUE(programManager.HasItem("Tools", "X Tool"));
-  EXPECT_EQ(programManager.GroupNames(), (std::vector<std::string>{"Tools", "Startup"}));
+  EXPECT_FALSE(programManager.HasItem("Tools", ""));
 }
 
-TEST(ProgramManagerSetup, RefusesAnItemWithoutAnActiveGroupAndAGroupWithoutAName) {
-  winsim::ProgramManager programManager;
-  EXPECT_FALSE(programManager.Execute("[AddItem(C:\\y\\Other.exe,Other)]"));
-  EXPECT_FALSE(programManager.Execute("[CreateGroup()]"));
-  EXPECT_TRUE(programManager.GroupNames().empty());
-  EXPECT_TRUE(programManager.Execute("[CreateGroup(Tools)]"));
-  EXPECT_FALSE(programManager.Execute("[AddItem()]"));
-  EXPECT_FALSE(programManager.HasItem("Tools", ""));
+// A string handle is freed once, and only by the instance that made it.
+TEST(DdeStrings, AreFreedOnceAndOnlyByTheirOwnInstance) {
+  winsim::Dde dde;
+  const DWORD owner = dde.Initialize(APPCMD_CLIENTONLY), other = dde.Initialize(APPCMD_CLIENTONLY);
+  const HSZ name = dde.CreateString(owner, "PROGMAN");
+  EXPECT_FALSE(dde.FreeString(other, name));
+  EXPECT_TRUE(dde.FreeString(owner, name));
+  EXPECT_FALSE(dde.FreeString(owner, name));
 }
 
 }  // namespace
