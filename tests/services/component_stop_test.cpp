@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/machine_test.h"
@@ -28,10 +29,7 @@ const std::string kOnAccessPrompt = texts::kStopErrorOnAccess;
 using Windows = std::vector<HWND>;
 constexpr std::optional<DWORD> kNever = std::nullopt;  // a program that ignores WM_QUIT
 
-struct Program {
-  const char* windowClass;
-  std::optional<DWORD> closesAfterQuitMs;
-};
+using Program = std::pair<const char*, std::optional<DWORD>>;  // a window class, its closing after WM_QUIT
 
 struct StopCase {
   const char* what;
@@ -52,9 +50,7 @@ class StopComponentsTest : public MachineTest {
   winsim::Desktop& desktop() { return machine().desktop; }
   winsim::Service& InstallOnAccessService() {
     machine().files.devices.insert("WARDELDEV");
-    winsim::Service& service = machine().services.Install(kWardel, SERVICE_RUNNING);
-    service.type = SERVICE_KERNEL_DRIVER;
-    return service;
+    return machine().services.Install(kWardel, SERVICE_RUNNING);
   }
   winsim::Service& Wardel() { return *machine().services.Get(kWardel); }
   std::size_t Calls(const char* function) { return machine().faults.CallCount(function); }
@@ -72,7 +68,7 @@ class StopComponentsTest : public MachineTest {
     Windows windows;
     std::vector<DWORD> threads;
     for (const Program& p : c.programs) {
-      windows.push_back(desktop().StartProgram(p.windowClass, p.closesAfterQuitMs));
+      windows.push_back(desktop().StartProgram(p.first, p.second));
       threads.push_back(desktop().ThreadOf(windows.back()));
     }
     for (int answer : c.answers) machine().ui.Answer(answer);
@@ -126,10 +122,8 @@ TEST_F(StopComponentsTest, TheProgramsAreClosedInTurn) {
       {"ignore leaves the program running and goes on", {{kMain, kNever}, {kAgent, kNever}}, {IDIGNORE, IDIGNORE},
        nullptr, 0, 0, {kMainPrompt, kAgentPrompt}, {}, {1, 1}, {kMain, kAgent}},
       {"abort leaves the later components untouched", {{kMain, kNever}, {kAgent, 0}}, {IDABORT}, onAccess, 1, 1,
-       {kMainPrompt}, {}, {1, 0}, {kMain, kAgent}, [&] {
-         EXPECT_EQ(Wardel().status.state, static_cast<DWORD>(SERVICE_RUNNING));
-         EXPECT_EQ(Calls("CreateFileA"), 0u);
-       }},
+       {kMainPrompt}, {}, {1, 0}, {kMain, kAgent},
+       [&] { EXPECT_TRUE(Wardel().status.state == SERVICE_RUNNING && Calls("CreateFileA") == 0); }},
       {"abort at the agent's prompt", {{kAgent, kNever}}, {IDABORT}, onAccess, 1, 1, {kAgentPrompt}, {}, {1},
        {kAgent}, [&] { EXPECT_EQ(Calls("OpenSCManagerA"), 0u); }},
       {"a prompt that cannot be shown counts as abort", {{kMain, kNever}}, {},
@@ -153,18 +147,16 @@ TEST_F(StopComponentsTest, TheProgramsAreClosedInTurn) {
 TEST_F(StopComponentsTest, TheOnAccessComponentIsStoppedWhenRemovable) {
   const auto refusing = [&](const Windows&) { InstallOnAccessService().stopError = ERROR_SERVICE_CANNOT_ACCEPT_CTRL; };
   const auto win95 = [&](const Windows&) { machine().system.platformId = VER_PLATFORM_WIN32_WINDOWS; };
-  const auto stateIs = [&](DWORD state) { return [=, this] { EXPECT_EQ(Wardel().status.state, state); }; };
+  const std::vector<DWORD> kStopControl = {SERVICE_CONTROL_STOP};
   const StopCase cases[] = {
       {"the service stops", {}, {}, [&](const Windows&) { StopPendingFor(InstallOnAccessService(), 2); }, 1, 0, {},
-       {500, 500, 500}, {}, {}, [&] {
-         stateIs(SERVICE_STOPPED)();
-         EXPECT_EQ(Wardel().controls, std::vector<DWORD>{SERVICE_CONTROL_STOP});
-       }},
+       {500, 500, 500}, {}, {},
+       [&] { EXPECT_TRUE(Wardel().status.state == SERVICE_STOPPED && Wardel().controls == kStopControl); }},
       {"the device without the service key counts as stopped", {}, {},
        [&](const Windows&) { machine().files.devices.insert("WARDELDEV"); }, 1, 0, {}, {}, {}, {},
        [&] { EXPECT_EQ(Calls("OpenServiceA"), 0u); }},
       {"a refusing service is prompted for after one pause", {}, {IDIGNORE}, refusing, 1, 0, {kOnAccessPrompt},
-       {500}, {}, {}, stateIs(SERVICE_RUNNING)},
+       {500}, {}, {}, [&] { EXPECT_EQ(Wardel().status.state, static_cast<DWORD>(SERVICE_RUNNING)); }},
       // The driver went meanwhile: no second stop.
       {"retry tests the device again", {}, {},
        [&](const Windows& w) { refusing(w); RetryAfter([&] { machine().files.devices.clear(); }); }, 1, 0,
@@ -172,11 +164,8 @@ TEST_F(StopComponentsTest, TheOnAccessComponentIsStoppedWhenRemovable) {
       {"abort after a retry", {}, {IDRETRY, IDABORT}, refusing, 1, 1, {kOnAccessPrompt, kOnAccessPrompt},
        {500, 500}, {}, {}, [&] { EXPECT_EQ(Wardel().controls.size(), 2u); }},
       {"a manager that cannot be opened is a failed stop when the key exists", {}, {IDIGNORE},
-       [&](const Windows&) {
-         InstallOnAccessService();
-         machine().services.deniedAccess = SC_MANAGER_ALL_ACCESS;
-       },
-       1, 0, {kOnAccessPrompt}, {}, {}, {}},
+       [&](const Windows&) { InstallOnAccessService(); machine().services.deniedAccess = SC_MANAGER_ALL_ACCESS; }, 1,
+       0, {kOnAccessPrompt}, {}, {}, {}},
       {"off Windows NT a program", {{kMonitor, 250}}, {},
        [&](const Windows& w) { win95(w); machine().files.devices.insert("WARDELDEV"); }, 1, 0, {}, {}, {1}, {},
        [&] { EXPECT_EQ(Calls("CreateFileA"), 0u); }},
@@ -184,6 +173,77 @@ TEST_F(StopComponentsTest, TheOnAccessComponentIsStoppedWhenRemovable) {
        {kOnAccessPrompt}, {}, {1}, {kMonitor}},
   };
   for (const StopCase& c : cases) Run(c);
+}
+
+struct CloseCase {
+  const char* what;
+  DWORD startTick;
+  std::optional<DWORD> closesAfterQuitMs;  // none: ignores the quit
+  int result;
+};
+
+class CloseApplicationTest : public MachineTest {
+ protected:
+  winsim::Desktop& desktop() { return machine().desktop; }
+  std::uint64_t Now() { return machine().clock.Now(); }
+};
+
+// Quit goes to the window's thread and the close is awaited busily, up to the time-out.
+// Each look-up takes 1 ms: the look-up that sees the window gone at 10 001 ms is made
+// only because an elapsed time equal to the time-out still begins another pass.
+TEST_F(CloseApplicationTest, TheCloseIsAwaitedUpToTheTimeout) {
+  const DWORD kWrapsSoon = 0xFFFFFFFFu - 3000;
+  const CloseCase cases[] = {
+      {"closes", 0, 700, kCloseWindowWent},
+      {"ignores the quit", 0, std::nullopt, kCloseTimedOut},
+      {"closes when the time-out is reached", 0, kCloseTimeoutMs + 1, kCloseWindowWent},
+      {"closes just after the time-out", 0, kCloseTimeoutMs + 2, kCloseTimedOut},
+      {"closes while the tick counter wraps", kWrapsSoon, 6000, kCloseWindowWent},
+      {"ignores the quit while the tick counter wraps", kWrapsSoon, std::nullopt, kCloseTimedOut},
+  };
+  for (const CloseCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    winsim::Reset();
+    machine().clock.SetTickCount(c.startTick);
+    const DWORD thread = desktop().ThreadOf(desktop().StartProgram("VFW_MainWindow", c.closesAfterQuitMs));
+    const std::uint64_t start = Now();
+    EXPECT_EQ(CloseApplicationByClass("VFW_MainWindow", kCloseTimeoutMs), c.result);
+    const std::uint64_t least = c.result == kCloseTimedOut ? kCloseTimeoutMs + 1 : *c.closesAfterQuitMs;
+    EXPECT_GE(Now() - start, least);
+    EXPECT_LT(Now() - start, least + 10);
+    EXPECT_EQ(desktop().Thread(thread)->quitsReceived, 1);
+    EXPECT_EQ(desktop().HasWindow("VFW_MainWindow"), c.result == kCloseTimedOut);
+    EXPECT_TRUE(machine().clock.sleeps.empty());  // a busy wait, not a pause
+  }
+}
+
+TEST_F(CloseApplicationTest, ItsOwnQueueIsDrainedWhileItWaits) {
+  desktop().StartProgram("V-Agent", 50);
+  for (UINT message : {WM_NULL, WM_CLOSE, WM_NULL}) {
+    desktop().ownQueue.push_back(MSG{nullptr, message, 0, 0, 0, {0, 0}});
+  }
+  EXPECT_EQ(CloseApplicationByClass("V-Agent", kCloseTimeoutMs), kCloseWindowWent);
+  EXPECT_TRUE(desktop().ownQueue.empty());
+  EXPECT_EQ(desktop().translated, 3);
+  EXPECT_EQ(desktop().dispatched, 3);
+}
+
+TEST_F(CloseApplicationTest, WhichWindowsAreAskedAndAwaited) {
+  desktop().StartProgram("Other");
+  EXPECT_EQ(CloseApplicationByClass("VFW_MainWindow", kCloseTimeoutMs), kCloseNoWindow);
+  EXPECT_EQ(machine().faults.CallCount("PostThreadMessageA"), 0u);
+  HWND first = desktop().StartProgram("VFW_MainWindow", 100);
+  HWND second = desktop().StartProgram("VFW_MainWindow", 100);
+  EXPECT_EQ(CloseApplicationByClass("VFW_MainWindow", kCloseTimeoutMs), kCloseTimedOut);
+  EXPECT_EQ(desktop().Thread(desktop().ThreadOf(second))->quitsReceived, 0);
+  EXPECT_EQ(desktop().ThreadOf(first), 0u);  // gone
+  EXPECT_EQ(CloseApplicationByClass("VFW_MainWindow", kCloseTimeoutMs), kCloseWindowWent);
+  EXPECT_FALSE(desktop().HasWindow("VFW_MainWindow"));
+
+  // A window going while looked for counts as closed.
+  desktop().VanishAfterLookups(desktop().StartProgram("V-Agent", std::nullopt), 1);
+  EXPECT_EQ(CloseApplicationByClass("V-Agent", kCloseTimeoutMs), kCloseWindowWent);
+  EXPECT_FALSE(desktop().HasWindow("V-Agent"));
 }
 
 }  // namespace

@@ -77,4 +77,95 @@ TEST_F(RemoveServiceTest, EachOutcomeHasItsResultAndTrace) {
   }
 }
 
+const char kWardel[] = "Varden Wardel";
+const std::string kRemovable = "Service doesn't have dependencies else VDAV's\n";
+const std::string kNotRemovable = "Service has dependencies\n";
+const std::string kOpening = "Open service...\n";
+const std::string kEnumerating = "Enumarate service dependencies...\n";
+
+struct Dependent {
+  const char* name;
+  DWORD state;
+  const char* on = kWardel;
+};
+
+struct DependencyCase {
+  const char* what;
+  std::vector<Dependent> dependents;
+  std::function<void(winsim::ServiceManager&)> more;
+  int removable;
+  Pieces traceAfterManager;  // the pieces after "Open service manager...\n", when checked
+};
+
+class DependencyCheckTest : public MachineTest {
+ protected:
+  // A machine with the on-access driver running.
+  winsim::ServiceManager& FreshMachine() {
+    winsim::Reset();
+    machine().services.Install(kWardel, SERVICE_RUNNING).type = SERVICE_KERNEL_DRIVER;
+    return machine().services;
+  }
+};
+
+TEST_F(DependencyCheckTest, OnlyTheProductScannersMayDependOnTheOnAccessDriver) {
+  const DWORD kRunning = SERVICE_RUNNING;
+  const DWORD kStopped = SERVICE_STOPPED;
+  const auto failingEnumeration = [](int call) {
+    return [call](winsim::ServiceManager&) {
+      winsim::machine().faults.FailCall("EnumDependentServicesA", call, ERROR_ACCESS_DENIED);
+    };
+  };
+  const DependencyCase cases[] = {
+      {"no dependents", {}, nullptr, 1, {kOpening, kEnumerating, kRemovable}},
+      {"the scanners, running or not", {{"Varden Tessor", kRunning}, {"Varden Mirel", kStopped}}, nullptr, 1,
+       {kOpening, kEnumerating, kRemovable}},
+      {"a record without a name names no service", {{"Varden Tessor", kRunning}},
+       [](winsim::ServiceManager& s) { s.dependentsLeaveNamesUnfilled = true; }, 1, {}},
+      {"a running foreign dependent", {{"Varden Tessor", kRunning}, {"Backup Filter", kRunning}}, nullptr, 0,
+       {kOpening, kEnumerating, kNotRemovable}},
+      {"an inactive foreign dependent", {{"Backup Filter", kStopped}, {"Varden Mirel", kStopped}}, nullptr, 0, {}},
+      {"a dependent of a dependent", {{"Varden Tessor", kRunning}, {"Report Uploader", kStopped, "Varden Tessor"}},
+       nullptr, 0, {}},
+      // Key names compare exactly, and the display name does not count.
+      {"a name in other letters", {{"varden tessor", kRunning}}, nullptr, 0, {}},
+      {"a scanner's display name only", {{"VTessor2", kRunning}},
+       [](winsim::ServiceManager& s) { s.Get("VTessor2")->displayName = "Varden Tessor"; }, 0, {}},
+      // A failure of the size query or of the listing itself is not taken for no dependents.
+      {"the size query fails", {{"Varden Tessor", kRunning}}, failingEnumeration(1), 0,
+       {kOpening, kEnumerating, kNotRemovable}},
+      {"the listing fails", {{"Varden Tessor", kRunning}}, failingEnumeration(2), 0,
+       {kOpening, kEnumerating, kNotRemovable}},
+      {"the driver not installed", {}, [](winsim::ServiceManager&) { winsim::Reset(); }, 1,
+       {kOpening, "Can't open service\n", kRemovable}},
+      {"the driver that cannot be opened otherwise", {},
+       [](winsim::ServiceManager& s) { s.Get(kWardel)->deniedAccess = SERVICE_ENUMERATE_DEPENDENTS; }, 0,
+       {kOpening, "Can't open service\n", kNotRemovable}},
+      {"the manager that cannot be opened: the run-together line", {},
+       [](winsim::ServiceManager& s) { s.deniedAccess = SC_MANAGER_ALL_ACCESS; }, 0,
+       {"Can't open service manager", kNotRemovable}},
+  };
+  for (const DependencyCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    winsim::ServiceManager& services = FreshMachine();
+    for (const Dependent& d : c.dependents) services.Install(d.name, d.state, {d.on});
+    if (c.more) c.more(services);
+    EXPECT_EQ(OnAccessDriversRemovable(), c.removable);
+    if (!c.traceAfterManager.empty()) {
+      Pieces expected = {"Checking service dependencies for: ", kWardel, "\n", "Open service manager...\n"};
+      expected.insert(expected.end(), c.traceAfterManager.begin(), c.traceAfterManager.end());
+      EXPECT_EQ(trace(), expected);
+    }
+    EXPECT_EQ(trace().back(), c.removable ? kRemovable : kNotRemovable);
+    EXPECT_EQ(machine().OpenHandles(), 0u);
+  }
+}
+
+TEST_F(DependencyCheckTest, TheWorkerTakesAnyToleratedList) {
+  machine().services.Install("Spooler", SERVICE_RUNNING);
+  machine().services.Install("Fax", SERVICE_RUNNING, {"Spooler"});
+  const char* const fax[] = {"Fax"};
+  EXPECT_EQ(ServiceHasForeignDependents("Spooler", fax, 1), 0);
+  EXPECT_EQ(ServiceHasForeignDependents("Spooler", fax, 0), 1);
+}
+
 }  // namespace
