@@ -182,11 +182,7 @@ struct CloseCase {
   int result;
 };
 
-class CloseApplicationTest : public MachineTest {
- protected:
-  winsim::Desktop& desktop() { return machine().desktop; }
-  std::uint64_t Now() { return machine().clock.Now(); }
-};
+using CloseApplicationTest = StopComponentsTest;
 
 // Quit goes to the window's thread and the close is awaited busily, up to the time-out.
 // Each look-up takes 1 ms: the look-up that sees the window gone at 10 001 ms is made
@@ -206,11 +202,11 @@ TEST_F(CloseApplicationTest, TheCloseIsAwaitedUpToTheTimeout) {
     winsim::Reset();
     machine().clock.SetTickCount(c.startTick);
     const DWORD thread = desktop().ThreadOf(desktop().StartProgram("VFW_MainWindow", c.closesAfterQuitMs));
-    const std::uint64_t start = Now();
+    const std::uint64_t start = machine().clock.Now();
     EXPECT_EQ(CloseApplicationByClass("VFW_MainWindow", kCloseTimeoutMs), c.result);
     const std::uint64_t least = c.result == kCloseTimedOut ? kCloseTimeoutMs + 1 : *c.closesAfterQuitMs;
-    EXPECT_GE(Now() - start, least);
-    EXPECT_LT(Now() - start, least + 10);
+    EXPECT_GE(machine().clock.Now() - start, least);
+    EXPECT_LT(machine().clock.Now() - start, least + 10);
     EXPECT_EQ(desktop().Thread(thread)->quitsReceived, 1);
     EXPECT_EQ(desktop().HasWindow("VFW_MainWindow"), c.result == kCloseTimedOut);
     EXPECT_TRUE(machine().clock.sleeps.empty());  // a busy wait, not a pause

@@ -156,9 +156,8 @@ TEST_F(AgentServiceTest, RemovalOutcomes) {
       // the second stop request.
       {"still active at the end",
        [&] {
-         winsim::Service& service = InstallAgent(SERVICE_RUNNING);
-         service.onStop.assign(31, {SERVICE_STOP_PENDING, 1, 1000});
-         service.onStop.push_back({SERVICE_RUNNING, 0, 0});
+         StopPendingFor(InstallAgent(SERVICE_RUNNING), 30);
+         machine().services.Get(kAgent)->onStop.back() = {SERVICE_RUNNING, 0, 0};
          machine().faults.FailCall("ControlService", 2, ERROR_SERVICE_CANNOT_ACCEPT_CTRL);
        },
        2, Listed(kAgent, SERVICE_RUNNING, true), false, 2, 31},
