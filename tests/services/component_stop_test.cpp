@@ -2,253 +2,244 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/machine_test.h"
+#include "common/product.h"
 #include "services/application_close.h"
 #include "services/service_scripts.h"
-#include "services/stop_test_support.h"
+#include "support/profile_texts.h"
 
 namespace {
 
 using Texts = std::vector<std::string>;
-using Sleeps = std::vector<DWORD>;
 
-const char kOnAccessKey[] = "SYSTEM\\CurrentControlSet\\Services\\Tessor Wardel";
+const char kMain[] = "VFW_MainWindow";
+const char kAgent[] = "V-Agent";
+const char kMonitor[] = "KVX95MainWnd";  // the on-access component off Windows NT
+const char kWardel[] = "Tessor Wardel";
+const std::string kMainPrompt = texts::kStopErrorMain;
+const std::string kAgentPrompt = texts::kStopErrorAgent;
+const std::string kOnAccessPrompt = texts::kStopErrorOnAccess;
+
+using Windows = std::vector<HWND>;
+constexpr std::optional<DWORD> kNever = std::nullopt;  // a program that ignores WM_QUIT
+
+using Program = std::pair<const char*, std::optional<DWORD>>;  // a window class, its closing after WM_QUIT
+
+struct StopCase {
+  const char* what;
+  std::vector<Program> programs;  // started in this order
+  std::vector<int> answers;
+  std::function<void(const Windows&)> setup;  // more of the machine, after the programs
+  int onAccessRemovable;
+  int result;
+  Texts prompts;
+  std::vector<DWORD> sleeps;
+  std::vector<int> quits;  // the WM_QUITs each program received
+  Texts windowsLeft;
+  std::function<void()> check = nullptr;
+};
 
 class StopComponentsTest : public MachineTest {
  protected:
   winsim::Desktop& desktop() { return machine().desktop; }
-  winsim::Service& InstallOnAccessService(DWORD state = SERVICE_RUNNING) {
+  winsim::Service& InstallOnAccessService() {
     machine().files.devices.insert("WARDELDEV");
-    winsim::Service& service = machine().services.Install("Tessor Wardel", state);
-    service.type = SERVICE_KERNEL_DRIVER;
-    return service;
+    return machine().services.Install(kWardel, SERVICE_RUNNING);
   }
-  int Stop(int removable) { return StopRunningComponents(prompts_, removable); }
-  Texts Prompts() { return StopPromptsShown(machine()); }
-  const Sleeps& sleeps() { return machine().clock.sleeps; }
+  winsim::Service& Wardel() { return *machine().services.Get(kWardel); }
+  std::size_t Calls(const char* function) { return machine().faults.CallCount(function); }
+  // Answers Retry, after `change` on the machine.
+  void RetryAfter(std::function<void()> change) {
+    machine().ui.answerer = [change](const winsim::MessageBoxRecord&) {
+      change();
+      return IDRETRY;
+    };
+  }
 
-  ProfileTexts profile_ = StopPromptProfile();
-  ::Prompts prompts_{profile_};
+  void Run(const StopCase& c) {
+    SCOPED_TRACE(c.what);
+    winsim::Reset();
+    Windows windows;
+    std::vector<DWORD> threads;
+    for (const Program& p : c.programs) {
+      windows.push_back(desktop().StartProgram(p.first, p.second));
+      threads.push_back(desktop().ThreadOf(windows.back()));
+    }
+    for (int answer : c.answers) machine().ui.Answer(answer);
+    if (c.setup) c.setup(windows);
+    ::Prompts prompts(profile_);
+    EXPECT_EQ(StopRunningComponents(prompts, c.onAccessRemovable), c.result);
+    // Every box is an Abort/Retry/Ignore box with the profile's caption and no owner.
+    Texts shown;
+    for (const winsim::MessageBoxRecord& box : machine().ui.boxes) {
+      const bool stopPrompt = !box.owner && box.caption == texts::kCaption && box.style == MB_ABORTRETRYIGNORE;
+      shown.push_back(stopPrompt ? box.text : "(not a stop prompt) " + box.text);
+    }
+    EXPECT_EQ(shown, c.prompts);
+    EXPECT_EQ(machine().clock.sleeps, c.sleeps);
+    std::vector<int> quits;
+    for (DWORD thread : threads) quits.push_back(desktop().Thread(thread)->quitsReceived);
+    EXPECT_EQ(quits, c.quits);
+    Texts left;
+    for (const char* windowClass : {kMain, kAgent, kMonitor}) {
+      if (desktop().HasWindow(windowClass)) left.push_back(windowClass);
+    }
+    EXPECT_EQ(left, c.windowsLeft);
+    EXPECT_EQ(machine().OpenHandles(), 0u);
+    if (c.check) c.check();
+  }
+
+  ProfileTexts profile_ = [] {
+    ProfileTexts profile;
+    profile.caption = texts::kCaption;
+    profile.stopErrors = {kMainPrompt, kAgentPrompt, kOnAccessPrompt};
+    return profile;
+  }();
 };
 
-TEST_F(StopComponentsTest, NothingRunningAndNotRemovableReturnsAtOnce) {
-  InstallOnAccessService();
-  EXPECT_EQ(Stop(0), 0);
-  EXPECT_TRUE(Prompts().empty());
-  EXPECT_TRUE(sleeps().empty());
-  EXPECT_EQ(machine().faults.CallCount("OpenSCManagerA"), 0u);
-  EXPECT_EQ(machine().faults.CallCount("CreateFileA"), 0u);
-}
-
-TEST_F(StopComponentsTest, TheMainProgramClosingNeedsNoPauseAndTheAgentIsHandledNext) {
-  HWND main = desktop().StartProgram("VFW_MainWindow", 400);
-  HWND agent = desktop().StartProgram("V-Agent", 200);
-  const DWORD mainThread = desktop().ThreadOf(main);
-  const DWORD agentThread = desktop().ThreadOf(agent);
-  EXPECT_EQ(Stop(0), 0);
-  EXPECT_EQ(desktop().Thread(mainThread)->quitsReceived, 1);
-  EXPECT_EQ(desktop().Thread(agentThread)->quitsReceived, 1);
-  EXPECT_FALSE(desktop().HasWindow("VFW_MainWindow"));
-  EXPECT_FALSE(desktop().HasWindow("V-Agent"));
-  EXPECT_EQ(sleeps(), Sleeps{3000});  // after the agent only
-  EXPECT_TRUE(Prompts().empty());
-}
-
-TEST_F(StopComponentsTest, TheAgentClosingIsFollowedByAPauseBeforeTheOnAccessComponent) {
-  desktop().StartProgram("V-Agent", 0);
-  EXPECT_EQ(Stop(0), 0);
-  EXPECT_EQ(sleeps(), Sleeps{3000});
-
-  // With the on-access component to stop, the pause comes first.
-  desktop().StartProgram("V-Agent", 0);
-  InstallOnAccessService(SERVICE_STOPPED);
-  EXPECT_EQ(Stop(1), 0);
-  EXPECT_EQ(sleeps(), (Sleeps{3000, 3000}));
-}
-
-TEST_F(StopComponentsTest, AProgramIgnoringQuitIsPromptedForAndRetried) {
-  HWND main = desktop().StartProgram("VFW_MainWindow", std::nullopt);
-  const DWORD thread = desktop().ThreadOf(main);
-  // On the retry the program has been told to close by other means.
-  int boxes = 0;
-  machine().ui.answerer = [&](const winsim::MessageBoxRecord&) {
-    if (++boxes == 2) desktop().VanishAfterLookups(main, 1);
-    return IDRETRY;
+// The main program, then the agent program, each asked to quit and prompted for until it
+// has gone, is ignored or the user aborts; the agent's closing is followed by a pause.
+TEST_F(StopComponentsTest, TheProgramsAreClosedInTurn) {
+  const auto onAccess = [&](const Windows&) { InstallOnAccessService(); };
+  const StopCase cases[] = {
+      {"nothing running, on-access not removable: at once", {}, {}, onAccess, 0, 0, {}, {}, {}, {},
+       [&] { EXPECT_EQ(Calls("OpenSCManagerA") + Calls("CreateFileA"), 0u); }},
+      {"the main program closing needs no pause", {{kMain, 400}, {kAgent, 200}}, {}, nullptr, 0, 0, {}, {3000},
+       {1, 1}, {}},
+      {"the agent's pause comes before the on-access component", {{kAgent, 0}}, {}, onAccess, 1, 0, {},
+       {3000, 500}, {1}, {}},
+      // On the second prompt the program has been told to close by other means; the clock started at 0.
+      {"a program ignoring quit is prompted for and retried", {{kMain, kNever}}, {IDRETRY},
+       [&](const Windows& w) { RetryAfter([&, w] { desktop().VanishAfterLookups(w[0], 1); }); }, 0, 0,
+       {kMainPrompt, kMainPrompt}, {}, {2}, {}, [&] { EXPECT_GT(machine().clock.Now(), 2 * kCloseTimeoutMs); }},
+      // An ignored agent did not close: no pause.
+      {"ignore leaves the program running and goes on", {{kMain, kNever}, {kAgent, kNever}}, {IDIGNORE, IDIGNORE},
+       nullptr, 0, 0, {kMainPrompt, kAgentPrompt}, {}, {1, 1}, {kMain, kAgent}},
+      {"abort leaves the later components untouched", {{kMain, kNever}, {kAgent, 0}}, {IDABORT}, onAccess, 1, 1,
+       {kMainPrompt}, {}, {1, 0}, {kMain, kAgent},
+       [&] { EXPECT_TRUE(Wardel().status.state == SERVICE_RUNNING && Calls("CreateFileA") == 0); }},
+      {"abort at the agent's prompt", {{kAgent, kNever}}, {IDABORT}, onAccess, 1, 1, {kAgentPrompt}, {}, {1},
+       {kAgent}, [&] { EXPECT_EQ(Calls("OpenSCManagerA"), 0u); }},
+      {"a prompt that cannot be shown counts as abort", {{kMain, kNever}}, {},
+       [&](const Windows&) { machine().faults.FailCall("MessageBoxA", 1, ERROR_NOT_ENOUGH_MEMORY); }, 0, 1, {},
+       {}, {1}, {kMain}, [&] { EXPECT_EQ(Calls("MessageBoxA"), 1u); }},
+      {"a window gone before the closing attempt counts as closed", {{kAgent, kNever}}, {},
+       [&](const Windows& w) { desktop().VanishAfterLookups(w[0], 1); }, 0, 0, {}, {3000}, {0}, {}},
+      {"a retry after the program went makes no further attempt", {{kMain, kNever}}, {},
+       [&](const Windows& w) { RetryAfter([&, w] { desktop().VanishAfterLookups(w[0], 0); }); }, 0, 0,
+       {kMainPrompt}, {}, {1}, {}},
+      {"an agent gone before a retry is not paused for", {{kAgent, kNever}}, {},
+       [&](const Windows& w) { RetryAfter([&, w] { desktop().VanishAfterLookups(w[0], 0); }); }, 0, 0,
+       {kAgentPrompt}, {}, {1}, {}},
+      {"several windows of one class are closed one retry at a time", {{kMain, 100}, {kMain, 100}}, {IDRETRY},
+       nullptr, 0, 0, {kMainPrompt}, {}, {1, 1}, {}},
   };
-  const std::uint64_t start = machine().clock.Now();
-  EXPECT_EQ(Stop(0), 0);
-  EXPECT_EQ(Prompts(), (Texts{texts::kStopErrorMain, texts::kStopErrorMain}));
-  EXPECT_EQ(desktop().Thread(thread)->quitsReceived, 2);
-  EXPECT_GT(machine().clock.Now() - start, 2 * kCloseTimeoutMs);
-  EXPECT_FALSE(desktop().HasWindow("VFW_MainWindow"));
-  EXPECT_TRUE(sleeps().empty());
+  for (const StopCase& c : cases) Run(c);
 }
 
-TEST_F(StopComponentsTest, IgnoreLeavesTheProgramRunningAndGoesOn) {
-  desktop().StartProgram("VFW_MainWindow", std::nullopt);
-  HWND agent = desktop().StartProgram("V-Agent", std::nullopt);
-  machine().ui.Answer(IDIGNORE);
-  machine().ui.Answer(IDIGNORE);
-  EXPECT_EQ(Stop(0), 0);
-  EXPECT_EQ(Prompts(), (Texts{texts::kStopErrorMain, texts::kStopErrorAgent}));
-  EXPECT_TRUE(desktop().HasWindow("VFW_MainWindow"));
-  EXPECT_EQ(desktop().Thread(desktop().ThreadOf(agent))->quitsReceived, 1);
-  EXPECT_TRUE(sleeps().empty());  // an ignored agent did not close: no pause
+// The on-access component: the driver's service on Windows NT, a program elsewhere.
+TEST_F(StopComponentsTest, TheOnAccessComponentIsStoppedWhenRemovable) {
+  const auto refusing = [&](const Windows&) { InstallOnAccessService().stopError = ERROR_SERVICE_CANNOT_ACCEPT_CTRL; };
+  const auto win95 = [&](const Windows&) { machine().system.platformId = VER_PLATFORM_WIN32_WINDOWS; };
+  const std::vector<DWORD> kStopControl = {SERVICE_CONTROL_STOP};
+  const StopCase cases[] = {
+      {"the service stops", {}, {}, [&](const Windows&) { StopPendingFor(InstallOnAccessService(), 2); }, 1, 0, {},
+       {500, 500, 500}, {}, {},
+       [&] { EXPECT_TRUE(Wardel().status.state == SERVICE_STOPPED && Wardel().controls == kStopControl); }},
+      {"the device without the service key counts as stopped", {}, {},
+       [&](const Windows&) { machine().files.devices.insert("WARDELDEV"); }, 1, 0, {}, {}, {}, {},
+       [&] { EXPECT_EQ(Calls("OpenServiceA"), 0u); }},
+      {"a refusing service is prompted for after one pause", {}, {IDIGNORE}, refusing, 1, 0, {kOnAccessPrompt},
+       {500}, {}, {}, [&] { EXPECT_EQ(Wardel().status.state, static_cast<DWORD>(SERVICE_RUNNING)); }},
+      // The driver went meanwhile: no second stop.
+      {"retry tests the device again", {}, {},
+       [&](const Windows& w) { refusing(w); RetryAfter([&] { machine().files.devices.clear(); }); }, 1, 0,
+       {kOnAccessPrompt}, {500}, {}, {}, [&] { EXPECT_EQ(Wardel().controls.size(), 1u); }},
+      {"abort after a retry", {}, {IDRETRY, IDABORT}, refusing, 1, 1, {kOnAccessPrompt, kOnAccessPrompt},
+       {500, 500}, {}, {}, [&] { EXPECT_EQ(Wardel().controls.size(), 2u); }},
+      {"a manager that cannot be opened is a failed stop when the key exists", {}, {IDIGNORE},
+       [&](const Windows&) { InstallOnAccessService(); machine().services.deniedAccess = SC_MANAGER_ALL_ACCESS; }, 1,
+       0, {kOnAccessPrompt}, {}, {}, {}},
+      {"off Windows NT a program", {{kMonitor, 250}}, {},
+       [&](const Windows& w) { win95(w); machine().files.devices.insert("WARDELDEV"); }, 1, 0, {}, {}, {1}, {},
+       [&] { EXPECT_EQ(Calls("CreateFileA"), 0u); }},
+      {"off Windows NT a stubborn program is prompted for", {{kMonitor, kNever}}, {IDIGNORE}, win95, 1, 0,
+       {kOnAccessPrompt}, {}, {1}, {kMonitor}},
+  };
+  for (const StopCase& c : cases) Run(c);
 }
 
-TEST_F(StopComponentsTest, AbortLeavesTheLaterComponentsUntouched) {
-  desktop().StartProgram("VFW_MainWindow", std::nullopt);
-  HWND agent = desktop().StartProgram("V-Agent", 0);
-  InstallOnAccessService();
-  machine().ui.Answer(IDABORT);
-  EXPECT_EQ(Stop(1), 1);
-  EXPECT_EQ(Prompts(), Texts{texts::kStopErrorMain});
-  EXPECT_EQ(desktop().Thread(desktop().ThreadOf(agent))->quitsReceived, 0);
-  EXPECT_EQ(machine().services.Get("Tessor Wardel")->status.state, static_cast<DWORD>(SERVICE_RUNNING));
-  EXPECT_EQ(machine().faults.CallCount("CreateFileA"), 0u);
-  EXPECT_TRUE(sleeps().empty());
+struct CloseCase {
+  const char* what;
+  DWORD startTick;
+  std::optional<DWORD> closesAfterQuitMs;  // none: ignores the quit
+  int result;
+};
+
+using CloseApplicationTest = StopComponentsTest;
+
+// Quit goes to the window's thread and the close is awaited busily, up to the time-out.
+// Each look-up takes 1 ms: the look-up that sees the window gone at 10 001 ms is made
+// only because an elapsed time equal to the time-out still begins another pass.
+TEST_F(CloseApplicationTest, TheCloseIsAwaitedUpToTheTimeout) {
+  const DWORD kWrapsSoon = 0xFFFFFFFFu - 3000;
+  const CloseCase cases[] = {
+      {"closes", 0, 700, kCloseWindowWent},
+      {"ignores the quit", 0, std::nullopt, kCloseTimedOut},
+      {"closes when the time-out is reached", 0, kCloseTimeoutMs + 1, kCloseWindowWent},
+      {"closes just after the time-out", 0, kCloseTimeoutMs + 2, kCloseTimedOut},
+      {"closes while the tick counter wraps", kWrapsSoon, 6000, kCloseWindowWent},
+      {"ignores the quit while the tick counter wraps", kWrapsSoon, std::nullopt, kCloseTimedOut},
+  };
+  for (const CloseCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    winsim::Reset();
+    machine().clock.SetTickCount(c.startTick);
+    const DWORD thread = desktop().ThreadOf(desktop().StartProgram("VFW_MainWindow", c.closesAfterQuitMs));
+    const std::uint64_t start = machine().clock.Now();
+    EXPECT_EQ(CloseApplicationByClass("VFW_MainWindow", kCloseTimeoutMs), c.result);
+    const std::uint64_t least = c.result == kCloseTimedOut ? kCloseTimeoutMs + 1 : *c.closesAfterQuitMs;
+    EXPECT_GE(machine().clock.Now() - start, least);
+    EXPECT_LT(machine().clock.Now() - start, least + 10);
+    EXPECT_EQ(desktop().Thread(thread)->quitsReceived, 1);
+    EXPECT_EQ(desktop().HasWindow("VFW_MainWindow"), c.result == kCloseTimedOut);
+    EXPECT_TRUE(machine().clock.sleeps.empty());  // a busy wait, not a pause
+  }
 }
 
-TEST_F(StopComponentsTest, AbortAtTheAgentPromptReturnsOne) {
-  desktop().StartProgram("V-Agent", std::nullopt);
-  InstallOnAccessService();
-  machine().ui.Answer(IDABORT);
-  EXPECT_EQ(Stop(1), 1);
-  EXPECT_EQ(Prompts(), Texts{texts::kStopErrorAgent});
-  EXPECT_EQ(machine().faults.CallCount("OpenSCManagerA"), 0u);
+TEST_F(CloseApplicationTest, ItsOwnQueueIsDrainedWhileItWaits) {
+  desktop().StartProgram("V-Agent", 50);
+  for (UINT message : {WM_NULL, WM_CLOSE, WM_NULL}) {
+    desktop().ownQueue.push_back(MSG{nullptr, message, 0, 0, 0, {0, 0}});
+  }
+  EXPECT_EQ(CloseApplicationByClass("V-Agent", kCloseTimeoutMs), kCloseWindowWent);
+  EXPECT_TRUE(desktop().ownQueue.empty());
+  EXPECT_EQ(desktop().translated, 3);
+  EXPECT_EQ(desktop().dispatched, 3);
 }
 
-TEST_F(StopComponentsTest, APromptThatCannotBeShownCountsAsAbort) {
-  desktop().StartProgram("VFW_MainWindow", std::nullopt);
-  machine().faults.FailCall("MessageBoxA", 1, ERROR_NOT_ENOUGH_MEMORY);
-  EXPECT_EQ(Stop(0), 1);
-  EXPECT_EQ(machine().faults.CallCount("MessageBoxA"), 1u);
-  EXPECT_TRUE(desktop().HasWindow("VFW_MainWindow"));
-}
-
-TEST_F(StopComponentsTest, AWindowGoneBeforeTheClosingAttemptCountsAsClosed) {
-  HWND agent = desktop().StartProgram("V-Agent", std::nullopt);
-  desktop().VanishAfterLookups(agent, 1);  // seen by the first test only
-  EXPECT_EQ(Stop(0), 0);
+TEST_F(CloseApplicationTest, WhichWindowsAreAskedAndAwaited) {
+  desktop().StartProgram("Other");
+  EXPECT_EQ(CloseApplicationByClass("VFW_MainWindow", kCloseTimeoutMs), kCloseNoWindow);
   EXPECT_EQ(machine().faults.CallCount("PostThreadMessageA"), 0u);
-  EXPECT_EQ(sleeps(), Sleeps{3000});
-  EXPECT_TRUE(Prompts().empty());
-}
-
-TEST_F(StopComponentsTest, ARetryAfterTheProgramWentMakesNoFurtherAttempt) {
-  HWND main = desktop().StartProgram("VFW_MainWindow", std::nullopt);
-  machine().ui.answerer = [&](const winsim::MessageBoxRecord&) {
-    desktop().VanishAfterLookups(main, 0);
-    return IDRETRY;
-  };
-  EXPECT_EQ(Stop(0), 0);
-  EXPECT_EQ(Prompts().size(), 1u);
-  EXPECT_EQ(machine().faults.CallCount("PostThreadMessageA"), 1u);
-}
-
-TEST_F(StopComponentsTest, AnAgentGoneBeforeARetryIsNotPausedFor) {
-  HWND agent = desktop().StartProgram("V-Agent", std::nullopt);
-  machine().ui.answerer = [&](const winsim::MessageBoxRecord&) {
-    desktop().VanishAfterLookups(agent, 0);
-    return IDRETRY;
-  };
-  EXPECT_EQ(Stop(0), 0);
-  EXPECT_EQ(Prompts(), Texts{texts::kStopErrorAgent});
-  EXPECT_TRUE(sleeps().empty());
-}
-
-TEST_F(StopComponentsTest, SeveralWindowsOfOneClassAreClosedOneRetryAtATime) {
   HWND first = desktop().StartProgram("VFW_MainWindow", 100);
   HWND second = desktop().StartProgram("VFW_MainWindow", 100);
-  const DWORD secondThread = desktop().ThreadOf(second);
-  machine().ui.Answer(IDRETRY);
-  EXPECT_EQ(Stop(0), 0);
-  EXPECT_EQ(Prompts(), Texts{texts::kStopErrorMain});
-  EXPECT_EQ(desktop().ThreadOf(first), 0u);
-  EXPECT_EQ(desktop().Thread(secondThread)->quitsReceived, 1);
+  EXPECT_EQ(CloseApplicationByClass("VFW_MainWindow", kCloseTimeoutMs), kCloseTimedOut);
+  EXPECT_EQ(desktop().Thread(desktop().ThreadOf(second))->quitsReceived, 0);
+  EXPECT_EQ(desktop().ThreadOf(first), 0u);  // gone
+  EXPECT_EQ(CloseApplicationByClass("VFW_MainWindow", kCloseTimeoutMs), kCloseWindowWent);
   EXPECT_FALSE(desktop().HasWindow("VFW_MainWindow"));
-}
 
-TEST_F(StopComponentsTest, TheOnAccessServiceIsStoppedWhenRemovable) {
-  winsim::Service& service = InstallOnAccessService();
-  StopPendingFor(service, 2);
-  EXPECT_EQ(Stop(1), 0);
-  EXPECT_EQ(service.status.state, static_cast<DWORD>(SERVICE_STOPPED));
-  EXPECT_EQ(service.controls, std::vector<DWORD>{SERVICE_CONTROL_STOP});
-  EXPECT_EQ(sleeps(), (Sleeps{500, 500, 500}));
-  EXPECT_TRUE(Prompts().empty());
-  EXPECT_EQ(machine().OpenHandles(), 0u);
-}
-
-TEST_F(StopComponentsTest, TheDeviceWithoutTheServiceKeyCountsAsStopped) {
-  machine().files.devices.insert("WARDELDEV");
-  EXPECT_EQ(Stop(1), 0);
-  EXPECT_TRUE(Prompts().empty());
-  EXPECT_EQ(machine().faults.CallCount("OpenServiceA"), 0u);
-  EXPECT_EQ(machine().OpenHandles(), 0u);
-}
-
-TEST_F(StopComponentsTest, ARefusingOnAccessServiceIsPromptedForAfterOnePause) {
-  winsim::Service& service = InstallOnAccessService();
-  service.stopError = ERROR_SERVICE_CANNOT_ACCEPT_CTRL;
-  machine().ui.Answer(IDIGNORE);
-  EXPECT_EQ(Stop(1), 0);
-  EXPECT_EQ(Prompts(), Texts{texts::kStopErrorOnAccess});
-  EXPECT_EQ(sleeps(), Sleeps{500});
-  EXPECT_EQ(service.status.state, static_cast<DWORD>(SERVICE_RUNNING));
-  EXPECT_EQ(machine().OpenHandles(), 0u);
-}
-
-TEST_F(StopComponentsTest, RetryAtTheOnAccessPromptTestsTheDeviceAgain) {
-  winsim::Service& service = InstallOnAccessService();
-  service.stopError = ERROR_SERVICE_CANNOT_ACCEPT_CTRL;
-  machine().ui.answerer = [&](const winsim::MessageBoxRecord&) {
-    machine().files.devices.clear();  // the driver went meanwhile
-    return IDRETRY;
-  };
-  EXPECT_EQ(Stop(1), 0);
-  EXPECT_EQ(Prompts().size(), 1u);
-  EXPECT_EQ(service.controls.size(), 1u);  // no second stop
-}
-
-TEST_F(StopComponentsTest, AbortAtTheOnAccessPromptReturnsOne) {
-  InstallOnAccessService().stopError = ERROR_SERVICE_CANNOT_ACCEPT_CTRL;
-  machine().ui.Answer(IDRETRY);
-  machine().ui.Answer(IDABORT);
-  EXPECT_EQ(Stop(1), 1);
-  EXPECT_EQ(Prompts(), (Texts{texts::kStopErrorOnAccess, texts::kStopErrorOnAccess}));
-  EXPECT_EQ(machine().services.Get("Tessor Wardel")->controls.size(), 2u);
-}
-
-TEST_F(StopComponentsTest, AManagerThatCannotBeOpenedIsAFailedStopWhenTheKeyExists) {
-  InstallOnAccessService();
-  machine().services.deniedAccess = SC_MANAGER_ALL_ACCESS;
-  machine().ui.Answer(IDIGNORE);
-  EXPECT_EQ(Stop(1), 0);
-  EXPECT_EQ(Prompts(), Texts{texts::kStopErrorOnAccess});
-}
-
-TEST_F(StopComponentsTest, OnWindows95TheOnAccessComponentIsAProgram) {
-  machine().system.platformId = VER_PLATFORM_WIN32_WINDOWS;
-  machine().files.devices.insert("WARDELDEV");
-  const DWORD monitor = desktop().ThreadOf(desktop().StartProgram("KVX95MainWnd", 250));
-  EXPECT_EQ(Stop(1), 0);
-  EXPECT_EQ(desktop().Thread(monitor)->quitsReceived, 1);
-  EXPECT_FALSE(desktop().HasWindow("KVX95MainWnd"));
-  EXPECT_EQ(machine().faults.CallCount("CreateFileA"), 0u);
-  EXPECT_TRUE(Prompts().empty());
-}
-
-TEST_F(StopComponentsTest, OnWindows95AStubbornOnAccessProgramIsPromptedFor) {
-  machine().system.platformId = VER_PLATFORM_WIN32_WINDOWS;
-  desktop().StartProgram("KVX95MainWnd", std::nullopt);
-  machine().ui.Answer(IDIGNORE);
-  EXPECT_EQ(Stop(1), 0);
-  EXPECT_EQ(Prompts(), Texts{texts::kStopErrorOnAccess});
-  EXPECT_TRUE(desktop().HasWindow("KVX95MainWnd"));
+  // A window going while looked for counts as closed.
+  desktop().VanishAfterLookups(desktop().StartProgram("V-Agent", std::nullopt), 1);
+  EXPECT_EQ(CloseApplicationByClass("V-Agent", kCloseTimeoutMs), kCloseWindowWent);
+  EXPECT_FALSE(desktop().HasWindow("V-Agent"));
 }
 
 }  // namespace
