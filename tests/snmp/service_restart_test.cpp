@@ -103,8 +103,8 @@ TEST_F(SnmpRestartTest, StopsAndStartsARunningServiceAndRecordsWhatFails) {
   }
 }
 
-TEST_F(SnmpRestartTest, TheWaitKeepsTheErrorOfItsFirstQuery) {
-  machine().services.Install("SNMP", SERVICE_RUNNING);
+TEST_F(SnmpRestartTest, TheWaitRecordsAFailedQuery) {
+  winsim::Service& snmp = machine().services.Install("SNMP", SERVICE_RUNNING);
   ServiceHandle manager;
   ServiceHandle service;
   ASSERT_EQ(OpenSNMPService(manager, service), 1);
@@ -114,6 +114,14 @@ TEST_F(SnmpRestartTest, TheWaitKeepsTheErrorOfItsFirstQuery) {
   EXPECT_EQ(WaitForServiceState(service.Get(), SERVICE_STOPPED), 0);
 
   EXPECT_EQ(GetLastError(), 0x20004711u);
+
+  // A later query that fails is recorded too; the wait then ends without the state.
+  snmp.status = {SERVICE_STOP_PENDING, 1, 0};
+  machine().faults.FailCall("QueryServiceStatus", machine().faults.CallCount("QueryServiceStatus") + 2,
+                            ERROR_ACCESS_DENIED);
+  EXPECT_EQ(WaitForServiceState(service.Get(), SERVICE_STOPPED), 0);
+  EXPECT_STREQ(LastErrorText(), kDenied);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR));
 }
 
 }  // namespace

@@ -22,4 +22,7 @@ TEST(BoundedText, CutsToCapacityAndAlwaysTerminates) {
   char shorter[8] = {'a', 'b', 'x', 'x', 'x', 'x', 'x', 'x'};
   TerminateText(shorter, sizeof shorter, 2);
   EXPECT_STREQ(shorter, "ab");
+  char one[1] = {'x'};  // room for the terminator alone
+  TerminateText(one, sizeof one, 3);
+  EXPECT_EQ(one[0], '\0');
 }
