@@ -61,7 +61,7 @@ int RegRemoveExtAgentParameters(const char* agentKeyPath) {
     return RecordFailure("RegRemoveExtAgentParameters - malloc", ERROR_NOT_ENOUGH_MEMORY);
   }
 
-  for (DWORD index = 0;; ++index) {
+  for (DWORD index = 0;;) {
     DWORD nameLength = nameCapacity;
     DWORD dataLength = dataCapacity;
     result = RegEnumValueA(list.Get(), index, name.get(), &nameLength, nullptr, nullptr,
@@ -73,14 +73,17 @@ int RegRemoveExtAgentParameters(const char* agentKeyPath) {
 
     // The data as text whatever its type: up to its terminator, or all of it.
     TerminateText(data.get(), dataCapacity, dataLength);
-    if (std::strcmp(data.get(), target.get()) != 0) continue;
+    if (std::strcmp(data.get(), target.get()) != 0) {
+      ++index;
+      continue;
+    }
 
-    // Only the first value that names the agent goes; the others keep their names.
+    // Every value that names the agent goes, or the service would still load it. The
+    // values after a deleted one move down an index; none is renamed.
     result = RegDeleteValueA(list.Get(), name.get());
     if (result != ERROR_SUCCESS) {
       return RecordFailure("RegRemoveExtAgentParameters - RegDeleteValue", result);
     }
-    return 1;
   }
 }
 

@@ -4,7 +4,7 @@
 // failure in the failure text.
 #pragma once
 
-// Deletes the first value of the ExtensionAgents list whose data is exactly
+// Deletes every value of the ExtensionAgents list whose data is exactly
 // "SOFTWARE\<agent key path>". No such value is no failure; the other values keep
 // their names.
 int RegRemoveExtAgentParameters(const char* agentKeyPath);

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/machine_test.h"
@@ -14,81 +16,62 @@ namespace {
 using Pieces = std::vector<std::string>;
 
 const char kCommonKey[] = "SOFTWARE\\Velmora\\Common\\Paths";
-const char kManagerDirectory[] = "C:\\Velmora\\Manager";
 const char kCommonDirectory[] = "C:\\Velmora\\Common";
+const char kNotFound[] = "Common directory not found, VDMGR uninstaller vduninst.exe not found.\n";
 
 class ManagerTest : public MachineTest {
  protected:
-  void SetProgramDir(const std::string& directory) {
-    machine().registry.SetString(HKEY_LOCAL_MACHINE, keys::kManagerKey, "ProgramDir", directory);
-  }
-  void SetCommon(const std::string& directory) {
-    machine().registry.SetString(HKEY_LOCAL_MACHINE, kCommonKey, "Common", directory);
-  }
   // Raw value data, with no terminator of its own.
   void SetUnterminated(const char* key, const char* name, std::size_t length) {
-    machine().registry.SetValue(HKEY_LOCAL_MACHINE, key, name, REG_SZ,
-                                std::vector<BYTE>(length, 'd'));
+    machine().registry.SetValue(HKEY_LOCAL_MACHINE, key, name, REG_SZ, std::vector<BYTE>(length, 'd'));
   }
 };
 
-TEST_F(ManagerTest, NotInstalledWithoutItsKey) {
+TEST_F(ManagerTest, InstalledOnlyWhenVdmgrExeIsFoundThroughAMaskThatFits) {
+  const std::string refused = "Can't open Program Dir value. Assuming that VDMGR is not installed...\n";
+  const std::string found = "The file VDMGR.EXE was found. VDMGR is assumed installed...\n";
+  const std::string notFound = "The file VDMGR.EXE was not found. Assuming that VDMGR is not installed...\n";
+  const auto searched = [](const std::string& directory, const std::string& mask, const std::string& verdict) {
+    return Pieces{"VDMGR Directory ...\n", directory, "\n", "File mask: ", mask, "\n", verdict};
+  };
+  const std::string plain = "C:\\Velmora\\Manager";
+  const std::string longest = "C:\\" + std::string(246, 'm');  // with "\VDMGR.EXE", 259 characters
+  const std::string tooLongByOne = longest + "m";                // 260: no room for the terminator
+  struct Case {
+    std::optional<std::string> programDir;  // none: the key without the value
+    std::size_t unterminated;                // > 0: raw data of this length instead
+    bool withExe; int installed; Pieces afterLookingFor;  // the trace after the key was found
+  };
+  for (const Case& c : std::vector<Case>{
+           {std::nullopt, 0, false, 0, {refused}},
+           {std::string(300, 'd'), 0, false, 0, {refused}},
+           {std::nullopt, 260, false, 0, {refused}},  // would lose its last character
+           {plain, 0, false, 0, searched(plain, plain + "\\VDMGR.EXE", notFound)},
+           {plain, 0, true, 1, searched(plain, plain + "\\VDMGR.EXE", found)},
+           {plain + "\\", 0, true, 1, searched(plain + "\\", plain + "\\\\VDMGR.EXE", found)},
+           {longest, 0, true, 1, searched(longest, longest + "\\VDMGR.EXE", found)},
+           {tooLongByOne, 0, true, 0,
+            {"VDMGR Directory ...\n", tooLongByOne, "\n", "File mask too long, VDMGR is assumed not installed: ",
+             tooLongByOne + "\\VDMGR.EXE", "\n"}},
+       }) {
+    SCOPED_TRACE(c.programDir.value_or("no value").substr(0, 40));
+    winsim::Machine& m = winsim::Reset();
+    m.registry.CreateKey(HKEY_LOCAL_MACHINE, keys::kManagerKey);
+    if (c.programDir) m.registry.SetString(HKEY_LOCAL_MACHINE, keys::kManagerKey, "ProgramDir", *c.programDir);
+    if (c.unterminated) SetUnterminated(keys::kManagerKey, "ProgramDir", c.unterminated);
+    if (c.withExe) m.files.AddFile((c.programDir == plain + "\\" ? plain : *c.programDir) + "\\VDMGR.EXE");
+
+    EXPECT_EQ(ManagerInstalled(), c.installed);
+
+    Pieces expected{"VDMGR key exists...\n", "Looking for VDMGR.EXE file ...\n"};
+    expected.insert(expected.end(), c.afterLookingFor.begin(), c.afterLookingFor.end());
+    EXPECT_EQ(trace(), expected);
+    EXPECT_EQ(m.OpenHandles(), 0u);
+  }
+
+  winsim::Reset();
   EXPECT_EQ(ManagerInstalled(), 0);
   EXPECT_EQ(trace(), Pieces{"VDMGR is not installed...\n"});
-}
-
-TEST_F(ManagerTest, NotInstalledWithoutItsProgramDir) {
-  machine().registry.CreateKey(HKEY_LOCAL_MACHINE, keys::kManagerKey);
-  EXPECT_EQ(ManagerInstalled(), 0);
-  EXPECT_EQ(trace(), (Pieces{"VDMGR key exists...\n", "Looking for VDMGR.EXE file ...\n",
-                             "Can't open Program Dir value. Assuming that VDMGR is not installed...\n"}));
-  EXPECT_EQ(machine().OpenHandles(), 0u);
-}
-
-TEST_F(ManagerTest, ProgramDirsThatDoNotFitItsBufferAreNotUsed) {
-  SetProgramDir(std::string(300, 'd'));
-  EXPECT_EQ(ManagerInstalled(), 0);
-  SetUnterminated(keys::kManagerKey, "ProgramDir", 260);  // would lose its last character
-  EXPECT_EQ(ManagerInstalled(), 0);
-
-  const std::string refused = "Can't open Program Dir value. Assuming that VDMGR is not installed...\n";
-  EXPECT_EQ(trace()[2], refused);
-  EXPECT_EQ(trace()[5], refused);
-  EXPECT_EQ(machine().faults.CallCount("FindFirstFileA"), 0u);
-}
-
-TEST_F(ManagerTest, NotInstalledWithoutVdmgrExe) {
-  SetProgramDir(kManagerDirectory);
-  machine().files.AddDirectory(kManagerDirectory);
-  EXPECT_EQ(ManagerInstalled(), 0);
-  EXPECT_EQ(trace(), (Pieces{"VDMGR key exists...\n", "Looking for VDMGR.EXE file ...\n",
-                             "VDMGR Directory ...\n", kManagerDirectory, "\n", "File mask: ",
-                             "C:\\Velmora\\Manager\\VDMGR.EXE", "\n",
-                             "The file VDMGR.EXE was not found. Assuming that VDMGR is not installed...\n"}));
-}
-
-TEST_F(ManagerTest, InstalledWhenVdmgrExeIsInItsDirectory) {
-  SetProgramDir(kManagerDirectory);
-  machine().files.AddFile(std::string(kManagerDirectory) + "\\VDMGR.EXE");
-  EXPECT_EQ(ManagerInstalled(), 1);
-  EXPECT_EQ(trace().back(), "The file VDMGR.EXE was found. VDMGR is assumed installed...\n");
-  EXPECT_EQ(machine().OpenHandles(), 0u);
-}
-
-TEST_F(ManagerTest, DirectoryEndingInBackslashIsUsedAsRead) {
-  SetProgramDir(std::string(kManagerDirectory) + "\\");
-  machine().files.AddFile(std::string(kManagerDirectory) + "\\VDMGR.EXE");
-  EXPECT_EQ(ManagerInstalled(), 1);
-  EXPECT_EQ(trace()[6], "C:\\Velmora\\Manager\\\\VDMGR.EXE");
-}
-
-TEST_F(ManagerTest, MaskTooLongForAPathIsNotSearched) {
-  const std::string directory = "C:\\" + std::string(250, 'm');  // fits the value, not the mask
-  SetProgramDir(directory);
-  EXPECT_EQ(ManagerInstalled(), 0);
-  EXPECT_EQ(Pieces(trace().end() - 3, trace().end()),
-            (Pieces{"File mask too long, VDMGR is assumed not installed: ", directory + "\\VDMGR.EXE", "\n"}));
-  EXPECT_EQ(machine().faults.CallCount("FindFirstFileA"), 0u);
 }
 
 TEST_F(ManagerTest, CommonDirectoryReadOnlyWhenItFits) {
@@ -101,14 +84,11 @@ TEST_F(ManagerTest, CommonDirectoryReadOnlyWhenItFits) {
   EXPECT_STREQ(buffer, "earlier");
 
   const std::string longest(259, 'c');
-  SetCommon(longest);
-  EXPECT_EQ(ReadCommonDirectory(buffer), 1);
-  EXPECT_EQ(std::string(buffer), longest);
-
-  SetCommon(std::string(300, 'c'));
-  EXPECT_EQ(ReadCommonDirectory(buffer), 1);
-  EXPECT_STREQ(buffer, "");
-
+  for (const auto& [value, read] : {std::pair(longest, longest), std::pair(std::string(300, 'c'), std::string())}) {
+    machine().registry.SetString(HKEY_LOCAL_MACHINE, kCommonKey, "Common", value);
+    EXPECT_EQ(ReadCommonDirectory(buffer), 1);
+    EXPECT_EQ(buffer, read);
+  }
   CopyText(buffer, "earlier");
   SetUnterminated(kCommonKey, "Common", 260);
   EXPECT_EQ(ReadCommonDirectory(buffer), 1);
@@ -118,11 +98,10 @@ TEST_F(ManagerTest, CommonDirectoryReadOnlyWhenItFits) {
 }
 
 TEST_F(ManagerTest, RunsTheUninstallerFromTheCommonDirectoryAndWaits) {
-  SetCommon(kCommonDirectory);
+  machine().registry.SetString(HKEY_LOCAL_MACHINE, kCommonKey, "Common", kCommonDirectory);
   const std::string uninstaller = std::string(kCommonDirectory) + "\\vduninst.exe";
   machine().files.AddFile(uninstaller);
   machine().processes.Script(uninstaller, {nullptr, 90000, 0});
-  const auto started = machine().clock.Now();
 
   EXPECT_EQ(RemoveManager(), 1);
 
@@ -140,40 +119,44 @@ TEST_F(ManagerTest, RunsTheUninstallerFromTheCommonDirectoryAndWaits) {
   EXPECT_EQ(launch.startupFlags, static_cast<DWORD>(STARTF_USESHOWWINDOW));
   EXPECT_EQ(launch.showWindow, SW_SHOW);
   EXPECT_TRUE(launch.waitedFor);
-  EXPECT_EQ(machine().clock.Now() - started, 90000u);
+  EXPECT_EQ(machine().clock.Now(), 90000u);
   EXPECT_EQ(machine().OpenHandles(), 0u);
 }
 
-TEST_F(ManagerTest, WithoutACommonDirectoryNothingIsStarted) {
-  machine().files.AddFile("C:\\vduninst.exe", "whatever sits at the root");
+TEST_F(ManagerTest, NothingIsStartedWithoutACommonDirectoryOrAPathThatFits) {
+  const std::string tooLong = "C:\\" + std::string(244, 'c');  // with "\vduninst.exe", 260 characters
+  struct Case {
+    std::optional<std::string> common;  // none: the key without the value
+    bool key;
+    Pieces afterGetting;  // the trace after "Getting common dir...\n"
+    unsigned creates;
+  };
+  for (const Case& c : std::vector<Case>{
+           {std::nullopt, false, {kNotFound}, 0},
+           {std::nullopt, true, {"", "\n", kNotFound}, 0},
+           {std::string(kCommonDirectory) + "\\", true,
+            {std::string(kCommonDirectory) + "\\", "\n", "C:\\Velmora\\Common\\\\vduninst.exe", "\n",
+             "vduninst.exe UNINSTALL", "\n"},
+            1},
+           {tooLong, true,
+            {tooLong, "\n", "Path too long, VDMGR uninstaller not started: ", tooLong + "\\vduninst.exe", "\n"},
+            0},
+       }) {
+    SCOPED_TRACE(c.afterGetting.size());
+    winsim::Machine& m = winsim::Reset();
+    m.files.AddFile("C:\\vduninst.exe", "whatever sits at the root");
+    if (c.key) m.registry.CreateKey(HKEY_LOCAL_MACHINE, kCommonKey);
+    if (c.common) m.registry.SetString(HKEY_LOCAL_MACHINE, kCommonKey, "Common", *c.common);
 
-  EXPECT_EQ(RemoveManager(), 1);  // no common key
-  machine().registry.CreateKey(HKEY_LOCAL_MACHINE, kCommonKey);
-  EXPECT_EQ(RemoveManager(), 1);  // the key without its value: an empty directory line
+    EXPECT_EQ(RemoveManager(), 1);
 
-  const char notFound[] = "Common directory not found, VDMGR uninstaller vduninst.exe not found.\n";
-  EXPECT_EQ(trace(), (Pieces{"Getting common dir...\n", notFound, "Getting common dir...\n", "", "\n", notFound}));
-  EXPECT_TRUE(machine().processes.launches.empty());
-  EXPECT_EQ(machine().faults.CallCount("CreateProcessA"), 0u);
-}
-
-TEST_F(ManagerTest, AMissingUninstallerLeavesOnlyTheTrace) {
-  SetCommon(std::string(kCommonDirectory) + "\\");
-  EXPECT_EQ(RemoveManager(), 1);
-  EXPECT_EQ(trace()[3], "C:\\Velmora\\Common\\\\vduninst.exe");
-  EXPECT_EQ(trace().size(), 7u);
-  EXPECT_EQ(machine().faults.CallCount("CreateProcessA"), 1u);
-  EXPECT_TRUE(machine().processes.launches.empty());
-  EXPECT_EQ(machine().OpenHandles(), 0u);
-}
-
-TEST_F(ManagerTest, UninstallerPathTooLongIsNotStarted) {
-  const std::string directory = "C:\\" + std::string(250, 'c');
-  SetCommon(directory);
-  EXPECT_EQ(RemoveManager(), 1);
-  EXPECT_EQ(Pieces(trace().end() - 3, trace().end()),
-            (Pieces{"Path too long, VDMGR uninstaller not started: ", directory + "\\vduninst.exe", "\n"}));
-  EXPECT_EQ(machine().faults.CallCount("CreateProcessA"), 0u);
+    Pieces expected{"Getting common dir...\n"};
+    expected.insert(expected.end(), c.afterGetting.begin(), c.afterGetting.end());
+    EXPECT_EQ(trace(), expected);
+    EXPECT_EQ(m.faults.CallCount("CreateProcessA"), c.creates);
+    EXPECT_TRUE(m.processes.launches.empty());
+    EXPECT_EQ(m.OpenHandles(), 0u);
+  }
 }
 
 }  // namespace

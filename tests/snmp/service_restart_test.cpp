@@ -3,173 +3,108 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "common/machine_test.h"
 #include "support/failure_text.h"
 
 namespace {
 
-using winsim::ServiceState;
-using Controls = std::vector<DWORD>;
 using Sleeps = std::vector<DWORD>;
 
-class SnmpRestartTest : public MachineTest {
- protected:
-  winsim::Service& Snmp(DWORD state = SERVICE_RUNNING) {
-    return machine().services.Install("SNMP", state);
-  }
-  DWORD State() { return machine().services.Get("SNMP")->status.state; }
-  const Sleeps& SleptFor() { return machine().clock.sleeps; }
-};
+const char kNoProgress[] = "The service has returned a service-specific error code.";
+const char kDenied[] = "Access is denied.";
 
-TEST_F(SnmpRestartTest, AStoppedServiceIsLeftAlone) {
-  winsim::Service& snmp = Snmp(SERVICE_STOPPED);
+class SnmpRestartTest : public MachineTest {};
 
-  EXPECT_EQ(RestartSnmpService(), 1);
-
-  EXPECT_TRUE(snmp.controls.empty());
-  EXPECT_EQ(snmp.starts, 0);
-  EXPECT_EQ(State(), static_cast<DWORD>(SERVICE_STOPPED));
-  EXPECT_EQ(machine().OpenHandles(), 0u);
-}
-
-TEST_F(SnmpRestartTest, ARunningServiceIsStoppedAndStartedFollowingItsHints) {
-  winsim::Service& snmp = Snmp();
-  snmp.onStop = {
-      {SERVICE_STOP_PENDING, 1, 500}, {SERVICE_STOP_PENDING, 2, 700}, {SERVICE_STOPPED, 0, 0}};
-  snmp.onStart = {
-      {SERVICE_START_PENDING, 1, 300}, {SERVICE_START_PENDING, 2, 400}, {SERVICE_RUNNING, 0, 0}};
-
-  EXPECT_EQ(RestartSnmpService(), 1);
-
-  EXPECT_EQ(snmp.controls, Controls{SERVICE_CONTROL_STOP});
-  EXPECT_EQ(snmp.starts, 1);
-  EXPECT_EQ(State(), static_cast<DWORD>(SERVICE_RUNNING));
-  // Each pause is the hint of the latest status; the stopped and running states are
-  // accepted although their checkpoints went back to 0.
-  EXPECT_EQ(SleptFor(), (Sleeps{700, 300, 400}));
-  EXPECT_EQ(machine().OpenHandles(), 0u);
-}
-
-TEST_F(SnmpRestartTest, AServiceThatKeepsAdvancingIsWaitedForWithoutLimit) {
-  winsim::Service& snmp = Snmp();
-  snmp.onStop.clear();
+TEST_F(SnmpRestartTest, StopsAndStartsARunningServiceAndRecordsWhatFails) {
+  std::vector<winsim::ServiceState> advancing;
   for (DWORD checkPoint = 1; checkPoint <= 1000; ++checkPoint) {
-    snmp.onStop.push_back({SERVICE_STOP_PENDING, checkPoint, 60000});
+    advancing.push_back({SERVICE_STOP_PENDING, checkPoint, 60000});
   }
-  snmp.onStop.push_back({SERVICE_STOPPED, 0, 0});
+  advancing.push_back({SERVICE_STOPPED, 0, 0});
+  struct Case {
+    const char* what;
+    DWORD installed;  // 0: no SNMP service at all
+    std::function<void(winsim::Machine&, winsim::Service&)> arrange;
+    int result;
+    const char* text;  // the failure text afterwards; null when nothing failed
+    bool stopAsked;
+    int starts;
+    DWORD state;  // 0: not looked at
+    Sleeps sleeps;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"a stopped service is left alone", SERVICE_STOPPED, nullptr, 1, nullptr, false, 0,
+            SERVICE_STOPPED, {}},
+           // Each pause is the latest status's hint; the stopped and running states count
+           // although their checkpoints went back to 0.
+           {"stop and start follow the hints", SERVICE_RUNNING,
+            [](winsim::Machine&, winsim::Service& s) {
+              s.onStop = {{SERVICE_STOP_PENDING, 1, 500}, {SERVICE_STOP_PENDING, 2, 700}, {SERVICE_STOPPED, 0, 0}};
+              s.onStart = {{SERVICE_START_PENDING, 1, 300}, {SERVICE_START_PENDING, 2, 400}, {SERVICE_RUNNING, 0, 0}};
+            },
+            1, nullptr, true, 1, SERVICE_RUNNING, {700, 300, 400}},
+           {"a service that keeps advancing is waited for without limit", SERVICE_RUNNING,
+            [&advancing](winsim::Machine&, winsim::Service& s) { s.onStop = advancing; }, 1, nullptr,
+            true, 1, SERVICE_RUNNING, Sleeps(999, 60000)},
+           {"stopped by itself before the request", SERVICE_RUNNING,
+            [](winsim::Machine& m, winsim::Service& s) {
+              m.faults.BeforeCall("ControlService", 1, [&s] { s.status = {SERVICE_STOPPED, 0, 0}; });
+            },
+            1, nullptr, true, 1, SERVICE_RUNNING, {}},
+           {"a stop without progress is given up", SERVICE_RUNNING,
+            [](winsim::Machine&, winsim::Service& s) { s.onStop = {{SERVICE_STOP_PENDING, 3, 0}}; }, 0,
+            kNoProgress, true, 0, SERVICE_STOP_PENDING, {0}},
+           {"a start that stalls stays where it got", SERVICE_RUNNING,
+            [](winsim::Machine&, winsim::Service& s) {
+              s.onStart = {{SERVICE_START_PENDING, 1, 250}, {SERVICE_START_PENDING, 1, 250}};
+            },
+            0, kNoProgress, true, 1, SERVICE_START_PENDING, {250}},
+           {"running dependents refuse the stop", SERVICE_RUNNING,
+            [](winsim::Machine& m, winsim::Service&) { m.services.Install("Orvik NetWatch", SERVICE_RUNNING, {"SNMP"}); },
+            0, "A stop control has been sent to a service that other running services are dependent on.",
+            true, 0, SERVICE_RUNNING, {}},
+           {"a failed start", SERVICE_RUNNING,
+            [](winsim::Machine&, winsim::Service& s) { s.startError = ERROR_SERVICE_DISABLED; }, 0,
+            "The service cannot be started, either because it is disabled or because it has no "
+            "enabled devices associated with it.",
+            true, 0, SERVICE_STOPPED, {}},
+           {"no service manager", SERVICE_RUNNING,
+            [](winsim::Machine& m, winsim::Service&) { m.services.deniedAccess = SC_MANAGER_CONNECT; }, 0,
+            kDenied, false, 0, SERVICE_RUNNING, {}},
+           {"a service gone since detection", 0, nullptr, 0,
+            "The specified service does not exist as an installed service.", false, 0, 0, {}},
+           {"a status that cannot be read", SERVICE_RUNNING,
+            [](winsim::Machine&, winsim::Service& s) { s.queryError = ERROR_ACCESS_DENIED; }, 0, kDenied,
+            false, 0, SERVICE_RUNNING, {}},
+           {"a failed later query ends the wait", SERVICE_RUNNING,
+            [](winsim::Machine& m, winsim::Service& s) {
+              s.onStop = {{SERVICE_STOP_PENDING, 1, 100}, {SERVICE_STOP_PENDING, 2, 100}, {SERVICE_STOPPED, 0, 0}};
+              m.faults.FailCall("QueryServiceStatus", 3, ERROR_ACCESS_DENIED);
+            },
+            0, kNoProgress, true, 0, 0, {100}},
+       }) {
+    SCOPED_TRACE(c.what);
+    winsim::Machine& m = winsim::Reset();
+    FormatSystemError("earlier", ERROR_INVALID_HANDLE);
+    winsim::Service scratch;
+    winsim::Service& snmp = c.installed ? m.services.Install("SNMP", c.installed) : scratch;
+    if (c.arrange) c.arrange(m, snmp);
 
-  EXPECT_EQ(RestartSnmpService(), 1);
+    EXPECT_EQ(RestartSnmpService(), c.result);
 
-  EXPECT_EQ(SleptFor().size(), 999u);
-  EXPECT_EQ(machine().clock.Now(), 999u * 60000u);
-  EXPECT_EQ(State(), static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_STREQ(LastErrorText(), c.text ? c.text : "The handle is invalid.");
+    EXPECT_EQ(snmp.controls, c.stopAsked ? std::vector<DWORD>{SERVICE_CONTROL_STOP} : std::vector<DWORD>{});
+    EXPECT_EQ(snmp.starts, c.starts);
+    if (c.state) { EXPECT_EQ(snmp.status.state, c.state); }
+    EXPECT_EQ(m.clock.sleeps, c.sleeps);
+    EXPECT_EQ(m.OpenHandles(), 0u);
+  }
 }
 
-TEST_F(SnmpRestartTest, AServiceThatStoppedByItselfBeforeTheStopRequestIsStarted) {
-  winsim::Service& snmp = Snmp();
-  machine().faults.BeforeCall("ControlService", 1, [&snmp] {
-    snmp.status = ServiceState{SERVICE_STOPPED, 0, 0};
-  });
-
-  EXPECT_EQ(RestartSnmpService(), 1);
-
-  EXPECT_EQ(snmp.controls, Controls{SERVICE_CONTROL_STOP});
-  EXPECT_EQ(snmp.starts, 1);
-  EXPECT_EQ(State(), static_cast<DWORD>(SERVICE_RUNNING));
-}
-
-TEST_F(SnmpRestartTest, AStopThatMakesNoProgressIsGivenUpWithServiceSpecificError) {
-  winsim::Service& snmp = Snmp();
-  snmp.onStop = {{SERVICE_STOP_PENDING, 3, 0}};
-
-  EXPECT_EQ(RestartSnmpService(), 0);
-
-  EXPECT_STREQ(LastErrorText(), "The service has returned a service-specific error code.");
-  EXPECT_EQ(SleptFor(), Sleeps{0});  // one hint of 0, one further query
-  EXPECT_EQ(snmp.starts, 0);
-  EXPECT_EQ(State(), static_cast<DWORD>(SERVICE_STOP_PENDING));
-  EXPECT_EQ(machine().OpenHandles(), 0u);
-}
-
-TEST_F(SnmpRestartTest, AStartThatStallsLeavesTheServiceWhereItGot) {
-  winsim::Service& snmp = Snmp();
-  snmp.onStart = {{SERVICE_START_PENDING, 1, 250}, {SERVICE_START_PENDING, 1, 250}};
-
-  EXPECT_EQ(RestartSnmpService(), 0);
-
-  EXPECT_STREQ(LastErrorText(), "The service has returned a service-specific error code.");
-  EXPECT_EQ(snmp.starts, 1);
-  EXPECT_EQ(State(), static_cast<DWORD>(SERVICE_START_PENDING));
-}
-
-TEST_F(SnmpRestartTest, RunningDependentsRefuseTheStopAndNothingIsStarted) {
-  winsim::Service& snmp = Snmp();
-  machine().services.Install("Orvik NetWatch", SERVICE_RUNNING, {"SNMP"});
-
-  EXPECT_EQ(RestartSnmpService(), 0);
-
-  EXPECT_STREQ(
-      LastErrorText(),
-      "A stop control has been sent to a service that other running services are dependent on.");
-  EXPECT_EQ(snmp.starts, 0);
-  EXPECT_EQ(State(), static_cast<DWORD>(SERVICE_RUNNING));
-  EXPECT_EQ(machine().OpenHandles(), 0u);
-}
-
-TEST_F(SnmpRestartTest, AFailedStartIsRecorded) {
-  winsim::Service& snmp = Snmp();
-  snmp.startError = ERROR_SERVICE_DISABLED;
-
-  EXPECT_EQ(RestartSnmpService(), 0);
-
-  EXPECT_STREQ(LastErrorText(),
-               "The service cannot be started, either because it is disabled or because it has no "
-               "enabled devices associated with it.");
-  EXPECT_EQ(State(), static_cast<DWORD>(SERVICE_STOPPED));
-}
-
-TEST_F(SnmpRestartTest, WithoutTheManagerNothingElseHappens) {
-  winsim::Service& snmp = Snmp();
-  machine().services.deniedAccess = SC_MANAGER_CONNECT;
-
-  EXPECT_EQ(RestartSnmpService(), 0);
-
-  EXPECT_STREQ(LastErrorText(), "Access is denied.");
-  EXPECT_TRUE(snmp.controls.empty());
-}
-
-TEST_F(SnmpRestartTest, AServiceGoneSinceDetectionClosesTheManager) {
-  EXPECT_EQ(RestartSnmpService(), 0);
-
-  EXPECT_STREQ(LastErrorText(), "The specified service does not exist as an installed service.");
-  EXPECT_EQ(machine().OpenHandles(), 0u);
-}
-
-TEST_F(SnmpRestartTest, AStatusThatCannotBeReadEndsTheRestart) {
-  winsim::Service& snmp = Snmp();
-  snmp.queryError = ERROR_ACCESS_DENIED;
-
-  EXPECT_EQ(RestartSnmpService(), 0);
-
-  EXPECT_STREQ(LastErrorText(), "Access is denied.");
-  EXPECT_TRUE(snmp.controls.empty());
-  EXPECT_EQ(machine().OpenHandles(), 0u);
-}
-
-TEST_F(SnmpRestartTest, AFailedLaterQueryEndsTheWaitWithTheLastStatus) {
-  winsim::Service& snmp = Snmp();
-  snmp.onStop = {
-      {SERVICE_STOP_PENDING, 1, 100}, {SERVICE_STOP_PENDING, 2, 100}, {SERVICE_STOPPED, 0, 0}};
-  machine().faults.FailCall("QueryServiceStatus", 3, ERROR_ACCESS_DENIED);
-
-  EXPECT_EQ(RestartSnmpService(), 0);
-
-  EXPECT_STREQ(LastErrorText(), "The service has returned a service-specific error code.");
-  EXPECT_EQ(snmp.starts, 0);
-}
-
-TEST_F(SnmpRestartTest, TheWaitKeepsTheErrorOfItsFirstQuery) {
-  Snmp();
+TEST_F(SnmpRestartTest, TheWaitRecordsAFailedQuery) {
+  winsim::Service& snmp = machine().services.Install("SNMP", SERVICE_RUNNING);
   ServiceHandle manager;
   ServiceHandle service;
   ASSERT_EQ(OpenSNMPService(manager, service), 1);
@@ -179,6 +114,14 @@ TEST_F(SnmpRestartTest, TheWaitKeepsTheErrorOfItsFirstQuery) {
   EXPECT_EQ(WaitForServiceState(service.Get(), SERVICE_STOPPED), 0);
 
   EXPECT_EQ(GetLastError(), 0x20004711u);
+
+  // A later query that fails is recorded too; the wait then ends without the state.
+  snmp.status = {SERVICE_STOP_PENDING, 1, 0};
+  machine().faults.FailCall("QueryServiceStatus", machine().faults.CallCount("QueryServiceStatus") + 2,
+                            ERROR_ACCESS_DENIED);
+  EXPECT_EQ(WaitForServiceState(service.Get(), SERVICE_STOPPED), 0);
+  EXPECT_STREQ(LastErrorText(), kDenied);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SERVICE_SPECIFIC_ERROR));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 
 #include "common/machine_test.h"
 #include "common/product.h"
@@ -12,171 +13,103 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-class UninstallSnmpAgentTest : public MachineTest {
- protected:
-  void SetUp() override {
-    MachineTest::SetUp();
-    InstallProduct(install);
+class UninstallSnmpAgentTest : public MachineTest {};
+
+TEST_F(UninstallSnmpAgentTest, TheAnswerDecidesAndEveryOutcomeIsTold) {
+  const std::string noSuchFile = "The system cannot find the file specified.";
+  struct Case {
+    const char* what;
+    std::vector<int> answers;
+    std::function<void(winsim::Machine&, const std::string& dll)> arrange;
+    std::string told;  // the second box; empty: none
+    bool unchanged;    // nothing at all changed on the machine
+    bool unlisted;     // the list entry is gone
+    bool keyGone;      // the agent key and its empty parents are gone
+    int stops, starts;
+    bool dllKept;
+    std::string directory = "C:\\Program Files\\Varden\\Anti-Virus";
+  };
+  for (const Case& c : std::vector<Case>{
+           {"Yes removes everything", {IDYES, IDOK}, nullptr, texts::kSnmpDone, false, true, true, 1, 1, false},
+           {"No keeps the DLL", {IDNO, IDOK}, nullptr, texts::kSnmpDone, false, true, true, 1, 1, true},
+           {"Cancel changes nothing", {IDCANCEL}, nullptr, "", true, false, false, 0, 0, true},
+           {"a question that cannot be shown is no answer", {},
+            [](winsim::Machine& m, const std::string&) { m.faults.FailCall("MessageBoxA", 1, ERROR_NOT_ENOUGH_MEMORY); },
+            "", true, false, false, 0, 0, true},
+           {"a missing DLL", {IDYES, IDOK, IDOK},
+            [](winsim::Machine& m, const std::string& dll) { m.files.Remove(*m.files.Lookup(dll)); },
+            "No such file or directory", false, true, true, 1, 1, false},
+           {"a DLL in use", {IDYES, IDOK, IDOK},
+            [](winsim::Machine& m, const std::string& dll) { m.files.HoldOpen(dll); }, "Permission denied",
+            false, true, true, 1, 1, true},
+           // With "\vlalag32.dll" the path has 261 characters: not tried at all.
+           {"a DLL path too long", {IDYES, IDOK, IDOK}, nullptr, std::strerror(ENAMETOOLONG), false, true, true,
+            1, 1, true, "C:\\" + std::string(245, 'd')},
+           {"a missing list stops everything", {IDYES, IDOK, IDOK},
+            [](winsim::Machine& m, const std::string&) { m.registry.DeleteTree(HKEY_LOCAL_MACHINE, keys::kExtensionAgents); },
+            noSuchFile, false, false, false, 0, 0, true},
+           {"an agent key with a subkey stops before the restart", {IDNO, IDOK, IDOK},
+            [](winsim::Machine& m, const std::string&) {
+              m.registry.CreateKey(HKEY_LOCAL_MACHINE, std::string(keys::kAgentKey) + "\\Traps");
+            },
+            "Access is denied.", false, true, false, 0, 0, true},
+           {"a failed restart keeps the registry changes", {IDYES, IDOK, IDOK},
+            [](winsim::Machine& m, const std::string&) { m.services.Install("Orvik NetWatch", SERVICE_RUNNING, {"SNMP"}); },
+            "A stop control has been sent to a service that other running services are dependent on.", false,
+            true, true, 1, 0, true},
+           {"the user sees at most 255 characters of the failure text", {IDNO, IDOK, IDOK},
+            [](winsim::Machine& m, const std::string&) {
+              m.registry.DeleteTree(HKEY_LOCAL_MACHINE, keys::kExtensionAgents);
+              m.system.messageTexts[ERROR_FILE_NOT_FOUND] = std::string(300, 'm') + "\r\n";
+            },
+            std::string(255, 'm'), false, false, false, 0, 0, true},
+       }) {
+    SCOPED_TRACE(c.what);
+    winsim::Machine& m = winsim::Reset();
+    SampleProduct install;
+    install.withSnmp = true;
+    install.directory = c.directory;
+    InstallProduct(m, install);
+    const std::string dll = c.directory + "\\vlalag32.dll";
+    if (c.arrange) c.arrange(m, dll);
+    const std::string before = m.Snapshot();
+    for (int answer : c.answers) m.ui.Answer(answer);
+    ProfileTexts profile;
     profile.caption = texts::kCaption;
     profile.snmpUninstallPrompt = texts::kSnmpPrompt;
     profile.snmpCannotUninstall = texts::kSnmpCannot;
     profile.snmpUninstalled = texts::kSnmpDone;
-  }
-
-  int Uninstall(std::initializer_list<int> answers) {
-    for (int answer : answers) machine().ui.Answer(answer);
     Prompts prompts(profile);
-    return UninstallSnmpAgent(prompts, install.directory.c_str());
+
+    EXPECT_EQ(UninstallSnmpAgent(prompts, c.directory.c_str()), 0);
+
+    Names expected{texts::kSnmpPrompt};
+    if (!c.told.empty()) expected.push_back(c.told);
+    if (!c.told.empty() && c.told != texts::kSnmpDone) expected.push_back(texts::kSnmpCannot);
+    Names shown;
+    for (const auto& box : m.ui.boxes) {
+      shown.push_back(box.text);
+      EXPECT_EQ(box.style, static_cast<UINT>(shown.size() == 1 ? MB_YESNOCANCEL : MB_OK));
+      EXPECT_EQ(box.caption, texts::kCaption);
+      EXPECT_EQ(box.owner, nullptr);
+    }
+    if (c.answers.empty()) {
+      EXPECT_EQ(m.faults.CallCount("MessageBoxA"), 1u);
+    } else {
+      EXPECT_EQ(shown, expected);
+    }
+    if (c.unchanged) { EXPECT_EQ(m.Snapshot(), before); }
+    if (m.registry.KeyExists(HKEY_LOCAL_MACHINE, keys::kExtensionAgents)) {
+      EXPECT_EQ(m.registry.ValueNames(HKEY_LOCAL_MACHINE, keys::kExtensionAgents),
+                (c.unlisted ? Names{"1", "3"} : Names{"1", "2", "3"}));
+    }
+    EXPECT_EQ(m.registry.KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Varden"), !c.keyGone);
+    EXPECT_EQ(m.services.Get("SNMP")->controls.size(), static_cast<std::size_t>(c.stops));
+    EXPECT_EQ(m.services.Get("SNMP")->starts, c.starts);
+    EXPECT_EQ(m.files.Exists(dll), c.dllKept);
+    EXPECT_TRUE(m.Pending().empty());
+    EXPECT_EQ(m.OpenHandles(), 0u);
   }
-  Names Texts() {
-    Names texts;
-    for (const auto& box : machine().ui.boxes) texts.push_back(box.text);
-    return texts;
-  }
-  std::string Dll() const { return install.directory + "\\vlalag32.dll"; }
-  bool Registered() {
-    return machine().registry.Value(HKEY_LOCAL_MACHINE, keys::kExtensionAgents, "2").has_value() &&
-           machine().registry.KeyExists(HKEY_LOCAL_MACHINE, keys::kAgentKey);
-  }
-  bool Unregistered() {
-    return machine().registry.ValueNames(HKEY_LOCAL_MACHINE, keys::kExtensionAgents) ==
-               Names{"1", "3"} &&
-           !machine().registry.KeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Varden");
-  }
-  winsim::Service& Snmp() { return *machine().services.Get("SNMP"); }
-
-  SampleProduct install = [] {
-    SampleProduct options;
-    options.withSnmp = true;
-    return options;
-  }();
-  ProfileTexts profile;
-};
-
-TEST_F(UninstallSnmpAgentTest, YesUnregistersRestartsAndDeletesTheDll) {
-  EXPECT_EQ(Uninstall({IDYES, IDOK}), 0);
-
-  EXPECT_EQ(Texts(), (Names{texts::kSnmpPrompt, texts::kSnmpDone}));
-  const auto& boxes = machine().ui.boxes;
-  EXPECT_EQ(boxes[0].style, static_cast<UINT>(MB_YESNOCANCEL));
-  EXPECT_EQ(boxes[1].style, static_cast<UINT>(MB_OK));
-  for (const auto& box : boxes) {
-    EXPECT_EQ(box.caption, texts::kCaption);
-    EXPECT_EQ(box.owner, nullptr);
-  }
-  EXPECT_TRUE(Unregistered());
-  EXPECT_EQ(Snmp().controls, std::vector<DWORD>{SERVICE_CONTROL_STOP});
-  EXPECT_EQ(Snmp().starts, 1);
-  EXPECT_FALSE(machine().files.Exists(Dll()));
-  EXPECT_EQ(machine().OpenHandles(), 0u);
-}
-
-TEST_F(UninstallSnmpAgentTest, NoUnregistersAndRestartsButKeepsTheDll) {
-  EXPECT_EQ(Uninstall({IDNO, IDOK}), 0);
-
-  EXPECT_EQ(Texts(), (Names{texts::kSnmpPrompt, texts::kSnmpDone}));
-  EXPECT_TRUE(Unregistered());
-  EXPECT_EQ(Snmp().starts, 1);
-  EXPECT_TRUE(machine().files.Exists(Dll()));
-}
-
-TEST_F(UninstallSnmpAgentTest, CancelChangesNothingAndShowsNothingMore) {
-  const std::string before = machine().Snapshot();
-
-  EXPECT_EQ(Uninstall({IDCANCEL}), 0);
-
-  EXPECT_EQ(Texts(), Names{texts::kSnmpPrompt});
-  EXPECT_EQ(machine().Snapshot(), before);
-  EXPECT_TRUE(Snmp().controls.empty());
-}
-
-TEST_F(UninstallSnmpAgentTest, AQuestionThatCannotBeShownIsNoAnswer) {
-  const std::string before = machine().Snapshot();
-  machine().faults.FailCall("MessageBoxA", 1, ERROR_NOT_ENOUGH_MEMORY);
-
-  EXPECT_EQ(Uninstall({}), 0);
-
-  EXPECT_EQ(machine().Snapshot(), before);
-  EXPECT_EQ(machine().faults.CallCount("MessageBoxA"), 1u);
-}
-
-TEST_F(UninstallSnmpAgentTest, YesWithTheDllMissingTellsTheRuntimesText) {
-  machine().files.Remove(*machine().files.Lookup(Dll()));
-
-  EXPECT_EQ(Uninstall({IDYES, IDOK, IDOK}), 0);
-
-  EXPECT_EQ(Texts(), (Names{texts::kSnmpPrompt, "No such file or directory", texts::kSnmpCannot}));
-  EXPECT_EQ(machine().ui.boxes[1].style, static_cast<UINT>(MB_OK));
-  EXPECT_TRUE(Unregistered());
-  EXPECT_TRUE(machine().Pending().empty());
-}
-
-TEST_F(UninstallSnmpAgentTest, YesWithTheDllInUseTellsPermissionDenied) {
-  machine().files.HoldOpen(Dll());
-
-  EXPECT_EQ(Uninstall({IDYES, IDOK, IDOK}), 0);
-
-  EXPECT_EQ(Texts(), (Names{texts::kSnmpPrompt, "Permission denied", texts::kSnmpCannot}));
-  EXPECT_TRUE(machine().files.Exists(Dll()));
-}
-
-TEST_F(UninstallSnmpAgentTest, AProductDirectoryTooLongForTheDllPathIsAFailedDeletion) {
-  install.directory = "C:\\" + std::string(245, 'd');  // with "\vlalag32.dll", 261 characters
-
-  EXPECT_EQ(Uninstall({IDYES, IDOK, IDOK}), 0);
-
-  EXPECT_EQ(Texts(), (Names{texts::kSnmpPrompt, std::strerror(ENAMETOOLONG), texts::kSnmpCannot}));
-  EXPECT_EQ(machine().faults.CallCount("DeleteFileA"), 0u);
-  EXPECT_TRUE(Unregistered());
-}
-
-TEST_F(UninstallSnmpAgentTest, AMissingAgentListStopsEverythingAndShowsTheSystemText) {
-  machine().registry.DeleteTree(HKEY_LOCAL_MACHINE, keys::kExtensionAgents);
-
-  EXPECT_EQ(Uninstall({IDYES, IDOK, IDOK}), 0);
-
-  EXPECT_EQ(Texts(), (Names{texts::kSnmpPrompt, "The system cannot find the file specified.",
-                            texts::kSnmpCannot}));
-  EXPECT_TRUE(machine().registry.KeyExists(HKEY_LOCAL_MACHINE, keys::kAgentKey));
-  EXPECT_TRUE(Snmp().controls.empty());
-  EXPECT_TRUE(machine().files.Exists(Dll()));
-}
-
-TEST_F(UninstallSnmpAgentTest, AFailedRestartKeepsTheDllAndTheRegistryChanges) {
-  machine().services.Install("Orvik NetWatch", SERVICE_RUNNING, {"SNMP"});
-
-  EXPECT_EQ(Uninstall({IDYES, IDOK, IDOK}), 0);
-
-  EXPECT_EQ(
-      Texts(),
-      (Names{
-          texts::kSnmpPrompt,
-          "A stop control has been sent to a service that other running services are dependent on.",
-          texts::kSnmpCannot}));
-  EXPECT_TRUE(Unregistered());
-  EXPECT_TRUE(machine().files.Exists(Dll()));
-}
-
-TEST_F(UninstallSnmpAgentTest, TheUserSeesAtMost255CharactersOfTheFailureText) {
-  machine().registry.DeleteTree(HKEY_LOCAL_MACHINE, keys::kExtensionAgents);
-  machine().system.messageTexts[ERROR_FILE_NOT_FOUND] = std::string(300, 'm') + "\r\n";
-
-  Uninstall({IDNO, IDOK, IDOK});
-
-  ASSERT_EQ(machine().ui.boxes.size(), 3u);
-  EXPECT_EQ(machine().ui.boxes[1].text, std::string(255, 'm'));
-}
-
-TEST_F(UninstallSnmpAgentTest, UnregisteringStopsAtTheFirstFailingStep) {
-  // The agent key still has a subkey: its list entry is gone, the service untouched.
-  machine().registry.CreateKey(HKEY_LOCAL_MACHINE, std::string(keys::kAgentKey) + "\\Traps");
-
-  EXPECT_EQ(UnregisterSnmpAgent(kSnmpAgentKeyPath), 0);
-
-  EXPECT_EQ(machine().registry.ValueNames(HKEY_LOCAL_MACHINE, keys::kExtensionAgents),
-            (Names{"1", "3"}));
-  EXPECT_TRUE(machine().registry.KeyExists(HKEY_LOCAL_MACHINE, keys::kAgentKey));
-  EXPECT_TRUE(Snmp().controls.empty());
 }
 
 }  // namespace

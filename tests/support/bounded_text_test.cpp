@@ -14,13 +14,15 @@ TEST(BoundedText, CutsToCapacityAndAlwaysTerminates) {
   EXPECT_STREQ(buffer, "abcdef");
   EXPECT_FALSE(AppendText(buffer, "gh"));
   EXPECT_STREQ(buffer, "abcdefg");
-}
 
-TEST(BoundedText, TerminatesUnterminatedRegistryData) {
-  char buffer[4] = {'a', 'b', 'c', 'd'};
-  TerminateText(buffer, sizeof buffer, 4);  // data filled the whole buffer
-  EXPECT_STREQ(buffer, "abc");
+  // Registry data need not end in a terminator.
+  char full[4] = {'a', 'b', 'c', 'd'};
+  TerminateText(full, sizeof full, 4);
+  EXPECT_STREQ(full, "abc");
   char shorter[8] = {'a', 'b', 'x', 'x', 'x', 'x', 'x', 'x'};
   TerminateText(shorter, sizeof shorter, 2);
   EXPECT_STREQ(shorter, "ab");
+  char one[1] = {'x'};  // room for the terminator alone
+  TerminateText(one, sizeof one, 3);
+  EXPECT_EQ(one[0], '\0');
 }

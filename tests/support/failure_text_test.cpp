@@ -11,56 +11,31 @@ namespace {
 
 class FailureTextTest : public MachineTest {};
 
-TEST_F(FailureTextTest, HoldsTheSystemMessageWithoutItsLineBreakOrTheLabel) {
-  EXPECT_EQ(FormatSystemError("StopService - ControlService", ERROR_ACCESS_DENIED),
-            static_cast<DWORD>(ERROR_ACCESS_DENIED));
-  EXPECT_STREQ(LastErrorText(), "Access is denied.");
-}
-
-TEST_F(FailureTextTest, TheLastReportWins) {
-  FormatSystemError("RegRemoveExtAgentParameters - RegOpenKeyEx", ERROR_FILE_NOT_FOUND);
-  FormatSystemError("StopService - Wait for stop service", ERROR_SERVICE_SPECIFIC_ERROR);
-  EXPECT_STREQ(LastErrorText(), "The service has returned a service-specific error code.");
-}
-
-TEST_F(FailureTextTest, ACodeWithoutMessageKeepsThePreviousText) {
-  FormatSystemError("OpenSNMPService - OpenService", ERROR_SERVICE_DOES_NOT_EXIST);
-  EXPECT_EQ(FormatSystemError("StopService - ControlService", 0x20004711u), 0x20004711u);
-  EXPECT_STREQ(LastErrorText(), "The specified service does not exist as an installed service.");
-}
-
-TEST_F(FailureTextTest, OnlyALineBreakIsCutFromTheEnd) {
-  machine().system.messageTexts[0x20000001] = "A";
-  FormatSystemError("StopService - ControlService", 0x20000001);
-  EXPECT_STREQ(LastErrorText(), "A");
-
-  machine().system.messageTexts[0x20000002] = "Ends without a line break.";
-  FormatSystemError("StopService - ControlService", 0x20000002);
-  EXPECT_STREQ(LastErrorText(), "Ends without a line break.");
-
-  machine().system.messageTexts[0x20000003] = "First line.\r\nSecond line.\r\n";
-  FormatSystemError("StopService - ControlService", 0x20000003);
-  EXPECT_STREQ(LastErrorText(), "First line.\r\nSecond line.");
-}
-
-TEST_F(FailureTextTest, AMessageWithInsertsIsShownAsItStands) {
-  FormatSystemError("StopService - ControlService", ERROR_WRONG_DISK);
-  EXPECT_STREQ(
-      LastErrorText(),
-      "The wrong diskette is in the drive.\r\nInsert %2 (Volume Serial Number: %3) into drive %1.");
-}
-
-TEST_F(FailureTextTest, TheSystemWritesAtMost511Characters) {
-  // 508 visible characters and the line break fill the 511 exactly.
-  const std::string fitting(508, 'f');
-  machine().system.messageTexts[0x20000004] = fitting + "\r\n";
-  FormatSystemError("StopService - ControlService", 0x20000004);
-  EXPECT_EQ(LastErrorText(), fitting);
-
-  // One more does not fit: the system writes nothing and the text stays.
-  machine().system.messageTexts[0x20000005] = std::string(509, 'g') + "\r\n";
-  FormatSystemError("StopService - ControlService", 0x20000005);
-  EXPECT_EQ(LastErrorText(), fitting);
+TEST_F(FailureTextTest, HoldsTheLastMessageFoundWithoutItsLineBreakOrTheLabel) {
+  const std::string fitting(508, 'f');  // with the line break, the 511 the system writes at most
+  struct Report {
+    DWORD error;
+    std::string message;  // empty: the system's own
+    std::string text;     // the failure text afterwards
+  };
+  for (const Report& r : std::vector<Report>{
+           {ERROR_ACCESS_DENIED, "", "Access is denied."},
+           {ERROR_SERVICE_SPECIFIC_ERROR, "", "The service has returned a service-specific error code."},
+           {ERROR_SERVICE_DOES_NOT_EXIST, "", "The specified service does not exist as an installed service."},
+           {0x20004711u, "", "The specified service does not exist as an installed service."},  // no message
+           {0x20000001, "A", "A"},
+           {0x20000002, "Ends without a line break.", "Ends without a line break."},
+           {0x20000003, "First line.\r\nSecond line.\r\n", "First line.\r\nSecond line."},
+           {ERROR_WRONG_DISK, "",
+            "The wrong diskette is in the drive.\r\nInsert %2 (Volume Serial Number: %3) into drive %1."},
+           {0x20000004, fitting + "\r\n", fitting},
+           {0x20000005, std::string(509, 'g') + "\r\n", fitting},  // does not fit: nothing is written
+       }) {
+    SCOPED_TRACE(r.error);
+    if (!r.message.empty()) machine().system.messageTexts[r.error] = r.message;
+    EXPECT_EQ(FormatSystemError("StopService - ControlService", r.error), r.error);
+    EXPECT_EQ(LastErrorText(), r.text);
+  }
 }
 
 }  // namespace
