@@ -47,19 +47,20 @@ TEST_F(ListedFiles, ReadsTheListUpToTheFirstMissingKey) {
   EXPECT_EQ(Count("Putting file in the list: "), 2u);
 }
 
-// The last entry's error has no text of the system's: nothing more is traced for it.
+// A missing directory on an entry's way is no link: the entry is tried. The last entry's
+// error has no text of the system's: nothing more is traced for it.
 TEST_F(ListedFiles, TracesEachPhaseAndTheSystemsTextForEachFailure) {
   files().AddFile(kProduct + "\\TESSORNT.EXE");
   files().AddFile(kProduct + "\\odd.txt");
   files().AddFile(kProduct + "\\Agent\\vhook.dll");
   files().HoldOpen(kProduct + "\\Agent\\vhook.dll");
   machine().faults.FailCall("DeleteFileA", 4, 0x20001234);
-  Remove({"TESSORNT.EXE", "missing.txt", "Agent\\vhook.dll", "odd.txt"});
+  Remove({"TESSORNT.EXE", "Gone\\missing.txt", "Agent\\vhook.dll", "odd.txt"});
   EXPECT_EQ(trace(), Join({{"Phase 1. Removing listed files...\n"},
                            Line("Try to remove the file: ", kProduct + "\\TESSORNT.EXE"),
                            {" ...ok\n"},
-                           Line("Try to remove the file: ", kProduct + "\\missing.txt"),
-                           {" ...not removed\n", kNotFound},
+                           Line("Try to remove the file: ", kProduct + "\\Gone\\missing.txt"),
+                           {" ...not removed\n", kPathNotFound},
                            Line("Try to remove the file: ", kProduct + "\\Agent\\vhook.dll"),
                            {" ...not removed\n", kInUse},
                            Line("Try to remove the file: ", kProduct + "\\odd.txt"),
