@@ -7,6 +7,8 @@
 
 namespace {
 
+using Paths = std::vector<std::string>;
+
 const std::string kProduct = "C:\\Program Files\\Varden\\Anti-Virus";
 
 class TreeRemoval : public MachineTest {
@@ -17,8 +19,8 @@ class TreeRemoval : public MachineTest {
     RemoveDirectoryTree(buffer);
     EXPECT_EQ(machine().files.OpenHandles(), 0u);
   }
-  std::vector<std::string> Scheduled() {
-    std::vector<std::string> paths;
+  Paths Scheduled() {
+    Paths paths;
     for (const winsim::PendingMove& move : machine().Pending()) {
       EXPECT_FALSE(move.to.has_value());
       paths.push_back(move.from);
@@ -28,88 +30,72 @@ class TreeRemoval : public MachineTest {
   winsim::FileSystem& files() { return machine().files; }
 };
 
-TEST_F(TreeRemoval, RemovesAWholeTreeAtOnceAndSchedulesNothing) {
+// Nothing left over is scheduled: neither the removed subdirectories nor what another
+// program took away meanwhile (the file's directory gone: path not found).
+TEST_F(TreeRemoval, WhatIsGoneNowOrWasAlreadyGoneIsNotScheduled) {
   files().AddFile(kProduct + "\\TESSORNT.EXE");
-  files().AddFile(kProduct + "\\Bases\\main.avc");
   files().AddFile(kProduct + "\\Bases\\Old\\1998.avc");
+  files().AddFile(kProduct + "\\Logs\\a.log");
+  files().AddFile(kProduct + "\\Logs\\b.log");
   files().AddDirectory(kProduct + "\\Empty");
+  machine().faults.BeforeCall("DeleteFileA", 3, [&] {
+    files().Remove(*files().Lookup(kProduct + "\\Logs"));
+  });
   RemoveTree(kProduct + "\\");
   EXPECT_FALSE(files().Exists(kProduct));
   EXPECT_TRUE(files().Exists("C:\\Program Files\\Varden"));
-  EXPECT_TRUE(Scheduled().empty()) << "removed subdirectories must not be scheduled";
-}
-
-TEST_F(TreeRemoval, EmptyDirectoryGoesAndMissingOneIsLeftAlone) {
-  files().AddDirectory(kProduct);
-  RemoveTree(kProduct);
-  EXPECT_FALSE(files().Exists(kProduct));
   RemoveTree("C:\\Missing\\Product");
-  EXPECT_TRUE(Scheduled().empty());
+  EXPECT_EQ(Scheduled(), Paths{});
 }
 
-TEST_F(TreeRemoval, FileInUseIsScheduledWithItsDirectoriesAndTheTopLeftForTheSecondPass) {
-  files().AddFile(kProduct + "\\readme.txt");
-  files().AddFile(kProduct + "\\Agent\\Hooks\\vhook.dll");
+// Folders the shell customised (desktop.ini) carry the read-only attribute too. A file
+// in use is made writable, so that the restart can delete it.
+TEST_F(TreeRemoval, WhatIsInUseIsScheduledWithItsDirectoriesAndTheTopLeftForTheSecondPass) {
+  const std::string held = kProduct + "\\Agent\\Hooks\\vhook.dll";
+  files().AddFile(held);
   files().AddFile(kProduct + "\\Agent\\vagent.cfg");
   files().AddFile(kProduct + "\\Bases\\main.avc");
-  files().HoldOpen(kProduct + "\\Agent\\Hooks\\vhook.dll");
-
-  RemoveTree(kProduct);
-  EXPECT_EQ(Scheduled(), (std::vector<std::string>{kProduct + "\\Agent\\Hooks\\vhook.dll",
-                                                    kProduct + "\\Agent\\Hooks",
-                                                    kProduct + "\\Agent"}));
-  EXPECT_EQ(files().List(kProduct), std::vector<std::string>{"Agent"});
-  EXPECT_EQ(files().List(kProduct + "\\Agent"), std::vector<std::string>{"Hooks"});
-
-  machine().Restart();
-  EXPECT_TRUE(files().Exists(kProduct));
-  EXPECT_TRUE(files().List(kProduct).empty());
-  RemoveTree(kProduct);
-  EXPECT_FALSE(files().Exists(kProduct));
-  EXPECT_TRUE(Scheduled().empty());
-}
-
-// Folders the shell customised (desktop.ini) carry the read-only attribute too.
-TEST_F(TreeRemoval, ReadOnlyFilesAndDirectoriesAreRemovedAtOnce) {
   files().AddFile(kProduct + "\\TESSOR.HLP");
-  files().AddFile(kProduct + "\\Bases\\main.avc");
   files().AddFile(kProduct + "\\Reports\\desktop.ini");
   files().SetAttributes(kProduct + "\\TESSOR.HLP", FILE_ATTRIBUTE_READONLY);
-  files().SetAttributes(kProduct + "\\Bases\\main.avc", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
-  files().SetAttributes(kProduct + "\\Reports", FILE_ATTRIBUTE_READONLY);
-  files().SetAttributes(kProduct, FILE_ATTRIBUTE_READONLY);
-  RemoveTree(kProduct);
-  EXPECT_FALSE(files().Exists(kProduct));
-  EXPECT_TRUE(Scheduled().empty());
-}
-
-TEST_F(TreeRemoval, ReadOnlyFileInUseIsMadeWritableSoThatTheRestartDeletesIt) {
-  const std::string held = kProduct + "\\Bases\\main.avc";
-  files().AddFile(held);
-  files().SetAttributes(held, FILE_ATTRIBUTE_READONLY);
-  files().SetAttributes(kProduct + "\\Bases", FILE_ATTRIBUTE_READONLY);
+  for (const std::string& path : {kProduct + "\\Reports", held, kProduct + "\\Agent", kProduct}) {
+    files().SetAttributes(path, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+  }
   files().HoldOpen(held);
+
   RemoveTree(kProduct);
-  EXPECT_EQ(Scheduled(), (std::vector<std::string>{held, kProduct + "\\Bases"}));
-  EXPECT_EQ(GetFileAttributesA(held.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+  EXPECT_EQ(Scheduled(), (Paths{held, kProduct + "\\Agent\\Hooks", kProduct + "\\Agent"}));
+  EXPECT_EQ(files().List(kProduct), Paths{"Agent"});
+  EXPECT_EQ(files().List(kProduct + "\\Agent"), Paths{"Hooks"});
+  EXPECT_EQ(GetFileAttributesA(held.c_str()), DWORD{FILE_ATTRIBUTE_HIDDEN});
   machine().Restart();
-  EXPECT_FALSE(files().Exists(kProduct + "\\Bases"));
+  EXPECT_EQ(files().List(kProduct), Paths{});
+  RemoveTree(kProduct);  // the second pass
+  EXPECT_FALSE(files().Exists(kProduct)) << files().Dump();
 }
 
-TEST_F(TreeRemoval, JunctionToTheUsersFolderIsRemovedWithoutTouchingTheFolder) {
+// A link goes by itself: a junction is never entered, and a file link's attributes are
+// never changed, as that would change its target's. A read-only link stays for good.
+TEST_F(TreeRemoval, LinksGoWithoutTouchingWhatTheyPointTo) {
   const std::string documents = "D:\\Users\\Anna\\Documents";
   files().AddFile(documents + "\\thesis.doc", "years of work");
   files().AddFile(documents + "\\Photos\\summer.jpg");
-  files().AddFile(kProduct + "\\TESSORNT.EXE");
+  files().SetAttributes(documents + "\\thesis.doc", FILE_ATTRIBUTE_READONLY);
   files().AddJunction(kProduct + "\\Reports", documents);
   files().AddJunction(kProduct + "\\Bases\\Shared", "D:\\Users\\Anna");
+  files().AddFileLink(kProduct + "\\thesis.lnk", documents + "\\thesis.doc");
+  files().AddFileLink(kProduct + "\\Keep\\thesis.lnk", documents + "\\thesis.doc");
+  files().SetAttributes(kProduct + "\\Keep\\thesis.lnk", FILE_ATTRIBUTE_READONLY);
   ASSERT_EQ(files().List(kProduct + "\\Reports").size(), 2u);  // the link shows its target
 
   RemoveTree(kProduct);
-  EXPECT_FALSE(files().Exists(kProduct));
+  EXPECT_EQ(files().List(kProduct), Paths{"Keep"});
+  EXPECT_EQ(Scheduled(), (Paths{kProduct + "\\Keep\\thesis.lnk", kProduct + "\\Keep"}));
+  EXPECT_EQ(GetFileAttributesA((kProduct + "\\Keep\\thesis.lnk").c_str()),
+            DWORD{FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_REPARSE_POINT});
   EXPECT_EQ(files().ReadFile(documents + "\\thesis.doc"), "years of work");
+  EXPECT_EQ(GetFileAttributesA((documents + "\\thesis.doc").c_str()), DWORD{FILE_ATTRIBUTE_READONLY});
   EXPECT_TRUE(files().Exists(documents + "\\Photos\\summer.jpg"));
-  EXPECT_TRUE(Scheduled().empty());
 }
 
 TEST_F(TreeRemoval, FirstListedEntryIsTakenForTheDotEntry) {
@@ -118,36 +104,35 @@ TEST_F(TreeRemoval, FirstListedEntryIsTakenForTheDotEntry) {
   files().AddFile("D:\\second.txt");
   files().AddFile("D:\\Sub\\third.txt");
   RemoveTree("D:\\");
-  EXPECT_EQ(files().List("D:\\"), std::vector<std::string>{"first.txt"});
+  EXPECT_EQ(files().List("D:\\"), Paths{"first.txt"});
 
   files().AddFile(kProduct + "\\a.txt");
   files().AddFile(kProduct + "\\b.txt");
   files().SetListingOrder(kProduct, {"b.txt", "..", ".", "a.txt"});
   RemoveTree(kProduct);
-  EXPECT_EQ(files().List(kProduct), std::vector<std::string>{"b.txt"});
-  EXPECT_TRUE(Scheduled().empty());
+  EXPECT_EQ(files().List(kProduct), Paths{"b.txt"});
+  EXPECT_EQ(Scheduled(), Paths{});
 }
 
-TEST_F(TreeRemoval, OverLongPathsAreSkippedWithATraceLine) {
-  const std::string deep = "C:\\" + std::string(240, 'd');
-  const std::string longName(30, 'n');
-  files().AddFile(deep + "\\short.txt");
-  files().AddFile(deep + "\\" + longName + ".txt");
-  files().AddDirectory(deep + "\\" + longName);
+// Paths of 259 characters are used; one of 260, or a directory whose search mask would
+// be 260, is skipped with a trace line.
+TEST_F(TreeRemoval, PathsBeyondTheSystemLimitAreSkippedWithATraceLine) {
+  const std::string deep = "C:\\" + std::string(240, 'd');  // 243 characters
+  const std::string fits = deep + "\\" + std::string(15, 'f');
+  const std::string tooLong = deep + "\\" + std::string(16, 'f');
+  const std::string unlisted = deep + "\\" + std::string(12, 'u');
+  files().AddFile(fits);
+  files().AddFile(tooLong);
+  files().AddFile(deep + "\\" + std::string(11, 'a') + "\\x");
+  files().AddDirectory(unlisted);
+  files().AddDirectory(deep + "\\" + std::string(16, 'b'));
   RemoveTree(deep);
-  EXPECT_EQ(trace(), (std::vector<std::string>{
-                         "Path too long, file skipped: ", deep + "\\" + longName + ".txt", "\n",
-                         "Path too long, directory skipped: ", deep + "\\" + longName, "\n"}));
-  EXPECT_EQ(files().List(deep), (std::vector<std::string>{longName + ".txt", longName}));
-  EXPECT_TRUE(Scheduled().empty());
-}
-
-TEST_F(TreeRemoval, DirectoryWhoseSearchPatternDoesNotFitIsNotListed) {
-  const std::string deep = "C:\\" + std::string(254, 'd');  // 257 characters
-  files().AddFile(deep + "\\x");
-  RemoveTree(deep);
-  EXPECT_EQ(trace(), (std::vector<std::string>{"Path too long, directory not listed: ", deep, "\n"}));
-  EXPECT_TRUE(files().Exists(deep + "\\x"));
+  EXPECT_EQ(trace(), (Paths{"Path too long, file skipped: ", tooLong, "\n",
+                            "Path too long, directory not listed: ", unlisted, "\n",
+                            "Path too long, directory skipped: ", deep + "\\" + std::string(16, 'b'),
+                            "\n"}));
+  EXPECT_EQ(files().List(deep), (Paths{std::string(16, 'f'), std::string(16, 'b')}));
+  EXPECT_EQ(Scheduled(), Paths{});
 }
 
 }  // namespace

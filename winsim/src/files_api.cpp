@@ -184,8 +184,11 @@ DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName) {
 
 BOOL WINAPI SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttributes) {
   if (auto e = winsim::api::Enter("SetFileAttributesA")) return winsim::api::Fail(*e);
+  // The file is opened without asking for the reparse point: a link's target is changed.
   FileNode* node = fs().Lookup(lpFileName);
   if (!node) return winsim::api::Fail(fs().NotFoundError(lpFileName));
+  node = fs().Resolve(node);
+  if (!node) return winsim::api::Fail(ERROR_FILE_NOT_FOUND);  // a dangling link
   if (node->deletePending) return winsim::api::Fail(ERROR_ACCESS_DENIED);
   const DWORD kept = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
   node->attributes = (node->attributes & kept) | (dwFileAttributes & ~kept);

@@ -170,15 +170,23 @@ void FileSystem::HoldOpenUntil(std::string_view path, std::uint64_t releaseTime)
   if (FileNode* node = Lookup(path)) node->heldUntil = releaseTime;
 }
 
-void FileSystem::AddJunction(std::string_view path, std::string_view target) {
+void FileSystem::AddLink(std::string_view path, std::string_view target, DWORD attributes) {
   std::size_t slash = path.rfind('\\');
   FileNode* dir = Resolve(Ensure(path.substr(0, slash)));
   auto link = std::make_unique<FileNode>();
   link->name = std::string(path.substr(slash + 1));
   link->parent = dir;
-  link->attributes = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+  link->attributes = attributes | FILE_ATTRIBUTE_REPARSE_POINT;
   link->linkTarget = std::string(target);
   dir->children.push_back(std::move(link));
+}
+
+void FileSystem::AddJunction(std::string_view path, std::string_view target) {
+  AddLink(path, target, FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void FileSystem::AddFileLink(std::string_view path, std::string_view target) {
+  AddLink(path, target, FILE_ATTRIBUTE_ARCHIVE);
 }
 
 void FileSystem::SetShortName(std::string_view path, std::string_view shortName) {

@@ -55,6 +55,9 @@ class FileSystem {
   // A directory junction at `path` leading to the absolute directory `target`. Paths
   // through it reach the target; the link itself is removed like an empty directory.
   void AddJunction(std::string_view path, std::string_view target);
+  // A symbolic link to a file at `path`, leading to the absolute file `target`. Deleting
+  // it removes the link; setting its attributes through the API reaches the target.
+  void AddFileLink(std::string_view path, std::string_view target);
   // Puts the listing of `directory` in this order; "." and ".." may be placed, or left
   // out to list without them (as a drive's root does).
   void SetListingOrder(std::string_view directory, std::vector<std::string> names);
@@ -138,6 +141,7 @@ class FileSystem {
   FileNode* Walk(char drive, const std::vector<std::string>& parts, std::size_t count,
                  int hops) const;
   FileNode* Ensure(std::string_view path);
+  void AddLink(std::string_view path, std::string_view target, DWORD attributes);
 
   std::map<char, std::unique_ptr<FileNode>> volumes_;
   std::map<ULONG_PTR, Listing> findHandles_;
