@@ -28,16 +28,6 @@ const char* const kRegisteredSpellings[] = {
 // The on-access driver's services, whose keys stay while a foreign service needs it.
 const char* const kOnAccessServices[] = {"Varden Filter", "Varden Wardel", "Varden Recognizer"};
 
-// The answers a box offers, the one that goes on with the removal first.
-std::vector<int> AnswersOf(UINT style) {
-  switch (style & MB_TYPEMASK) {
-    case MB_YESNO: return {IDYES, IDNO};
-    case MB_YESNOCANCEL: return {IDYES, IDNO, IDCANCEL};
-    case MB_ABORTRETRYIGNORE: return {IDIGNORE, IDRETRY, IDABORT};
-    default: return {IDOK};
-  }
-}
-
 // What a seed sets besides the foreign software.
 struct Setting {
   explicit Setting(unsigned seed) : nt3(seed % 3 == 0), agentNeverCloses(seed % 5 == 1),
@@ -60,61 +50,6 @@ struct Setting {
   ProductInstall install;
 };
 
-std::string RegistryIdentity(HKEY root, const std::string& key, const std::string& value = "") {
-  const std::string identity =
-      std::string("registry ") + (root == HKEY_CLASSES_ROOT ? "HKEY_CLASSES_ROOT\\" : "HKEY_LOCAL_MACHINE\\") + key;
-  return value.empty() ? identity : identity + " : \"" + value + "\"";
-}
-
-// The product's items that a completed run removes (`go`) and those it must leave (`stay`).
-struct Expectation {
-  std::vector<std::string> go, stay;
-  void Add(bool goes, const std::string& identity) { (goes ? go : stay).push_back(identity); }
-};
-
-Expectation ExpectedOfCompletedRun(const Setting& setting, bool onAccessRemovable, int snmpAnswer) {
-  Expectation expected;
-  const ProductInstall& install = setting.install;
-  const std::string directory = "file " + install.directory;
-  for (const char* name : {"\\TESSORNT.EXE", "\\Bases\\daily.avc"}) expected.Add(true, directory + name);
-  for (const char* name : {"\\VAGENT.EXE", "\\Bases\\main.avc"}) expected.Add(install.wholeDirectoryRemoval, directory + name);
-  if (install.wholeDirectoryRemoval) {
-    for (const char* name : {"\\", "\\vlalag32.dll", "\\TESSOR.HLP", "\\Bases\\", "\\Reports\\last.log"}) {
-      expected.Add(true, directory + name);
-    }
-    if (setting.junctionToNeighbour) expected.Add(true, directory + "\\Backup\\");
-  }
-  // The SNMP agent's key lies below the product's own key, which stays while it does.
-  const bool agentStays = install.withSnmp && snmpAnswer != IDYES && snmpAnswer != IDNO;
-  if (install.withSnmp && snmpAnswer != 0) {
-    expected.Add(!agentStays, RegistryIdentity(HKEY_LOCAL_MACHINE, snmp::kExtensionAgents, "2"));
-    expected.Add(!agentStays, RegistryIdentity(HKEY_LOCAL_MACHINE, snmp::kAgentKey));
-  }
-  for (const RegistryItem& item : ProductRegistryItems()) {
-    const bool onAccessKey = std::any_of(std::begin(kOnAccessServices), std::end(kOnAccessServices), [&](auto name) {
-      return item.key.rfind(std::string("SYSTEM\\CurrentControlSet\\Services\\") + name, 0) == 0;
-    });
-    expected.Add(onAccessRemovable || !onAccessKey, RegistryIdentity(item.root, item.key, item.value));
-  }
-  for (const char* name : {"tvsetup.log", "tvuninst.ini", "tessorw.cfg", "tvuninst.exe"}) {
-    expected.Add(true, std::string("file C:\\WINNT\\") + name);
-  }
-  for (const char* name : {"vdwd.sys", "vdfilter.sys", "vdrec.sys", "vdwd.400", "vdfilter.400", "vdrec.400"}) {
-    expected.Add(onAccessRemovable, "file " + install.commonDirectory + "\\" + name);
-  }
-  for (const char* service : {"Varden Tessor", "Varden Mirel", "Tessor Anti-Virus Service"}) {
-    expected.Add(true, std::string("service ") + service);
-  }
-  if (setting.nt3) {
-    expected.Add(true, RegistryIdentity(HKEY_LOCAL_MACHINE, kAppPaths));
-    expected.Add(true, RegistryIdentity(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Varden Anti-Virus"));
-    expected.Add(!agentStays, RegistryIdentity(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Varden\\Anti-Virus"));
-    expected.Add(true, "[groups] Varden Anti-Virus");
-    expected.Add(true, "[groups] Startup : V-Agent");
-  }
-  return expected;
-}
-
 // Gone, scheduled for deletion at restart (in the spelling the product directory was
 // registered in, letter case too), or (a service) marked for deletion.
 bool IsGoneOrScheduled(const MachineItems& after, const std::string& identity) {
@@ -130,6 +65,50 @@ bool IsGoneOrScheduled(const MachineItems& after, const std::string& identity) {
 class CollateralAuditTest : public MachineTest {
  protected:
   std::size_t runs = 0, itemsChecked = 0;
+
+  // Each of the product's items named `prefix` + a name is gone or scheduled after a
+  // completed run when it `goes`, and still there when it does not.
+  void ExpectRemoved(const MachineItems& after, bool goes, const std::string& prefix,
+                     std::initializer_list<std::string> names) {
+    for (const std::string& name : names) {
+      EXPECT_EQ(goes ? IsGoneOrScheduled(after, prefix + name) : after.count(prefix + name) == 1, true)
+          << prefix + name << (goes ? " stays" : " goes");
+      ++itemsChecked;
+    }
+  }
+
+  void ExpectCompletedRun(const MachineItems& after, const Setting& setting, bool onAccessRemovable, int snmpAnswer) {
+    const ProductInstall& install = setting.install;
+    const bool whole = install.wholeDirectoryRemoval;
+    const std::string directory = "file " + install.directory + "\\";
+    ExpectRemoved(after, true, directory, {"TESSORNT.EXE", "Bases\\daily.avc"});
+    ExpectRemoved(after, whole, directory, {"", "VAGENT.EXE", "Bases\\main.avc", "TESSOR.HLP", "Bases\\", "Reports\\last.log"});
+    if (whole) ExpectRemoved(after, true, directory, {"vlalag32.dll"});  // the SNMP agent's, which may go with it
+    if (whole && setting.junctionToNeighbour) ExpectRemoved(after, true, directory, {"Backup\\"});
+    // The SNMP agent's key lies below the product's own key, which stays while it does.
+    const bool agentStays = install.withSnmp && snmpAnswer != IDYES && snmpAnswer != IDNO;
+    if (install.withSnmp && snmpAnswer != 0) {
+      ExpectRemoved(after, !agentStays, "registry HKEY_LOCAL_MACHINE\\",
+                    {snmp::kExtensionAgents + std::string(" : \"2\""), snmp::kAgentKey});
+    }
+    for (const RegistryItem& item : ProductRegistryItems()) {
+      const bool onAccessKey = std::any_of(std::begin(kOnAccessServices), std::end(kOnAccessServices), [&](auto name) {
+        return item.key.rfind(std::string("SYSTEM\\CurrentControlSet\\Services\\") + name, 0) == 0;
+      });
+      const std::string key = (item.root == HKEY_CLASSES_ROOT ? "registry HKEY_CLASSES_ROOT\\" : "registry HKEY_LOCAL_MACHINE\\") + item.key;
+      ExpectRemoved(after, onAccessRemovable || !onAccessKey, key, {item.value.empty() ? "" : " : \"" + item.value + "\""});
+    }
+    ExpectRemoved(after, true, "file C:\\WINNT\\", {"tvsetup.log", "tvuninst.ini", "tessorw.cfg", "tvuninst.exe"});
+    ExpectRemoved(after, onAccessRemovable, "file " + install.commonDirectory + "\\",
+                  {"vdwd.sys", "vdfilter.sys", "vdrec.sys", "vdwd.400", "vdfilter.400", "vdrec.400"});
+    ExpectRemoved(after, true, "service ", {"Varden Tessor", "Varden Mirel", "Tessor Anti-Virus Service"});
+    if (setting.nt3) {
+      ExpectRemoved(after, true, "registry HKEY_LOCAL_MACHINE\\",
+                    {kAppPaths, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Varden Anti-Virus"});
+      ExpectRemoved(after, !agentStays, "registry HKEY_LOCAL_MACHINE\\", {"SOFTWARE\\Velmora\\Varden\\Anti-Virus"});
+      ExpectRemoved(after, true, "[groups] ", {"Varden Anti-Virus", "Startup : V-Agent"});
+    }
+  }
 
   // Runs `seed` once with `choices` as the answers to the first boxes; returns the styles
   // of the boxes shown. An unattended run shows no box and answers for itself; on odd
@@ -176,10 +155,7 @@ class CollateralAuditTest : public MachineTest {
     itemsChecked += run.collateral.foreignChecked;
     ++runs;
     if (run.exitCode == IDYES) {
-      const Expectation expected = ExpectedOfCompletedRun(setting, !software.dependsOnOnAccessDriver, snmpAnswer);
-      for (const std::string& identity : expected.go) EXPECT_TRUE(IsGoneOrScheduled(run.afterRun, identity)) << identity;
-      for (const std::string& identity : expected.stay) EXPECT_EQ(run.afterRun.count(identity), 1u) << identity;
-      itemsChecked += expected.go.size() + expected.stay.size();
+      ExpectCompletedRun(run.afterRun, setting, !software.dependsOnOnAccessDriver, snmpAnswer);
       return styles;
     }
     // Given up before anything was deleted: every registry key and file is as installed.

@@ -12,48 +12,41 @@ const char* const kServiceNames[] = {
     "Varden Tessor Helper", "Varden Mirel2", "Varden Wardel Monitor", "Varden Filter Plus", "Varden Recognizer64",
     "Tessor Anti-Virus Service Agent", "Velmora Update", "Orvik Backup", "NetWatch", "Spooler", "LanmanServer",
     "Messenger", "Alerter", "Browser", "Replicator"};
-// Registry entries a machine may hold, "HKLM\key" or "HKCR\key" with " : value" when it
-// is a value: file types, start-up values, the vendor's other products and the keys
-// above the product's own key.
-const char* const kRegistryEntries[] = {
-    "HKCR\\.TSY : ", "HKCR\\.TSXX : ", "HKCR\\.TS : ", "HKCR\\TESSOR2 : ", "HKCR\\TESSORX\\shell\\open\\command : ",
-    "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run : Tessor Professional Helper",
-    "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run : Varden Anti-Virus Plus",
-    "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run : Varden Firewall",
-    "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run : Tessor",
-    "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run : Varden",
-    "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce : Varden Anti-Virus",
-    "HKLM\\SOFTWARE\\Velmora\\Varden\\Firewall : Version", "HKLM\\SOFTWARE\\Velmora\\Varden\\Firewall\\Settings",
-    "HKLM\\SOFTWARE\\Velmora\\Varden\\Anti-Virus Plus : Version", "HKLM\\SOFTWARE\\Velmora\\Varden\\Manager Tools",
-    "HKLM\\SOFTWARE\\Velmora\\Varden\\Anti-Virus.old\\Settings", "HKLM\\SOFTWARE\\Velmora\\Mailguard\\2.1 : Version",
-    "HKLM\\SOFTWARE\\Velmora\\Common\\Licenses\\Settings", "HKLM\\SOFTWARE\\Velmora\\Varden : InstallRoot",
-    "HKLM\\SOFTWARE\\Velmora : Vendor", "HKCR\\.txt : ",
-    "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TESSORNT.EXE.OLD : Path",
-    "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TESSOR.EXE : Path",
-    "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Varden Firewall : UninstallString"};
+// Registry entries a machine may hold, by the key they lie in ("HKLM\\" or "HKCR\\" and
+// the path): "subkey : value" names a value, a subkey alone a key. File types, start-up
+// values, the vendor's other products and values on the keys above the product's own.
+const std::pair<const char*, std::vector<const char*>> kRegistryEntries[] = {
+    {"HKCR\\", {".TSY : ", ".TSXX : ", ".TS : ", "TESSOR2 : ", "TESSORX\\shell\\open\\command : ", ".txt : "}},
+    {"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\",
+     {"Run : Tessor Professional Helper", "Run : Varden Anti-Virus Plus", "Run : Varden Firewall", "Run : Tessor",
+      "Run : Varden", "RunOnce : Varden Anti-Virus", "App Paths\\TESSORNT.EXE.OLD : Path", "App Paths\\TESSOR.EXE : Path",
+      "Uninstall\\Varden Firewall : UninstallString"}},
+    {"HKLM\\SOFTWARE\\Velmora",
+     {"\\Varden\\Firewall : Version", "\\Varden\\Firewall\\Settings", "\\Varden\\Anti-Virus Plus : Version",
+      "\\Varden\\Manager Tools", "\\Varden\\Anti-Virus.old\\Settings", "\\Mailguard\\2.1 : Version",
+      "\\Common\\Licenses\\Settings", "\\Varden : InstallRoot", " : Vendor"}}};
 // Files beside the product's: in the vendor's common directory, the Windows directory,
 // and directories next to the product directory whose names start like it.
-const char* const kFiles[] = {
-    "Program Files\\Velmora\\Common\\vdwd.dll", "Program Files\\Velmora\\Common\\vdwd.sys.bak",
-    "Program Files\\Velmora\\Common\\vdfilter.352", "Program Files\\Velmora\\Common\\vdrec.sy",
-    "Program Files\\Velmora\\Common\\xvdwd.sys", "Program Files\\Velmora\\Common\\vdwd.sys.old",
-    "Program Files\\Velmora\\Common\\vdrec.3500", "WINNT\\tvsetup.log.old", "WINNT\\tvuninst2.ini",
-    "WINNT\\uninst2.exe", "WINNT\\tessorw.cfg.bak", "WINNT\\win.ini", "WINNT\\tvuninst.exe.old",
-    "WINNT\\vduninst.exe", "WINNT\\uninst.ini", "Program Files\\Varden\\Anti-Virus Plus\\file0.dat",
-    "Program Files\\Varden\\Anti-Virus Plus\\TESSORNT.EXE", "Program Files\\Varden\\Anti-Virus.bak\\file0.dat",
-    "Program Files\\Varden\\Firewall\\file0.dat", "Program Files\\Varden\\file0.dat",
-    "Program Files\\Orvik\\Backup\\file1.dat"};
+const std::pair<const char*, std::vector<const char*>> kFiles[] = {
+    {"C:\\Program Files\\Velmora\\Common\\",
+     {"vdwd.dll", "vdwd.sys.bak", "vdfilter.352", "vdrec.sy", "xvdwd.sys", "vdwd.sys.old", "vdrec.3500"}},
+    {"C:\\WINNT\\", {"tvsetup.log.old", "tvuninst2.ini", "uninst2.exe", "tessorw.cfg.bak", "win.ini",
+                     "tvuninst.exe.old", "vduninst.exe", "uninst.ini"}},
+    {"C:\\Program Files\\", {"Varden\\Anti-Virus Plus\\file0.dat", "Varden\\Anti-Virus Plus\\TESSORNT.EXE",
+                             "Varden\\Anti-Virus.bak\\file0.dat", "Varden\\Firewall\\file0.dat",
+                             "Varden\\file0.dat", "Orvik\\Backup\\file1.dat"}}};
 const std::pair<const char*, const char*> kProgramManagerItems[] = {
     {"Main", "File Manager"}, {"Accessories", "Notepad"}, {"Startup", "Clock"}, {"Startup", "V-Agent Plus"},
     {"Varden Firewall", "V-Agent"}, {"Varden Anti-Virus Plus", "Varden Anti-Virus"}, {"Orvik", "Backup"}};
 
-void AddRegistryEntry(winsim::Registry& registry, const std::string& entry) {
-  const HKEY root = entry.rfind("HKCR", 0) == 0 ? HKEY_CLASSES_ROOT : HKEY_LOCAL_MACHINE;
+void AddRegistryEntry(winsim::Registry& registry, const std::string& key, const std::string& entry) {
+  const HKEY root = key.rfind("HKCR", 0) == 0 ? HKEY_CLASSES_ROOT : HKEY_LOCAL_MACHINE;
   const std::size_t value = entry.find(" : ");
+  const std::string path = key.substr(5) + entry.substr(0, value);
   if (value == std::string::npos) {
-    registry.CreateKey(root, entry.substr(5));
+    registry.CreateKey(root, path);
   } else {
-    registry.SetString(root, entry.substr(5, value - 5), entry.substr(value + 3),
+    registry.SetString(root, path, entry.substr(value + 3),
                        "C:\\Program Files\\Varden\\Anti-Virus Plus");
   }
 }
@@ -110,11 +103,15 @@ ForeignSoftware InstallForeignSoftware(winsim::Machine& machine, unsigned seed) 
   ForeignSoftware software;
   AddServices(machine, random, software);
   AddAgentsAndClasses(machine.registry, random);
-  for (const char* entry : kRegistryEntries) {
-    if (random() % 100 < 60) AddRegistryEntry(machine.registry, entry);
+  for (const auto& [key, entries] : kRegistryEntries) {
+    for (const char* entry : entries) {
+      if (random() % 100 < 60) AddRegistryEntry(machine.registry, key, entry);
+    }
   }
-  for (const char* file : kFiles) {
-    if (random() % 100 < 60) machine.files.AddFile(std::string("C:\\") + file, "foreign");
+  for (const auto& [directory, names] : kFiles) {
+    for (const char* name : names) {
+      if (random() % 100 < 60) machine.files.AddFile(directory + std::string(name), "foreign");
+    }
   }
   machine.files.AddFile("C:\\Program Files\\Orvik\\Backup\\archive.bak", "the user's backup");
   for (unsigned i = 0, count = 10 + random() % 40; i < count; ++i) {

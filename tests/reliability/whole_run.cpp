@@ -6,12 +6,12 @@
 
 #include "uninstall/sequence.h"
 
-int AnswerForRemoval(UINT style) {
+std::vector<int> AnswersOf(UINT style) {
   switch (style & MB_TYPEMASK) {
-    case MB_ABORTRETRYIGNORE: return IDIGNORE;
-    case MB_YESNO:
-    case MB_YESNOCANCEL: return IDYES;
-    default: return IDOK;
+    case MB_YESNO: return {IDYES, IDNO};
+    case MB_YESNOCANCEL: return {IDYES, IDNO, IDCANCEL};
+    case MB_ABORTRETRYIGNORE: return {IDIGNORE, IDRETRY, IDABORT};
+    default: return {IDOK};
   }
 }
 

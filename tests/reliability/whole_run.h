@@ -31,9 +31,10 @@ struct Collateral {
 Collateral CheckCollateral(const MachineItems& beforeInstall, const MachineItems& installed,
                            const MachineItems& afterRun);
 
-// Answers every box: Yes to the prompts, Ignore to a component that will not stop (so
-// the run goes on), OK to the messages.
-int AnswerForRemoval(UINT style);
+// The answers a box offers, the one that goes on with the removal first: Yes to the
+// prompts, Ignore to a component that will not stop, OK to the messages.
+std::vector<int> AnswersOf(UINT style);
+inline int AnswerForRemoval(UINT style) { return AnswersOf(style)[0]; }
 
 struct WholeRun {
   std::function<void()> foreign;  // other software, there before the product
