@@ -1,100 +1,72 @@
 // Hostile and broken input met by a whole run, where no subsystem's own tests meet it:
-// the run must end as defined, leave no handle open and remove nothing but the product.
-#include <winsim/machine.h>
-
+// the run must end as it should, leave no handle open and remove nothing but the product.
 #include <random>
 
 #include "common/machine_test.h"
 #include "common/product.h"
-#include "files/listed_files.h"
 #include "reliability/whole_run.h"
-#include "uninstall/profile.h"
 #include "uninstall/sequence.h"
 
 namespace {
 
-const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TESSORNT.EXE";
+const std::string kDirectory = SampleProduct().directory;
+const char kProfile[] = "C:\\WINNT\\tvuninst.ini";
 
 class BadInputTest : public MachineTest {
  protected:
-  void SetUp() override {
-    MachineTest::SetUp();
-    machine().ui.answerer = [](const winsim::MessageBoxRecord& box) { return AnswerForRemoval(box.style); };
+  // A whole run over the product as `install` leaves it, which must leave nothing unsound.
+  RunRecord Run(const SampleProduct& product, const std::function<void()>& input, const std::string& tail = "") {
+    const RunRecord run = RunOverInstall({.install = [&] { InstallProduct(product), input(); }, .tail = tail});
+    EXPECT_EQ(Lines(RunProblems(run)), "");
+    return run;
   }
-  std::string ProfileFile() const { return "C:\\WINNT\\tvuninst.ini"; }
+  std::function<void()> RegisteredDirectory(const std::string& path) {
+    return [this, path] { machine().registry.SetString(HKEY_LOCAL_MACHINE, kAppPaths, "Path", path); };
+  }
 };
 
 TEST_F(BadInputTest, AProfileThatIsNotTextGivesEmptyTextsAndTheWholeDirectoryGoes) {
-  SampleProduct install;
-  install.withProfile = false;
-  InstallProduct(install);
   std::mt19937 random(8);
   std::string bytes(4096, '\0');
   for (char& byte : bytes) byte = static_cast<char>(random() % 256);
-  machine().files.AddFile(ProfileFile(), bytes);
-
-  EXPECT_EQ(RunUninstall(""), IDYES);
-
+  EXPECT_EQ(Run({}, [&] { machine().files.AddFile(kProfile, bytes); }).exitCode, IDYES);
   for (const winsim::MessageBoxRecord& box : machine().ui.boxes) EXPECT_LT(box.text.size(), 200u);
-  EXPECT_FALSE(machine().files.Exists(install.directory));
-  EXPECT_EQ(machine().OpenHandles(), 0u);
+  EXPECT_FALSE(machine().files.Exists(kDirectory));
 }
 
 TEST_F(BadInputTest, TenThousandListedFilesAreAllReadAndTried) {
-  SampleProduct install;
-  install.wholeDirectoryRemoval = false;
-  for (int i = 1; i <= 10000; ++i) {
-    install.listedFiles.push_back("Bases\\" + std::to_string(i % 100) + "\\b" + std::to_string(i) + ".avc");
-  }
-  InstallProduct(install);
-  for (const std::string& entry : install.listedFiles) machine().files.AddFile(install.directory + "\\" + entry);
-
-  EXPECT_EQ(RunUninstall(""), IDYES);
-
-  for (const std::string& entry : install.listedFiles) {
-    EXPECT_FALSE(machine().files.Exists(install.directory + "\\" + entry)) << entry;
-  }
-  EXPECT_EQ(machine().OpenHandles(), 0u);
+  SampleProduct product{.wholeDirectoryRemoval = false};
+  for (int i = 1; i <= 10000; ++i) product.listedFiles.push_back("Bases\\" + std::to_string(i % 100) + "\\b" + std::to_string(i));
+  auto addListed = [&] { for (const std::string& entry : product.listedFiles) machine().files.AddFile(kDirectory + "\\" + entry); };
+  EXPECT_EQ(Run(product, addListed).exitCode, IDYES);
+  for (const std::string& entry : product.listedFiles) EXPECT_FALSE(machine().files.Exists(kDirectory + "\\" + entry));
 }
 
 TEST_F(BadInputTest, AFilesValueThatReadsAsEmptyTextEndsTheList) {
-  machine().files.AddFile(ProfileFile(), std::string("[Files]\r\nFile1=TESSORNT.EXE\r\nFile2=\0hidden\r\nFile3=VAGENT.EXE\r\n", 63));
-  FileList list;
-  ReadFileList(ProfileFile().c_str(), list);
-  EXPECT_EQ(list, FileList{"TESSORNT.EXE"});
+  const std::string list = std::string("File1=TESSORNT.EXE\r\nFile2=") + '\0' + "hidden\r\nFile3=VAGENT.EXE\r\n";
+  EXPECT_EQ(Run({.wholeDirectoryRemoval = false},
+                [&] { machine().files.AddFile(kProfile, *machine().files.ReadFile(kProfile) + list); }).exitCode, IDYES);
+  EXPECT_FALSE(machine().files.Exists(kDirectory + "\\TESSORNT.EXE"));
+  EXPECT_TRUE(machine().files.Exists(kDirectory + "\\VAGENT.EXE"));
 }
 
 TEST_F(BadInputTest, AProductDirectoryPastAPathsCapacityIsNotFound) {
-  InstallProduct();
-  machine().registry.SetString(HKEY_LOCAL_MACHINE, kAppPaths, "Path", "C:\\" + std::string(300, 'v'));
-  const std::string before = machine().Snapshot();
-
-  EXPECT_EQ(RunUninstall(""), kExitNoProductDirectory);
-
-  EXPECT_EQ(machine().Snapshot(), before);
-  EXPECT_EQ(machine().OpenHandles(), 0u);
+  const RunRecord run = Run({}, RegisteredDirectory("C:\\" + std::string(300, 'v')));
+  EXPECT_EQ(run.exitCode, kExitNoProductDirectory);
+  EXPECT_EQ(run.afterRun, run.installed);
 }
 
 TEST_F(BadInputTest, AUncProductDirectoryIsTriedAndNothingElseIsTouched) {
-  InstallProduct();
-  machine().registry.SetString(HKEY_LOCAL_MACHINE, kAppPaths, "Path", "\\\\server\\share\\Varden");
-
-  EXPECT_EQ(RunUninstall(""), IDYES);
-
+  EXPECT_EQ(Run({}, RegisteredDirectory("\\\\server\\share\\Varden")).exitCode, IDYES);
   EXPECT_EQ(machine().ui.boxes.size(), 2u);  // no warning: consent and the last message
-  EXPECT_TRUE(machine().files.Exists(SampleProduct().directory));  // not the one registered
-  EXPECT_EQ(machine().OpenHandles(), 0u);
+  EXPECT_TRUE(machine().files.Exists(kDirectory));  // not the one registered
 }
 
 TEST_F(BadInputTest, ACommandTailOfTenThousandCharactersIsHandedOnWhole) {
-  InstallProduct();
   const std::string tail = " " + std::string(10000, 'x');
-
-  EXPECT_EQ(RunUninstall(tail.c_str()), IDYES);
-
+  EXPECT_EQ(Run({}, [] {}, tail).exitCode, IDYES);
   ASSERT_EQ(machine().processes.launches.size(), 1u);
   EXPECT_EQ(machine().processes.launches[0].commandLine, "uninst.exe -y -f" + tail);
-  EXPECT_EQ(machine().OpenHandles(), 0u);
 }
 
 }  // namespace

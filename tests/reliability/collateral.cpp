@@ -1,34 +1,24 @@
-#include "reliability/collateral.h"
-
 #include <winsim/text.h>
 
 #include <sstream>
-#include <string_view>
+
+#include "reliability/whole_run.h"
 
 namespace {
 
 // The identity of an item from its snapshot line, prefixed with its section: the
 // registry key path or key path and value name, the file path, the service name, or the
-// path a pending deletion names (which is also the file's own identity, so that a
-// scheduled deletion counts against the file it names).
+// path a pending deletion names.
 std::string IdentityOf(const std::string& section, const std::string& line) {
-  auto before = [&](std::string_view marker) {
-    std::size_t at = line.find(marker);
-    return at == std::string::npos ? line : line.substr(0, at);
-  };
-  if (section == "[registry]") {
-    std::size_t at = line.find(" = ");  // a value: key : "name" type N = data
-    return "registry " + (at == std::string::npos ? line : before(" type "));
-  }
+  auto before = [&](const char* marker) { return line.substr(0, line.find(marker)); };
+  if (section == "[registry]") return "registry " + (line.find(" = ") == std::string::npos ? line : before(" type "));
   if (section == "[files]") return "file " + before(" attr ");
   if (section == "[services]") return "service " + before(" state ");
   if (section == "[pending]") return "pending " + before(" -> ");
   return section + " " + line;  // an item that is only there or not
 }
 
-std::string FileOfPending(const std::string& identity) {
-  return "file " + identity.substr(std::string("pending ").size());
-}
+bool StartsWith(const std::string& text, const std::string& start) { return text.rfind(start, 0) == 0; }
 
 }  // namespace
 
@@ -39,50 +29,46 @@ MachineItems ItemsOf(const std::string& snapshot) {
   for (std::string line; std::getline(lines, line);) {
     if (!line.empty() && line.front() == '[' && line.back() == ']') {
       section = line;
-      continue;
+    } else {
+      items[IdentityOf(section, line)] = line;
     }
-    items[IdentityOf(section, line)] = line;
   }
   return items;
 }
 
 Collateral CheckCollateral(const MachineItems& beforeInstall, const MachineItems& installed,
-                           const MachineItems& afterRun, const std::set<std::string>& mayRestart) {
+                           const MachineItems& afterRun) {
   Collateral result;
+  // A foreign item is one the setup left as it was.
+  auto foreign = [&](const std::string& identity, const std::string& line) {
+    const auto kept = installed.find(identity);
+    return kept != installed.end() && kept->second == line;
+  };
   for (const auto& [identity, line] : beforeInstall) {
-    if (installed.count(identity) == 0 || installed.at(identity) != line) continue;  // setup's
+    if (!foreign(identity, line)) continue;
     ++result.foreignChecked;
-    auto after = afterRun.find(identity);
+    const auto after = afterRun.find(identity);
+    const bool restarted = identity == "service SNMP" && after != afterRun.end() &&
+                           after->second.find("marked for delete") == std::string::npos;
     if (after == afterRun.end()) {
       result.touched.push_back("removed: " + line);
-    } else if (after->second != line &&
-               !(identity.rfind("service ", 0) == 0 &&
-                 mayRestart.count(identity.substr(std::string("service ").size())) != 0 &&
-                 after->second.find("marked for delete") == std::string::npos)) {
+    } else if (after->second != line && !restarted) {
       result.touched.push_back("changed: " + line + " => " + after->second);
     }
   }
   for (const auto& [identity, line] : afterRun) {
     if (installed.count(identity) != 0) continue;
-    if (identity.rfind("pending ", 0) == 0) {
-      // A file or a directory, in whatever letter case the run spelled it.
-      const std::string file = FileOfPending(identity);
-      for (const auto& [named, state] : beforeInstall) {
-        if (!winsim::SameName(named, file) && !winsim::SameName(named, file + "\\")) continue;
-        const auto kept = installed.find(named);
-        if (kept != installed.end() && kept->second == state) {
-          result.touched.push_back("scheduled: " + line);
-        }
-      }
-      continue;  // the product's own file, or nothing at all
+    if (!StartsWith(identity, "pending ")) {
+      result.created.push_back(line);
+      continue;
     }
-    result.created.push_back(line);
+    // A deletion counts against the file or directory it names, in whatever letter case.
+    const std::string file = "file " + identity.substr(std::string("pending ").size());
+    for (const auto& [named, state] : beforeInstall) {
+      if ((winsim::SameName(named, file) || winsim::SameName(named, file + "\\")) && foreign(named, state)) {
+        result.touched.push_back("scheduled: " + line);
+      }
+    }
   }
   return result;
-}
-
-std::string Lines(const std::vector<std::string>& items) {
-  std::string text;
-  for (const std::string& item : items) text += "  " + item + "\n";
-  return text;
 }

@@ -2,14 +2,16 @@
 
 #include <winsim/machine.h>
 
+#include <algorithm>
+
 #include "uninstall/sequence.h"
 
-int AnswerForRemoval(UINT style) {
+std::vector<int> AnswersOf(UINT style) {
   switch (style & MB_TYPEMASK) {
-    case MB_ABORTRETRYIGNORE: return IDIGNORE;
-    case MB_YESNO:
-    case MB_YESNOCANCEL: return IDYES;
-    default: return IDOK;
+    case MB_YESNO: return {IDYES, IDNO};
+    case MB_YESNOCANCEL: return {IDYES, IDNO, IDCANCEL};
+    case MB_ABORTRETRYIGNORE: return {IDIGNORE, IDRETRY, IDABORT};
+    default: return {IDOK};
   }
 }
 
@@ -23,16 +25,30 @@ RunRecord RunOverInstall(const WholeRun& run) {
   record.installed = snapshot();
   winsim::machine().ui.answerer = [&run](const winsim::MessageBoxRecord& box) { return run.answer(box.style); };
   if (run.beforeRun) run.beforeRun();
-  record.exitCode = RunUninstall("");
+  record.exitCode = RunUninstall(run.tail.c_str());
   record.afterRun = snapshot();
   record.afterRun.erase("file " + run.log);
   winsim::machine().ui.answerer = nullptr;
+  record.collateral = CheckCollateral(record.beforeInstall, record.installed, record.afterRun);
   return record;
 }
 
-bool IsDefinedExit(int exitCode) {
-  for (int defined : {kExitNoProductDirectory, kExitDeclined, kExitNoRights, kExitAborted, IDYES}) {
-    if (exitCode == defined) return true;
+std::vector<std::string> RunProblems(const RunRecord& run, std::size_t handlesAllowed) {
+  std::vector<std::string> problems;
+  const std::vector<int> defined = {kExitNoProductDirectory, kExitDeclined, kExitNoRights, kExitAborted, IDYES};
+  if (std::find(defined.begin(), defined.end(), run.exitCode) == defined.end()) {
+    problems.push_back("exit code " + std::to_string(run.exitCode));
   }
-  return false;
+  if (const std::size_t open = winsim::machine().OpenHandles(); open > handlesAllowed) {
+    problems.push_back(std::to_string(open) + " handles left open");
+  }
+  for (const std::string& item : run.collateral.touched) problems.push_back("foreign item " + item);
+  for (const std::string& item : run.collateral.created) problems.push_back("created " + item);
+  return problems;
+}
+
+std::string Lines(const std::vector<std::string>& items) {
+  std::string text;
+  for (const std::string& item : items) text += "  " + item + "\n";
+  return text;
 }

@@ -1,17 +1,40 @@
-// A whole run of the uninstaller over a machine with the product installed, with what
-// the checks of a run need: the machine before the product, with it, and after the run.
+// A whole run of the uninstaller over a machine with the product installed, and what
+// the checks of a run need: the machine item by item before the product, with it, and
+// after the run, and what the run did to items that were not the product's.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <string>
+#include <vector>
 
-#include "reliability/collateral.h"
+inline const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TESSORNT.EXE";
+inline const char kLog[] = "C:\\Logs\\tvuninst.log";  // the unattended runs' log file
 
-// Answers every box: Yes to the prompts, Ignore to a component that will not stop (so
-// the run goes on), OK to the messages.
-int AnswerForRemoval(UINT style);
+// Every item of a machine snapshot (winsim::Machine::Snapshot) by its identity (a registry
+// key or value, a file or directory, a service, a pending deletion), with the line that
+// describes its present state.
+using MachineItems = std::map<std::string, std::string>;
+MachineItems ItemsOf(const std::string& snapshot);
+
+struct Collateral {
+  std::vector<std::string> touched;  // foreign items changed, removed or scheduled
+  std::vector<std::string> created;  // items the run made that were not there before
+  std::size_t foreignChecked = 0;
+};
+
+// Compares a machine before the product was installed (its items are foreign), once
+// installed, and after a run. The SNMP service may change its state (the run restarts
+// it); a pending deletion of a path that does not exist touches nothing.
+Collateral CheckCollateral(const MachineItems& beforeInstall, const MachineItems& installed,
+                           const MachineItems& afterRun);
+
+// The answers a box offers, the one that goes on with the removal first: Yes to the
+// prompts, Ignore to a component that will not stop, OK to the messages.
+std::vector<int> AnswersOf(UINT style);
+inline int AnswerForRemoval(UINT style) { return AnswersOf(style)[0]; }
 
 struct WholeRun {
   std::function<void()> foreign;  // other software, there before the product
@@ -20,17 +43,22 @@ struct WholeRun {
   std::function<void()> beforeRun;  // arms what the run is to meet (a fault)
   std::function<std::string()> snapshot;  // the machine's state; Snapshot() when none
   std::string log;  // the run's own log file, which it may make: not counted as made
+  std::string tail;  // the command-line tail
 };
 
 struct RunRecord {
   int exitCode = 0;
-  MachineItems beforeInstall;
-  MachineItems installed;
-  MachineItems afterRun;
+  MachineItems beforeInstall, installed, afterRun;
+  Collateral collateral;
 };
 
 // Resets the machine and makes `run` on it.
 RunRecord RunOverInstall(const WholeRun& run);
 
-// Whether the exit code is one the run defines: an early exit or a completed run.
-bool IsDefinedExit(int exitCode);
+// What is wrong with a run, one a line: an exit code the program does not define (an
+// early exit or a completed run), more than `handlesAllowed` handles left open, foreign
+// items touched, items made.
+std::vector<std::string> RunProblems(const RunRecord& run, std::size_t handlesAllowed = 0);
+
+// Text for a failure message: the items, one a line.
+std::string Lines(const std::vector<std::string>& items);
