@@ -3,13 +3,22 @@
 
 #include "winsim/text.h"
 
+#include <utility>
+
 namespace {
 
 // What the setup did is not the run's: calls are counted, and conversations recorded,
 // from here on.
 void ForgetSetupCalls() {
-  winsim::machine().faults = winsim::Faults{};
-  winsim::machine().dde.transactions.clear();
+  winsim::Machine& machine = winsim::machine();
+  machine.faults = winsim::Faults{};
+  for (const std::string& name : machine.services.Names()) {
+    machine.services.Get(name)->starts = 0;
+    machine.services.Get(name)->controls.clear();
+  }
+  winsim::ProgramManager programManager = std::move(machine.dde.programManager);
+  machine.dde = winsim::Dde{};
+  machine.dde.programManager = std::move(programManager);
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ TEST_F(BadInputTest, TenThousandListedFilesAreAllReadAndTried) {
 }
 
 TEST_F(BadInputTest, AFilesValueThatReadsAsEmptyTextEndsTheList) {
-  const std::string list = std::string("File1=TESSORNT.EXE\r\nFile2=") + '\0' + "hidden\r\nFile3=VAGENT.EXE\r\n";
+  const std::string list = std::string("[Files]\r\nFile1=TESSORNT.EXE\r\nFile2=") + '\0' + "hidden\r\nFile3=VAGENT.EXE\r\n";
   EXPECT_EQ(Run({.wholeDirectoryRemoval = false},
                 [&] { machine().files.AddFile(kProfile, *machine().files.ReadFile(kProfile) + list); }).exitCode, IDYES);
   EXPECT_FALSE(machine().files.Exists(kDirectory + "\\TESSORNT.EXE"));

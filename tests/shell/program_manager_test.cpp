@@ -19,6 +19,7 @@ class ProgramManagerTest : public MachineTest {
   void SetUp() override {
     MachineTest::SetUp();
     InstallProduct({.withProgramGroups = true});
+    programManager().activeGroup = texts::kForeignGroup;
   }
   winsim::Dde& dde() { return machine().dde; }
   winsim::ProgramManager& programManager() { return machine().dde.programManager; }
@@ -90,6 +91,7 @@ TEST_F(ProgramManagerTest, CommandsCarryTheNamesWholeAndAsTheyAre) {
     SCOPED_TRACE(c.commands[0].substr(0, 40));
     winsim::Reset();
     InstallProduct({.withProgramGroups = true});
+    programManager().activeGroup = texts::kForeignGroup;
     for (const std::string& item : c.extra) programManager().AddItem(split(item).first, split(item).second);
     programManager().running = c.running;
 

@@ -69,7 +69,7 @@ TEST_F(UninstallSnmpAgentTest, TheAnswerDecidesAndEveryOutcomeIsTold) {
     SampleProduct install;
     install.withSnmp = true;
     install.directory = c.directory;
-    InstallProduct(m, install);
+    InstallProduct(install);
     const std::string dll = c.directory + "\\vlalag32.dll";
     if (c.arrange) c.arrange(m, dll);
     const std::string before = m.Snapshot();
