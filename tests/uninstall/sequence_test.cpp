@@ -372,11 +372,10 @@ TEST_F(SequenceTest, TheSnmpStepAsksOnlyWhenTheServiceAndTheAgentAreThere) {
     Install({.withSnmp = variant != 1});
     if (variant == 1) machine().registry.CreateKey(HKEY_LOCAL_MACHINE, keys::kAgentKey);
     if (variant == 2) machine().registry.DeleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Varden\\Anti-Virus\\SNMP Agent");
-    if (variant == 0) {
-      machine().ui.Answer(IDYES);  // the removal prompt, then the SNMP question
-      machine().ui.Answer(IDOK);
-    }
-    EXPECT_EQ(RunConsentedUninstall(), IDYES) << variant;
+    // The removal prompt, the SNMP question and its outcome, the restart text.
+    for (int answer : variant == 0 ? std::vector<int>{IDYES, IDYES, IDOK, IDOK} : std::vector<int>{IDYES, IDOK})
+      machine().ui.Answer(answer);
+    EXPECT_EQ(RunUninstall(""), IDYES) << variant;
     const auto first = std::find(trace().begin(), trace().end(), "Checking if SNMP is installed...\n");
     const Trace snmp(first, std::find(first, trace().end(), "Launch Install Shield's uninst.exe...\n"));
     if (variant == 0) {
