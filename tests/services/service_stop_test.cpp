@@ -213,6 +213,8 @@ TEST_F(AgentServiceTest, RunningMeansAnActiveState) {
   service.queryError = ERROR_ACCESS_DENIED;
   EXPECT_EQ(AgentServiceRunning(), 1);
   EXPECT_EQ(StopAgentService(), 2);
+  machine().services.deniedAccess = GENERIC_READ;  // not even the manager opens: nothing runs
+  EXPECT_EQ(AgentServiceRunning(), 0);
   EXPECT_EQ(machine().OpenHandles(), 0u);
 }
 
