@@ -1,5 +1,6 @@
 // Base of every test that runs program code on the simulated machine: a fresh machine
-// per test, and winsim's complaints (an unexpected message box) reported as failures.
+// per test, and winsim's complaints (an unexpected message box, a handle left open when
+// the test ends or starts over with winsim::Reset()) reported as failures.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,7 +19,10 @@ class MachineTest : public ::testing::Test {
     winsim::Reset();
     winsim::SetFailureHook([](const std::string& message) { ADD_FAILURE() << message; });
   }
-  void TearDown() override { winsim::SetFailureHook(nullptr); }
+  void TearDown() override {
+    EXPECT_EQ(machine().LeakedHandles(), 0u) << "handles left open";
+    winsim::SetFailureHook(nullptr);
+  }
 
   // The current machine; a test may start over with winsim::Reset().
   winsim::Machine& machine() { return winsim::machine(); }

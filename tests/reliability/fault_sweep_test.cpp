@@ -93,7 +93,7 @@ TEST_P(FaultSweepTest, EverySingleFailureOfEveryCallIsSurvived) {
     whole.beforeRun = [&] { machine().faults.FailCall(api, occurrence, *error); };
     const RunRecord run = RunOverInstall(whole);
 
-    std::vector<std::string> problems = RunProblems(run, winsim::ReleasesHandle(api) ? 1 : 0);
+    std::vector<std::string> problems = RunProblems(run);
     if (machine().faults.injectedInto != api) problems.push_back("the failure was never injected");
     // A completed run ends with its last line, which only a log that cannot be written
     // any more may follow.

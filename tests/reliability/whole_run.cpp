@@ -33,13 +33,13 @@ RunRecord RunOverInstall(const WholeRun& run) {
   return record;
 }
 
-std::vector<std::string> RunProblems(const RunRecord& run, std::size_t handlesAllowed) {
+std::vector<std::string> RunProblems(const RunRecord& run) {
   std::vector<std::string> problems;
   const std::vector<int> defined = {kExitNoProductDirectory, kExitDeclined, kExitNoRights, kExitAborted, IDYES};
   if (std::find(defined.begin(), defined.end(), run.exitCode) == defined.end()) {
     problems.push_back("exit code " + std::to_string(run.exitCode));
   }
-  if (const std::size_t open = winsim::machine().OpenHandles(); open > handlesAllowed) {
+  if (const std::size_t open = winsim::machine().LeakedHandles(); open > 0) {
     problems.push_back(std::to_string(open) + " handles left open");
   }
   for (const std::string& item : run.collateral.touched) problems.push_back("foreign item " + item);

@@ -56,9 +56,8 @@ struct RunRecord {
 RunRecord RunOverInstall(const WholeRun& run);
 
 // What is wrong with a run, one a line: an exit code the program does not define (an
-// early exit or a completed run), more than `handlesAllowed` handles left open, foreign
-// items touched, items made.
-std::vector<std::string> RunProblems(const RunRecord& run, std::size_t handlesAllowed = 0);
+// early exit or a completed run), handles leaked, foreign items touched, items made.
+std::vector<std::string> RunProblems(const RunRecord& run);
 
 // Text for a failure message: the items, one a line.
 std::string Lines(const std::vector<std::string>& items);

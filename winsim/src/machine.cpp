@@ -1,5 +1,6 @@
 #include <winsim/machine.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -19,11 +20,20 @@ Machine& machine() {
 }
 
 Machine& Reset() {
+  // A handle still open when the machine is thrown away is one the run leaked.
+  if (current && failureHook && current->LeakedHandles() != 0) {
+    failureHook(std::to_string(current->LeakedHandles()) + " handles left open on the machine");
+  }
   current = std::make_unique<Machine>();
   current->files.AddDirectory(current->system.windowsDirectory + "\\system32");
   current->files.AddDirectory(current->system.windowsDirectory + "\\system");
   current->registry.CreateKey(HKEY_LOCAL_MACHINE, kSessionManagerKey);
   return *current;
+}
+
+std::size_t Machine::LeakedHandles() const {
+  const std::size_t failedToClose = faults.injectedInto && ReleasesHandle(*faults.injectedInto) ? 1 : 0;
+  return OpenHandles() - std::min(OpenHandles(), failedToClose);
 }
 
 std::size_t Machine::OpenHandles() const {

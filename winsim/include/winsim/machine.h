@@ -35,6 +35,8 @@ struct Machine {
 
   // Every handle the program holds, of every kind.
   std::size_t OpenHandles() const;
+  // The handles the program leaked: those open, less the one whose closing was made to fail.
+  std::size_t LeakedHandles() const;
   // The machine's whole lasting state (registry, files, services, pending list), as text.
   std::string Snapshot() const;
   // The moves and deletions scheduled for the next restart (see pending_moves.h).
@@ -45,6 +47,7 @@ struct Machine {
 
 Machine& machine();
 // Replaces the machine with a fresh one: drive C:, the Windows directory, no product.
+// Handles left open on the old machine are reported through the failure hook, if set.
 Machine& Reset();
 
 // Where winsim reports a misuse it cannot answer (an unexpected message box); tests
