@@ -33,6 +33,21 @@ class MachineTest : public ::testing::Test {
     return std::search(trace().begin(), trace().end(), pieces.begin(), pieces.end()) != trace().end();
   }
 
+  // How the program starts another program: shown in a window of its own, sharing no
+  // handles, with the program's environment and directory, and waited for.
+  static void ExpectStartedAndWaitedFor(const winsim::Launch& launch, const std::string& application,
+                                        const std::string& commandLine) {
+    EXPECT_EQ(launch.application, application);
+    EXPECT_EQ(launch.commandLine, commandLine);
+    EXPECT_EQ(launch.creationFlags, static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
+    EXPECT_FALSE(launch.inheritHandles);
+    EXPECT_TRUE(launch.ownEnvironment && launch.ownCurrentDirectory);
+    EXPECT_EQ(launch.startupSize, sizeof(STARTUPINFOA));
+    EXPECT_EQ(launch.startupFlags, static_cast<DWORD>(STARTF_USESHOWWINDOW));
+    EXPECT_EQ(launch.showWindow, SW_SHOW);
+    EXPECT_TRUE(launch.waitedFor);
+  }
+
   // A whole run through the program's entry, answering Yes to the removal prompt and OK
   // to the final message; boxes in between must have been answered before.
   int RunConsentedUninstall() {

@@ -44,6 +44,9 @@ TEST_F(ListedFiles, ReadsTheListUpToTheFirstMissingKey) {
   ReadFileList("C:\\WINNT\\tvuninst.ini", list);
   EXPECT_EQ(list, (FileList{"TESSORNT.EXE", "a"}));
   EXPECT_EQ(Count("Putting file in the list: "), 2u);
+  files().AddFile("C:\\WINNT\\tvuninst.ini", "[Files]\r\nFile0=a.exe\r\nFile2=b.exe\r\n");  // counting starts at 1
+  ReadFileList("C:\\WINNT\\tvuninst.ini", list);
+  EXPECT_TRUE(list.empty());
 }
 
 // A missing directory on an entry's way is no link: the entry is tried. The last entry's

@@ -106,17 +106,7 @@ TEST_F(ManagerTest, RunsTheUninstallerFromTheCommonDirectoryAndWaits) {
   EXPECT_EQ(trace(), (Pieces{"Getting common dir...\n", kCommonDirectory, "\n", uninstaller, "\n",
                              "vduninst.exe UNINSTALL", "\n"}));
   ASSERT_EQ(machine().processes.launches.size(), 1u);
-  const winsim::Launch& launch = machine().processes.launches[0];
-  EXPECT_EQ(launch.application, uninstaller);
-  EXPECT_EQ(launch.commandLine, "vduninst.exe UNINSTALL");
-  EXPECT_EQ(launch.inheritHandles, FALSE);
-  EXPECT_EQ(launch.creationFlags, static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
-  EXPECT_TRUE(launch.ownEnvironment);
-  EXPECT_TRUE(launch.ownCurrentDirectory);
-  EXPECT_EQ(launch.startupSize, sizeof(STARTUPINFOA));
-  EXPECT_EQ(launch.startupFlags, static_cast<DWORD>(STARTF_USESHOWWINDOW));
-  EXPECT_EQ(launch.showWindow, SW_SHOW);
-  EXPECT_TRUE(launch.waitedFor);
+  ExpectStartedAndWaitedFor(machine().processes.launches[0], uninstaller, "vduninst.exe UNINSTALL");
   EXPECT_EQ(machine().clock.Now(), 90000u);
 }
 

@@ -2,7 +2,6 @@
 
 #include "common/machine_test.h"
 #include "common/product.h"
-#include "files/listed_files.h"
 #include "support/prompts.h"
 
 namespace {
@@ -78,18 +77,6 @@ TEST_F(ProfileTest, DirectoryWarningIsComposedAroundTheDirectory) {
   profile.warnDirPrompt2 = "Two";
   profile.warnDirPrompt3 = "Three";
   EXPECT_EQ(DirectoryWarningText(profile, "D:"), "One D:\\\nTwo\nThree");
-}
-
-TEST_F(ProfileTest, FileListStopsAtTheFirstGap) {
-  WriteProfile("[Files]\nFile1=a.exe\nFile2=sub\\b.dll\nFile4=d.txt\n");
-  FileList list;
-  ReadFileList(path.c_str(), list);
-  EXPECT_EQ(list, (FileList{"a.exe", "sub\\b.dll"}));
-
-  winsim::Reset();
-  WriteProfile("[Files]\nFile0=a.exe\nFile2=b.exe\n");
-  ReadFileList(path.c_str(), list);
-  EXPECT_TRUE(list.empty());
 }
 
 }  // namespace

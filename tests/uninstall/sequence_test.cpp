@@ -61,15 +61,7 @@ TEST_F(SequenceTest, FullUninstallOnNt4PassesTheTailOnAndLeavesOnlyItsOwnFileFor
   // The Install Shield uninstaller from the Windows directory, with the tail, waited for.
   const auto& launches = machine().processes.launches;
   ASSERT_EQ(launches.size(), 1u);
-  EXPECT_EQ(launches[0].application, "C:\\WINNT\\uninst.exe");
-  EXPECT_EQ(launches[0].commandLine, "uninst.exe -y -f" + tail);
-  EXPECT_EQ(launches[0].creationFlags, static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
-  EXPECT_FALSE(launches[0].inheritHandles);
-  EXPECT_TRUE(launches[0].ownEnvironment && launches[0].ownCurrentDirectory);
-  EXPECT_EQ(launches[0].startupSize, sizeof(STARTUPINFOA));
-  EXPECT_EQ(launches[0].startupFlags, static_cast<DWORD>(STARTF_USESHOWWINDOW));
-  EXPECT_EQ(launches[0].showWindow, SW_SHOW);
-  EXPECT_TRUE(launches[0].waitedFor);
+  ExpectStartedAndWaitedFor(launches[0], "C:\\WINNT\\uninst.exe", "uninst.exe -y -f" + tail);
 
   // Every registry entry the setup made is gone; the application keys stay for the
   // Install Shield uninstaller on NT 4.
