@@ -158,12 +158,4 @@ TEST_F(DependencyCheckTest, OnlyTheProductScannersMayDependOnTheOnAccessDriver) 
   }
 }
 
-TEST_F(DependencyCheckTest, TheWorkerTakesAnyToleratedList) {
-  machine().services.Install("Spooler", SERVICE_RUNNING);
-  machine().services.Install("Fax", SERVICE_RUNNING, {"Spooler"});
-  const char* const fax[] = {"Fax"};
-  EXPECT_EQ(ServiceHasForeignDependents("Spooler", fax, 1), 0);
-  EXPECT_EQ(ServiceHasForeignDependents("Spooler", fax, 0), 1);
-}
-
 }  // namespace

@@ -69,36 +69,6 @@ TEST_F(StopServiceTest, TheStopIsRequestedOnlyFromAnActiveStateAndPolledUpToThir
   }
 }
 
-// The on-access component runs while its device opens; its service is stopped only when
-// its key exists.
-TEST_F(StopServiceTest, TheOnAccessComponent) {
-  machine().registry.CreateKey(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Tessor Wardel");
-  EXPECT_EQ(StopOnAccessService(), 2);  // a key without its service is a failed stop
-
-  winsim::Reset();
-  EXPECT_EQ(OnAccessComponentRunning(), 0);
-  machine().files.devices.insert("WARDELDEV");
-  EXPECT_EQ(OnAccessComponentRunning(), 1);
-  EXPECT_EQ(StopOnAccessComponent(), 0);   // device there, service key missing
-  EXPECT_EQ(OnAccessServiceInstalled(), 0);
-  EXPECT_EQ(StopOnAccessService(), 0);
-  winsim::Service& service = machine().services.Install(kWardel, SERVICE_RUNNING);
-  EXPECT_EQ(OnAccessServiceInstalled(), 1);
-  EXPECT_EQ(StopOnAccessService(), 0);
-  EXPECT_EQ(service.status.state, static_cast<DWORD>(SERVICE_STOPPED));
-}
-
-TEST_F(StopServiceTest, ThePlatformIsReadAtEveryCall) {
-  EXPECT_EQ(QueryPlatform(), kPlatformNt);
-  machine().system.platformId = VER_PLATFORM_WIN32_WINDOWS;
-  EXPECT_EQ(QueryPlatform(), kPlatformWindows);
-  machine().system.platformId = VER_PLATFORM_WIN32s;
-  EXPECT_EQ(QueryPlatform(), kPlatformOther);
-  machine().system.platformId = VER_PLATFORM_WIN32_NT;
-  machine().system.versionFails = true;
-  EXPECT_EQ(QueryPlatform(), kPlatformOther);
-}
-
 const char kAgent[] = "Tessor Anti-Virus Service";
 const char kAgentKey[] = "SYSTEM\\CurrentControlSet\\Services\\Tessor Anti-Virus Service";
 const char kApplicationLog[] = "System\\CurrentControlSet\\Services\\EventLog\\Application";

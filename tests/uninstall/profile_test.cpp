@@ -12,18 +12,6 @@ class ProfileTest : public MachineTest {
   void WriteProfile(const std::string& text) { machine().files.AddFile(path, text); }
 };
 
-TEST_F(ProfileTest, MissingProfileGivesEmptyTextsAndWholeDirectoryRemoval) {
-  ProfileTexts profile = LoadProfile(path, false);
-  EXPECT_EQ(profile.caption, "");
-  EXPECT_EQ(profile.removePrompt, "");
-  EXPECT_EQ(profile.stopErrors[2], "");
-  EXPECT_TRUE(profile.wholeDirectoryRemoval);
-  EXPECT_EQ(profile.restartText, "\n");
-  EXPECT_EQ(profile.startupGroupName, "");  // not read outside NT 3.x
-  EXPECT_EQ(trace(), (std::vector<std::string>{"Reading profile settings...\n", "EnableWholeDir= ",
-                                               "TRUE", "\n"}));
-}
-
 TEST_F(ProfileTest, ReadsEveryTextIntoItsField) {
   InstallProduct();
   ProfileTexts profile = LoadProfile(path, false);
@@ -53,30 +41,9 @@ TEST_F(ProfileTest, WholeDirectorySettingIsOffOnlyForZero) {
   }
 }
 
-TEST_F(ProfileTest, StartupGroupIsReadOnNt3OnlyAndDefaultsToStartup) {
-  WriteProfile("[Settings]\nStartupGroupName=\n");
-  ProfileTexts nt3 = LoadProfile(path, true);
-  EXPECT_EQ(nt3.startupGroupName, "Startup");
-  EXPECT_EQ(std::vector<std::string>(trace().end() - 3, trace().end()),
-            (std::vector<std::string>{"Startup group name: ", "Startup", "\n"}));
-
-  winsim::Reset();
-  WriteProfile("[Settings]\nStartupGroupName=Autostart\n");
-  EXPECT_EQ(LoadProfile(path, true).startupGroupName, "Autostart");
-  EXPECT_EQ(LoadProfile(path, false).startupGroupName, "");
-}
-
 TEST_F(ProfileTest, TextsAreCutTo199Characters) {
   WriteProfile("[Strings]\nRemovePrompt=" + std::string(250, 'r') + "\n");
   EXPECT_EQ(LoadProfile(path, false).removePrompt, std::string(199, 'r'));
-}
-
-TEST_F(ProfileTest, DirectoryWarningIsComposedAroundTheDirectory) {
-  ProfileTexts profile;
-  profile.warnDirPrompt1 = "One";
-  profile.warnDirPrompt2 = "Two";
-  profile.warnDirPrompt3 = "Three";
-  EXPECT_EQ(DirectoryWarningText(profile, "D:"), "One D:\\\nTwo\nThree");
 }
 
 }  // namespace
