@@ -174,6 +174,19 @@ TEST_F(StopComponentsTest, TheOnAccessComponentIsStoppedWhenRemovable) {
   for (const StopCase& c : cases) Run(c);
 }
 
+// The close is awaited busily, each look-up taking 1 ms: a window gone at 10 001 ms is
+// still seen to go, because an elapsed time equal to the time-out begins another pass.
+TEST_F(StopComponentsTest, TheCloseIsAwaitedUpToTheTimeoutWhileTheTickCounterWraps) {
+  for (const auto& [closesAfterMs, result] :
+       {std::pair{kCloseTimeoutMs + 1, kCloseWindowWent}, std::pair{kCloseTimeoutMs + 2, kCloseTimedOut}}) {
+    winsim::Reset();
+    machine().clock.SetTickCount(0xFFFFFFFFu - 3000);
+    desktop().StartProgram(kMain, closesAfterMs);
+    EXPECT_EQ(CloseApplicationByClass(kMain, kCloseTimeoutMs), result) << closesAfterMs;
+    EXPECT_TRUE(machine().clock.sleeps.empty());  // not a pause
+  }
+}
+
 // While it waits for a program to close, its own messages are still handled.
 TEST_F(StopComponentsTest, ItsOwnQueueIsDrainedWhileAProgramCloses) {
   desktop().StartProgram("V-Agent", 50);
