@@ -316,6 +316,14 @@ TEST_F(SequenceTest, DriverFilesGoOnlyFromTheRegisteredCommonDirectory) {
   RunConsentedUninstall();
   EXPECT_TRUE(Traced({"Removing file: ", "C:\\Gone\\vdwd.sys", "\n"}));
   EXPECT_EQ(Scheduled(), Trace{"C:\\WINNT\\tvuninst.exe"});
+
+  // A path of 259 characters is used; one of 260 is skipped with a trace line.
+  Install();
+  const std::string deep = "C:\\" + std::string(247, 'c');
+  machine().registry.SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Common\\Paths", "Common", deep);
+  RunConsentedUninstall();
+  EXPECT_TRUE(Traced({"Removing file: ", deep + "\\vdwd.sys", "\n"}));
+  EXPECT_TRUE(Traced({"Path too long, file skipped: ", deep + "\\vdrec.sys", "\n"}));
 }
 
 // Everything the product can have on a machine at once, and what the run leaves of it.
