@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 TEST(BoundedText, CutsToCapacityAndAlwaysTerminates) {
   char buffer[8];
@@ -14,6 +15,9 @@ TEST(BoundedText, CutsToCapacityAndAlwaysTerminates) {
   EXPECT_STREQ(buffer, "abcdef");
   EXPECT_FALSE(AppendText(buffer, "gh"));
   EXPECT_STREQ(buffer, "abcdefg");
+  char unterminated[4] = {'a', 'b', 'c', 'd'};  // nothing can be appended after an unknown end
+  EXPECT_FALSE(AppendText(unterminated, "e"));
+  EXPECT_EQ(std::string(unterminated, sizeof unterminated), "abcd");
 
   // Registry data need not end in a terminator.
   char full[4] = {'a', 'b', 'c', 'd'};
