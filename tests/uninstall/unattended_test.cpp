@@ -200,6 +200,7 @@ TEST_F(UnattendedTest, ALogInsideTheProductDirectoryIsRefused) {
       {directory + "\\uninstall.log", true},
       {"c:/program files/varden/ANTI-VIRUS/Reports/uninstall.log", true},
       {"C:\\PROGRA~1\\Varden\\ANTI-V~1\\uninstall.log", true},
+      {"C:\\PROGRA~1\\Varden\\ANTI-V~1\\Reports\\uninstall.log", true},
       {directory + "2\\uninstall.log", false},
       {directory + "\\..\\uninstall.log", false},
   };
