@@ -123,10 +123,11 @@ TEST_F(UnattendedTest, TheLogIsTheTraceBetweenAFirstAndALastLineAndRunsAppend) {
                           std::string("[Settings]\r\nUnattended=1\r\nLogFile=") + kLog + "\r\n");
   machine().registry.DeleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths");
   machine().system.commandLine = "tvuninst.exe /again";
+  machine().system.computerName = "ACCOUNTING-0417";  // the longest name the system gives
   machine().system.localTime = {1998, 10, 6, 31, 10, 10, 10, 0};
   machine().debug.pieces.clear();
   EXPECT_EQ(RunUninstall(""), kExitNoProductDirectory);
-  EXPECT_EQ(Log(), firstRun + "Run of tvuninst.exe 1.0.0.0 on WKS-0417 at 1998-10-31 10:10:10, command line: "
+  EXPECT_EQ(Log(), firstRun + "Run of tvuninst.exe 1.0.0.0 on ACCOUNTING-0417 at 1998-10-31 10:10:10, command line: "
                               "tvuninst.exe /again\n" + machine().debug.Text() + "Run ended with exit code -1\n");
 }
 
