@@ -243,34 +243,6 @@ TEST_F(SequenceTest, Nt3RemovesApplicationKeysAndOnlyItsOwnExtension) {
   }
 }
 
-TEST_F(SequenceTest, MissingRightsEndBeforeAnythingChanges) {
-  Install();
-  machine().services.deniedAccess = SC_MANAGER_LOCK;
-  const std::string before = machine().Snapshot();
-  machine().ui.Answer(IDOK);
-  EXPECT_EQ(RunUninstall(""), kExitNoRights);
-  ASSERT_EQ(machine().ui.boxes.size(), 1u);
-  EXPECT_EQ(machine().ui.boxes[0].text, texts::kNoModifyRights);
-  EXPECT_EQ(machine().ui.boxes[0].style, static_cast<UINT>(MB_OK));
-  EXPECT_EQ(trace().back(), "Checking user rights...\n");
-  EXPECT_EQ(machine().Snapshot(), before);
-}
-
-// A running Install Shield uninstaller is waited for with an empty tail; a missing one
-// is passed over and the run goes on.
-TEST_F(SequenceTest, EmptyTailAndMissingUninstallerAreHarmless) {
-  Install();
-  machine().files.HoldOpen("C:\\WINNT\\uninst.exe", false);
-  EXPECT_EQ(RunConsentedUninstall(), IDYES);
-  EXPECT_EQ(machine().processes.launches.at(0).commandLine, "uninst.exe -y -f");
-
-  Install();
-  machine().files.Remove(*machine().files.Lookup("C:\\WINNT\\uninst.exe"));
-  EXPECT_EQ(RunConsentedUninstall(), IDYES);
-  EXPECT_TRUE(machine().processes.launches.empty());
-  EXPECT_EQ(trace().back(), "The work is done. Quiting...\n");
-}
-
 TEST_F(SequenceTest, RunWithoutProfileShowsEmptyTexts) {
   Install({.withProfile = false});
   EXPECT_EQ(RunConsentedUninstall(), IDYES);
@@ -279,17 +251,6 @@ TEST_F(SequenceTest, RunWithoutProfileShowsEmptyTexts) {
   EXPECT_EQ(machine().ui.boxes[0].caption, "");
   EXPECT_EQ(machine().ui.boxes[1].text, "\n");  // the restart text of two empty parts
   EXPECT_EQ(trace()[4], "TRUE");
-}
-
-TEST_F(SequenceTest, ListModeReadsTheFileListBeforeAnyCheck) {
-  Install({.wholeDirectoryRemoval = false, .listedFiles = {"TESSORNT.EXE", "Bases\\main.avc"}});
-  machine().ui.Answer(IDNO);
-  RunUninstall("");
-  const Trace expected{"Checking OS version...\n", "NT OS version is 4.x...\n", "Reading profile settings...\n",
-                       "EnableWholeDir= ", "FALSE", "\n", "Retrieving file list...\n", "File list ini file: ",
-                       "C:\\WINNT\\tvuninst.ini", "\n", "Putting file in the list: ", "TESSORNT.EXE", "\n",
-                       "Putting file in the list: ", "Bases\\main.avc", "\n", "Checking user rights...\n"};
-  EXPECT_EQ(Trace(trace().begin(), trace().begin() + expected.size()), expected);
 }
 
 // The driver files: a file in use waits for the restart; without a registered common
@@ -326,61 +287,19 @@ TEST_F(SequenceTest, DriverFilesGoOnlyFromTheRegisteredCommonDirectory) {
   EXPECT_TRUE(Traced({"Path too long, file skipped: ", deep + "\\vdrec.sys", "\n"}));
 }
 
-// Everything the product can have on a machine at once, and what the run leaves of it.
-TEST_F(SequenceTest, EverythingInstalledAndRunningIsRemovedTogether) {
-  Install({.withManager = true, .withSnmp = true});
-  StartProductRunning();
-  machine().ui.Answer(IDYES);  // removal prompt
-  machine().ui.Answer(IDYES);  // remove the SNMP agent and its DLL
-  machine().ui.Answer(IDOK);   // the agent was removed
-  machine().ui.Answer(IDOK);   // restart text
-  EXPECT_EQ(RunUninstall(""), IDYES);
-
-  Trace shown;
-  for (const auto& box : machine().ui.boxes) shown.push_back(box.text);
-  EXPECT_EQ(shown, (Trace{texts::kRemovePrompt, texts::kSnmpPrompt, texts::kSnmpDone,
-                          std::string(texts::kRestart1) + "\n" + texts::kRestart2}));
-  for (const char* service : {"Varden Tessor", "Varden Mirel", "Tessor Anti-Virus Service"}) {
-    EXPECT_EQ(machine().services.Get(service), nullptr) << service;
-  }
-  // The on-access service is only stopped; the SNMP service runs again without the agent.
-  ASSERT_NE(machine().services.Get("Tessor Wardel"), nullptr);
-  EXPECT_EQ(machine().services.Get("Tessor Wardel")->status.state, static_cast<DWORD>(SERVICE_STOPPED));
-  EXPECT_EQ(machine().services.Get("SNMP")->status.state, static_cast<DWORD>(SERVICE_RUNNING));
-  EXPECT_EQ(machine().registry.ValueNames(HKEY_LOCAL_MACHINE, keys::kExtensionAgents).size(), 2u);
-  EXPECT_TRUE(machine().registry.KeyExists(HKEY_LOCAL_MACHINE, keys::kManagerKey));
-
-  const auto& launches = machine().processes.launches;
-  ASSERT_EQ(launches.size(), 2u);
-  EXPECT_EQ(launches[1].application, std::string(keys::kCommonDirectory) + "\\vduninst.exe");
-  EXPECT_EQ(launches[1].commandLine, "vduninst.exe UNINSTALL");
-  EXPECT_TRUE(launches[0].waitedFor && launches[1].waitedFor);
-  // The manager's uninstaller beside the driver files is not the product's.
-  EXPECT_FALSE(machine().files.Exists(kDirectory));
-  EXPECT_EQ(machine().files.List(keys::kCommonDirectory), (Trace{"vduninst.exe"}));
-  EXPECT_EQ(Scheduled(), Trace{"C:\\WINNT\\tvuninst.exe"});
-}
-
-// The SNMP step asks only where the SNMP service and the product's agent are both
-// there; after Yes the SNMP service is started again once.
+// The SNMP step asks only where the SNMP service and the product's agent are both there.
 TEST_F(SequenceTest, TheSnmpStepAsksOnlyWhenTheServiceAndTheAgentAreThere) {
-  for (int variant = 0; variant < 3; ++variant) {
-    Install({.withSnmp = variant != 1});
-    if (variant == 1) machine().registry.CreateKey(HKEY_LOCAL_MACHINE, keys::kAgentKey);
-    if (variant == 2) machine().registry.DeleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Varden\\Anti-Virus\\SNMP Agent");
-    // The removal prompt, the SNMP question and its outcome, the restart text.
-    for (int answer : variant == 0 ? std::vector<int>{IDYES, IDYES, IDOK, IDOK} : std::vector<int>{IDYES, IDOK})
-      machine().ui.Answer(answer);
-    EXPECT_EQ(RunUninstall(""), IDYES) << variant;
-    const auto first = std::find(trace().begin(), trace().end(), "Checking if SNMP is installed...\n");
-    const Trace snmp(first, std::find(first, trace().end(), "Launch Install Shield's uninst.exe...\n"));
-    if (variant == 0) {
-      EXPECT_EQ(snmp, (Trace{"Checking if SNMP is installed...\n", "Uninstalling SNMP Agent...\n"}));
-      EXPECT_EQ(machine().services.Get("SNMP")->starts, 1);
+  for (bool serviceThere : {false, true}) {
+    Install({.withSnmp = serviceThere});
+    if (serviceThere) {
+      machine().registry.DeleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Varden\\Anti-Virus\\SNMP Agent");
     } else {
-      EXPECT_EQ(snmp, Trace{"Checking if SNMP is installed...\n"}) << variant;
-      EXPECT_EQ(machine().ui.boxes.size(), 2u) << variant;
+      machine().registry.CreateKey(HKEY_LOCAL_MACHINE, keys::kAgentKey);
     }
+    EXPECT_EQ(RunConsentedUninstall(), IDYES) << serviceThere;
+    EXPECT_TRUE(TracedLine("Checking if SNMP is installed...\n"));
+    EXPECT_FALSE(TracedLine("Uninstalling SNMP Agent...\n")) << serviceThere;
+    EXPECT_EQ(machine().ui.boxes.size(), 2u) << serviceThere;
   }
 }
 
@@ -395,20 +314,6 @@ TEST_F(SequenceTest, AbortAtAStubbornMainProgramRestoresTheCursor) {
   EXPECT_EQ(RunUninstall(""), kExitAborted);
   EXPECT_EQ(machine().ui.cursor, 32512);
   EXPECT_EQ(machine().desktop.Thread(machine().desktop.ThreadOf(agent))->quitsReceived, 0);
-}
-
-// On NT 3.x Program Manager gets exactly the product's group and its start-up item to
-// delete, and the conversation is ended.
-TEST_F(SequenceTest, ProgramManagerIsAskedForTheProductsGroupAndStartupItemOnly) {
-  Install({.withProgramGroups = true});
-  machine().system.majorVersion = 3;
-  machine().system.minorVersion = 51;
-  EXPECT_EQ(RunConsentedUninstall(), IDYES);
-  Trace commands;
-  for (const winsim::DdeTransaction& transaction : machine().dde.transactions) commands.push_back(transaction.command);
-  EXPECT_EQ(commands,
-            (Trace{"[DeleteGroup(Varden Anti-Virus)]", "[ShowGroup(Startup,1)]", "[DeleteItem(V-Agent)]"}));
-  EXPECT_EQ(machine().dde.leftForUninitialize, 0u);
 }
 
 }  // namespace

@@ -94,21 +94,6 @@ TEST_F(UnattendedTest, EveryQuestionGetsItsFixedAnswerAndEveryTextGoesToTheTrace
   }
 }
 
-TEST_F(UnattendedTest, AnUnattendedRunRemovesWhatAnInteractiveYesRemoves) {
-  Run(Unattended({.withManager = true, .withSnmp = true}), StartProductRunning);
-  machine().files.Remove(*machine().files.Lookup(kLog));
-  const std::string unattended = machine().Snapshot();
-  winsim::Reset();
-  InstallProduct({.withManager = true, .withSnmp = true});
-  StartProductRunning();
-  machine().files.AddDirectory("C:\\Logs");
-  machine().ui.answerer = [](const winsim::MessageBoxRecord& box) {
-    return (box.style & MB_TYPEMASK) == MB_OK ? IDOK : IDYES;
-  };
-  EXPECT_EQ(RunUninstall(""), IDYES);
-  EXPECT_EQ(machine().Snapshot(), unattended);
-}
-
 TEST_F(UnattendedTest, TheLogIsTheTraceBetweenAFirstAndALastLineAndRunsAppend) {
   InstallProduct({.settings = {std::string("LogFile=") + kLog}});
   machine().files.AddFile(kLog, "an earlier run\n");
