@@ -16,16 +16,6 @@ class RegistryPathTest : public MachineTest {
   winsim::Registry& registry() { return machine().registry; }
 };
 
-TEST_F(RegistryPathTest, RootNamesIgnoreLetterCaseButNothingElse) {
-  EXPECT_EQ(RegRootFromName("HKEY_CLASSES_ROOT"), HKEY_CLASSES_ROOT);
-  EXPECT_EQ(RegRootFromName("hkey_current_user"), HKEY_CURRENT_USER);
-  EXPECT_EQ(RegRootFromName("Hkey_Local_Machine"), HKEY_LOCAL_MACHINE);
-  EXPECT_EQ(RegRootFromName("HKEY_USERS"), HKEY_USERS);
-  for (const char* refused : {"HKLM", "HKEY_LOCAL_MACHINE ", " HKEY_USERS", "HKEY_USER", ""}) {
-    EXPECT_EQ(RegRootFromName(refused), nullptr) << refused;
-  }
-}
-
 TEST_F(RegistryPathTest, DeletesTheNamedSubkeyBelowTheParentItOpensOrCreates) {
   const std::string log = "System\\CurrentControlSet\\Services\\EventLog\\Application";
   const HKEY hklm = HKEY_LOCAL_MACHINE;
@@ -83,6 +73,8 @@ TEST_F(RegistryPathTest, MalformedStringsGiveFourWithoutTouchingTheRegistry) {
            "HKEY_LOCAL_MACHINE\\",                        // nothing after the root
            "HKLM\\Software\\Varden\\\\Key",               // abbreviated root
            " HKEY_LOCAL_MACHINE\\Software\\\\Varden",     // leading blank in the root
+           "HKEY_LOCAL_MACHINE \\Software\\\\Varden",     // trailing blank in the root
+           "HKEY_USER\\\\Leftover",                       // a root's name cut short
            "\\\\Key",                                     // empty root
        }) {
     EXPECT_EQ(RegPathDeleteKey(malformed, true), 4) << malformed;

@@ -50,14 +50,4 @@ TEST_F(CleanupTablesTest, NeverInstalledProductChangesNothing) {
   EXPECT_EQ(machine().Snapshot(), before);
 }
 
-TEST_F(CleanupTablesTest, RefusedParentLeavesItsEntriesUndone) {
-  InstallProduct();
-  winsim::Registry& registry = machine().registry;
-  const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-  registry.DenyAccess(HKEY_LOCAL_MACHINE, kRun, KEY_SET_VALUE);
-  RemoveStartupValues();
-  EXPECT_TRUE(registry.Value(HKEY_LOCAL_MACHINE, kRun, "Tessor Professional"));
-  EXPECT_TRUE(registry.Value(HKEY_LOCAL_MACHINE, kRun, "Varden Anti-Virus"));
-}
-
 }  // namespace
