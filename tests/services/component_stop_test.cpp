@@ -154,7 +154,11 @@ TEST_F(StopComponentsTest, TheOnAccessComponentIsStoppedWhenRemovable) {
        [&] { EXPECT_TRUE(Wardel().status.state == SERVICE_STOPPED && Wardel().controls == kStopControl); }},
       {"the device without the service key counts as stopped", {}, {},
        [&](const Windows&) { machine().files.devices.insert("WARDELDEV"); }, 1, 0, {}, {}, {}, {},
-       [&] { EXPECT_TRUE(Calls("OpenServiceA") == 0 && OnAccessComponentRunning() == 1 && OnAccessServiceInstalled() == 0); }},
+       [&] {
+         EXPECT_EQ(Calls("OpenServiceA"), 0u);
+         EXPECT_EQ(OnAccessComponentRunning(), 1);
+         EXPECT_EQ(OnAccessServiceInstalled(), 0);
+       }},
       {"a refusing service is prompted for after one pause", {}, {IDIGNORE}, refusing, 1, 0, {kOnAccessPrompt},
        {500}, {}, {}, [&] { EXPECT_EQ(Wardel().status.state, static_cast<DWORD>(SERVICE_RUNNING)); }},
       // The driver went meanwhile: no second stop.
@@ -165,7 +169,10 @@ TEST_F(StopComponentsTest, TheOnAccessComponentIsStoppedWhenRemovable) {
        {500, 500}, {}, {}, [&] { EXPECT_EQ(Wardel().controls.size(), 2u); }},
       {"a manager that cannot be opened is a failed stop when the key exists", {}, {IDIGNORE},
        [&](const Windows&) { InstallOnAccessService(); machine().services.deniedAccess = SC_MANAGER_ALL_ACCESS; }, 1,
-       0, {kOnAccessPrompt}, {}, {}, {}, [] { EXPECT_TRUE(OnAccessServiceInstalled() == 1 && StopOnAccessService() == 2); }},
+       0, {kOnAccessPrompt}, {}, {}, {}, [] {
+         EXPECT_EQ(OnAccessServiceInstalled(), 1);
+         EXPECT_EQ(StopOnAccessService(), 2);
+       }},
       {"off Windows NT a program", {{kMonitor, 250}}, {},
        [&](const Windows& w) { win95(w); machine().files.devices.insert("WARDELDEV"); }, 1, 0, {}, {}, {1}, {},
        [&] { EXPECT_EQ(Calls("CreateFileA"), 0u); }},

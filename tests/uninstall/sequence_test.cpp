@@ -292,7 +292,7 @@ TEST_F(SequenceTest, TheSnmpStepAsksOnlyWhenTheServiceAndTheAgentAreThere) {
   for (bool serviceThere : {false, true}) {
     Install({.withSnmp = serviceThere});
     if (serviceThere) {
-      machine().registry.DeleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Varden\\Anti-Virus\\SNMP Agent");
+      machine().registry.DeleteTree(HKEY_LOCAL_MACHINE, keys::kAgentKey);
     } else {
       machine().registry.CreateKey(HKEY_LOCAL_MACHINE, keys::kAgentKey);
     }
