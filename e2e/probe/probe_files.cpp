@@ -1,5 +1,6 @@
 // Files: creating, opening with sharing modes, deleting (also while open), removing
-// directories, attributes and error codes; listings; full path names.
+// directories, attributes and error codes; listings; full path names and the current
+// directory; directories opened through device paths.
 #include <windows.h>
 
 #include <algorithm>
@@ -182,4 +183,62 @@ void ProbePathNames() {
   Report("path.device-path", FullPath("\\\\.\\C:\\tvprobe\\..\\a.txt"));
   Report("path.buffer-too-small", FullPath(InProbe("a.txt"), 8));
   Report("path.empty", FullPath(""));
+  Report("path.unc-share-trailing-backslash", FullPath("\\\\server\\share\\"));
+  Report("path.unc-above-the-share", FullPath("\\\\server\\share\\..\\..\\WINNT"));
+  Report("path.literal-device-forward-slashes", FullPath("//?/C:/WINNT/./system32"));
+  Report("path.device-forward-slashes", FullPath("//./C:/WINNT/"));
+  Report("path.literal-device-root", FullPath("\\\\?\\C:\\"));
+  Report("path.literal-device-above-the-drive", FullPath("\\\\?\\C:\\WINNT\\..\\..\\x"));
+  Report("path.device-above-the-drive", FullPath("\\\\.\\C:\\.."));
+  Report("path.literal-device-unc", FullPath("\\\\?\\UNC\\server\\share\\dir\\..\\"));
+  Report("path.literal-device-unc-above-the-share",
+         FullPath("\\\\?\\UNC\\server\\share\\..\\..\\x"));
+  Report("path.literal-device-doubled", FullPath("\\\\?\\\\\\?\\C:\\WINNT"));
+  Report("path.trailing-dot-inside", FullPath("C:\\WINNT.\\system32"));
+  Report("path.trailing-blank-kept-before-separator", FullPath("C:\\WINNT \\"));
+  Report("path.dot-dot-at-the-end", FullPath("C:\\WINNT\\system32\\.."));
+  Report("path.other-drive-relative", FullPath("Q:name"));
+  Report("path.other-drive-alone", FullPath("Q:"));
+
+  // Against a current directory of the probe's own.
+  char original[MAX_PATH] = "";
+  const DWORD originalLength = GetCurrentDirectoryA(MAX_PATH, original);
+  CreateDirectoryA(InProbe("cwd").c_str(), nullptr);
+  Report("cwd.set-missing", Outcome(SetCurrentDirectoryA(InProbe("none").c_str())));
+  Report("cwd.set-file", Outcome(SetCurrentDirectoryA(InProbe("a.txt").c_str())));
+  Report("cwd.set", Outcome(SetCurrentDirectoryA(InProbe("cwd\\").c_str())));
+  char current[MAX_PATH] = "";
+  const DWORD length = GetCurrentDirectoryA(MAX_PATH, current);
+  Report("cwd.get", std::string(current) + " (" + std::to_string(length) + ")");
+  Report("cwd.get-buffer-too-small", std::to_string(GetCurrentDirectoryA(4, current)));
+  Report("cwd.dot", FullPath("."));
+  Report("cwd.relative", FullPath("Documents"));
+  Report("cwd.relative-climbing", FullPath("work\\.."));
+  Report("cwd.relative-above-the-root", FullPath("..\\..\\..\\..\\WINNT"));
+  Report("cwd.rooted", FullPath("\\WINNT"));
+  Report("cwd.rooted-forward-slash", FullPath("/WINNT/system32"));
+  Report("cwd.drive-dot", FullPath("C:."));
+  Report("cwd.drive-relative", FullPath("C:WINNT"));
+  Report("cwd.drive-relative-lower-case", FullPath("c:WINNT"));
+  Report("cwd.drive-alone", FullPath("C:"));
+  Report("cwd.drive-relative-climbing", FullPath("C:..\\.."));
+  Report("cwd.other-drive-relative", FullPath("Q:name"));
+  Report("cwd.set-drive-relative", Outcome(SetCurrentDirectoryA("C:..")));
+  GetCurrentDirectoryA(MAX_PATH, current);
+  Report("cwd.after-drive-relative", current);
+  if (originalLength > 0 && originalLength < MAX_PATH) SetCurrentDirectoryA(original);
+
+  // Directories opened through device paths, as a directory's own attributes are read.
+  const auto openDirectory = [](const std::string& path) {
+    const FileHandle directory(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return directory ? std::string("opened") : "FAILED " + std::to_string(GetLastError());
+  };
+  Report("open.directory", openDirectory(InProbe("cwd")));
+  Report("open.literal-device-directory", openDirectory("\\\\?\\C:\\tvprobe\\cwd"));
+  Report("open.device-directory", openDirectory("\\\\.\\C:\\tvprobe\\cwd"));
+  Report("open.device-directory-dots", openDirectory("\\\\.\\C:\\tvprobe\\cwd\\..\\cwd"));
+  Report("open.literal-device-root", openDirectory("\\\\?\\C:\\"));
+  Report("open.literal-device-missing", openDirectory("\\\\?\\C:\\tvprobe\\none"));
 }

@@ -196,17 +196,27 @@ BOOL WINAPI SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttributes) {
 }
 
 HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
-                          LPSECURITY_ATTRIBUTES, DWORD dwCreationDisposition, DWORD, HANDLE) {
+                          LPSECURITY_ATTRIBUTES, DWORD dwCreationDisposition,
+                          DWORD dwFlagsAndAttributes, HANDLE) {
   if (auto e = winsim::api::Enter("CreateFileA")) {
     return winsim::api::FailWith(*e, INVALID_HANDLE_VALUE);
   }
   auto fail = [](DWORD error) { return winsim::api::FailWith(error, INVALID_HANDLE_VALUE); };
   const std::string_view name = lpFileName ? lpFileName : "";
-  if (name.rfind("\\\\.\\", 0) == 0) {
-    if (!fs().devices.count(winsim::Upper(name.substr(4)))) return fail(ERROR_FILE_NOT_FOUND);
+  if (name.rfind("\\\\.\\", 0) == 0 && fs().devices.count(winsim::Upper(name.substr(4)))) {
     return fs().OpenFile({nullptr, std::string(name), dwDesiredAccess, dwShareMode, 0});
   }
+  // A directory opens only for backup semantics; a link is followed unless the caller
+  // asks for the link itself.
   FileNode* node = fs().Lookup(name);
+  if (node && node->IsDirectory()) {
+    if (!(dwFlagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS)) return fail(ERROR_ACCESS_DENIED);
+    if (dwCreationDisposition == CREATE_NEW) return fail(ERROR_FILE_EXISTS);
+    if (!(dwFlagsAndAttributes & FILE_FLAG_OPEN_REPARSE_POINT)) node = fs().Resolve(node);
+    if (!node) return fail(ERROR_FILE_NOT_FOUND);  // a dangling link
+    machine().system.lastError = ERROR_SUCCESS;
+    return fs().OpenFile({node, "", dwDesiredAccess, dwShareMode, 0});
+  }
   if (!node) {
     if (dwCreationDisposition == OPEN_EXISTING || dwCreationDisposition == TRUNCATE_EXISTING) {
       return fail(fs().NotFoundError(name));
@@ -220,7 +230,7 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
     const bool replaces =
         dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == TRUNCATE_EXISTING;
     const bool writes = replaces || (dwDesiredAccess & (GENERIC_WRITE | GENERIC_ALL)) != 0;
-    if (node->IsDirectory() || node->deletePending) return fail(ERROR_ACCESS_DENIED);
+    if (node->deletePending) return fail(ERROR_ACCESS_DENIED);
     if (dwCreationDisposition == CREATE_NEW) return fail(ERROR_FILE_EXISTS);
     if (!fs().SharingAllows(*node, dwDesiredAccess, dwShareMode))
       return fail(ERROR_SHARING_VIOLATION);
@@ -232,4 +242,35 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
     machine().system.lastError = mayCreate ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
   }
   return fs().OpenFile({node, "", dwDesiredAccess, dwShareMode, 0});
+}
+
+BOOL WINAPI GetFileInformationByHandle(HANDLE hFile, LPBY_HANDLE_FILE_INFORMATION lpFileInformation) {
+  if (auto e = winsim::api::Enter("GetFileInformationByHandle")) return winsim::api::Fail(*e);
+  const winsim::FileSystem::OpenedFile* file = fs().GetFile(hFile);
+  if (!file || !lpFileInformation) return winsim::api::Fail(ERROR_INVALID_HANDLE);
+  if (!file->node) return winsim::api::Fail(ERROR_INVALID_FUNCTION);  // a device
+  const FileNode* root = file->node;
+  while (root->parent) root = root->parent;
+  *lpFileInformation = {};
+  lpFileInformation->dwFileAttributes = file->node->attributes;
+  lpFileInformation->dwVolumeSerialNumber = root->index;
+  lpFileInformation->nFileSizeLow = static_cast<DWORD>(file->node->content.size());
+  lpFileInformation->nNumberOfLinks = 1;
+  lpFileInformation->nFileIndexLow = file->node->index;
+  return TRUE;
+}
+
+DWORD WINAPI GetLogicalDrives() {
+  if (auto e = winsim::api::Enter("GetLogicalDrives")) return winsim::api::FailWith(*e, 0ul);
+  DWORD drives = 0;
+  for (char letter : fs().DriveLetters()) drives |= 1ul << (letter - 'A');
+  return drives;
+}
+
+// Every volume is a fixed disk; a SUBST drive reports the type of the drive it stands on.
+UINT WINAPI GetDriveTypeA(LPCSTR lpRootPathName) {
+  if (auto e = winsim::api::Enter("GetDriveTypeA")) return winsim::api::FailWith(*e, DRIVE_UNKNOWN);
+  const std::string_view root = lpRootPathName ? lpRootPathName : "";
+  const bool isRoot = root.size() == 3 && root[1] == ':' && root[2] == '\\';
+  return isRoot && fs().Lookup(root) ? DRIVE_FIXED : DRIVE_NO_ROOT_DIR;
 }

@@ -27,31 +27,47 @@ void FileSystem::AddVolume(char letter) {
   volumes_[drive] = std::move(root);
 }
 
-// Splits an absolute, drive-relative or relative path into its drive and components.
-// A UNC path or a path on a missing volume gives drive 0.
+namespace {
+
+DWORD NextFileIndex() {
+  static DWORD next = 0x100;
+  return next++;
+}
+
+bool StartsWithDevicePrefix(const std::string& path) {
+  return path.rfind("\\\\?\\", 0) == 0 || path.rfind("\\\\.\\", 0) == 0;
+}
+
+}  // namespace
+
+FileNode::FileNode() : index(NextFileIndex()) {}
+
+// Splits a path, as the system spells it out in full, into its drive and components: a
+// device path ("\\?\C:\x", "\\.\C:\x") reaches the drive's own path, a share or SUBST
+// drive the directory it stands for. A path on no volume gives drive 0.
 std::vector<std::string> FileSystem::Components(std::string_view given, char* drive) const {
   *drive = 0;
-  if (given.empty()) return {};  // names nothing, not the current directory
-  std::string path(given);
-  std::replace(path.begin(), path.end(), '/', '\\');  // Windows takes either separator
-  std::string full;
-  if (path.size() >= 2 && path[1] == ':') {
-    full = path;
-  } else if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
-    return {};  // UNC: no such volume here
-  } else if (!path.empty() && path[0] == '\\') {
-    full = currentDirectory.substr(0, 2) + path;
-  } else {
-    full = currentDirectory;
-    if (full.back() != '\\') full += '\\';
-    full += path;
+  std::string path = FullPathName(given);
+  while (StartsWithDevicePrefix(path)) {
+    path.erase(0, 4);
+    if (path.size() >= 4 && SameName(path.substr(0, 4), "UNC\\")) path.replace(0, 4, "\\\\");
   }
-  char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(full[0])));
+  if (path.rfind("\\\\", 0) == 0) {
+    const std::size_t server = path.find('\\', 2);
+    const std::size_t share = server == std::string::npos ? server : path.find('\\', server + 1);
+    const auto target = shares_.find(Upper(path.substr(0, share)));
+    if (target == shares_.end()) return {};
+    return Components(target->second + (share == std::string::npos ? "" : path.substr(share)), drive);
+  }
+  if (path.size() < 2 || path[1] != ':') return {};
+  const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
+  if (const auto subst = substDrives_.find(letter); subst != substDrives_.end()) {
+    return Components(subst->second + "\\" + path.substr(2), drive);
+  }
   if (!volumes_.count(letter)) return {};
   *drive = letter;
-  std::vector<std::string> parts = SplitPath(std::string_view(full).substr(2));
   std::vector<std::string> clean;
-  for (std::string& part : parts) {
+  for (std::string& part : SplitPath(std::string_view(path).substr(2))) {
     if (part.empty() || part == ".") continue;
     if (part == "..") {
       if (!clean.empty()) clean.pop_back();
@@ -60,6 +76,25 @@ std::vector<std::string> FileSystem::Components(std::string_view given, char* dr
     clean.push_back(std::move(part));
   }
   return clean;
+}
+
+void FileSystem::AddShare(std::string_view server, std::string_view name, std::string_view target) {
+  shares_[Upper("\\\\" + std::string(server) + "\\" + std::string(name))] = std::string(target);
+}
+
+void FileSystem::AddSubstDrive(char letter, std::string_view target) {
+  substDrives_[static_cast<char>(std::toupper(static_cast<unsigned char>(letter)))] = std::string(target);
+}
+
+std::vector<char> FileSystem::DriveLetters() const {
+  std::set<char> letters;
+  for (const auto& [letter, root] : volumes_) letters.insert(letter);
+  for (const auto& [letter, target] : substDrives_) letters.insert(letter);
+  return {letters.begin(), letters.end()};
+}
+
+bool FileSystem::IsVolume(char letter) const {
+  return volumes_.count(static_cast<char>(std::toupper(static_cast<unsigned char>(letter)))) != 0;
 }
 
 // Windows gives up after this many reparse points on one path.

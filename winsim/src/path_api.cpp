@@ -1,4 +1,5 @@
-// GetFullPathNameA and GetShortPathNameA, over the simulated file system.
+// GetFullPathNameA, GetShortPathNameA and the current directory, over the simulated file
+// system.
 #include <windows.h>
 
 #include <cstring>
@@ -36,4 +37,24 @@ DWORD WINAPI GetShortPathNameA(LPCSTR lpszLongPath, LPSTR lpszShortPath, DWORD c
   const auto shortPath = winsim::machine().files.ShortPathName(lpszLongPath ? lpszLongPath : "");
   if (!shortPath) return winsim::api::FailWith(ERROR_FILE_NOT_FOUND, 0ul);
   return ReturnPath(*shortPath, lpszShortPath, cchBuffer);
+}
+
+DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer) {
+  if (auto e = winsim::api::Enter("GetCurrentDirectoryA")) return winsim::api::FailWith(*e, 0ul);
+  return ReturnPath(winsim::machine().files.currentDirectory, lpBuffer, nBufferLength);
+}
+
+// Sets the full path of an existing directory, without a separator at its end unless it
+// is a root; the other drives' directories stay as they are.
+BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName) {
+  if (auto e = winsim::api::Enter("SetCurrentDirectoryA")) return winsim::api::Fail(*e);
+  winsim::FileSystem& files = winsim::machine().files;
+  std::string full = files.FullPathName(lpPathName ? lpPathName : "");
+  if (full.empty()) return winsim::api::Fail(ERROR_INVALID_NAME);
+  const winsim::FileNode* node = files.Resolve(files.Lookup(full));
+  if (!node) return winsim::api::Fail(files.NotFoundError(full));
+  if (!node->IsDirectory()) return winsim::api::Fail(ERROR_DIRECTORY);
+  if (full.size() > 3 && full.back() == '\\') full.pop_back();
+  files.currentDirectory = full;
+  return TRUE;
 }

@@ -4,6 +4,7 @@
 #include <winsim/text.h>
 
 #include <algorithm>
+#include <cctype>
 
 namespace winsim {
 
@@ -11,22 +12,31 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\'; }
 
-// The root a path starts from, and the rest of it: "\\?\" and "\\.\" device paths keep
-// their first name in the root, UNC paths their server and share.
+bool IsDrivePath(const std::string& path) { return path.size() >= 2 && path[1] == ':'; }
+
+// The root a full path starts from, and the rest of it. ".." never climbs above the root,
+// which is the prefix itself for "\\?\" and "\\.\" device paths (so "\\?\C:\.." is
+// "\\?\"), the server and share for UNC paths, and the drive for the others.
 struct Rooted {
-  std::string root;  // "C:", "\\server\share", "\\.\C:"
+  std::string root;  // "C:", "\\server\share", "\\?\"
   std::string rest;
-  bool unc = false;  // a root that is written without a separator after it
+  bool unc = false;  // "\\server\share": a separator follows only when one was given
 };
 
-// Splits off the first `count` names after `prefixLength` characters as the root.
-Rooted SplitRoot(const std::string& path, std::size_t prefixLength, int count) {
-  std::size_t end = prefixLength;
-  for (int name = 0; name < count && end < path.size(); ++name) {
-    if (name > 0) ++end;
-    while (end < path.size() && !IsSeparator(path[end])) ++end;
+Rooted SplitFull(const std::string& path) {
+  if (path.size() >= 4 && IsSeparator(path[0]) && IsSeparator(path[1]) &&
+      (path[2] == '?' || path[2] == '.') && IsSeparator(path[3])) {
+    return {path.substr(0, 4), path.substr(4)};
   }
-  return {path.substr(0, end), end < path.size() ? path.substr(end) : "", true};
+  if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+    std::size_t end = 2;  // past the server and the share
+    for (int name = 0; name < 2 && end < path.size(); ++name) {
+      if (name > 0) ++end;
+      while (end < path.size() && !IsSeparator(path[end])) ++end;
+    }
+    return {path.substr(0, end), path.substr(std::min(end, path.size())), true};
+  }
+  return {path.substr(0, 2), path.size() > 2 ? path.substr(2) : ""};
 }
 
 }  // namespace
@@ -34,28 +44,34 @@ Rooted SplitRoot(const std::string& path, std::size_t prefixLength, int count) {
 std::string FileSystem::FullPathName(std::string_view given) const {
   std::string path(given);
   if (path.empty()) return "";
+  // Either separator, in the prefix too: "//?/C:/x" is the device path "\\?\C:\x".
   std::replace(path.begin(), path.end(), '/', '\\');
-  // "\\?\" paths are taken literally when opened, but spelt out here like "\\.\" ones.
+  // The system keeps one current directory. "D:name" on another drive goes on from the
+  // directory the command prompt last had on D (handed down as the "=D:" environment
+  // variable, here driveDirectories), else from D's root.
+  std::string current = currentDirectory;
+  std::replace(current.begin(), current.end(), '/', '\\');
   Rooted rooted;
-  if (path.rfind("\\\\?\\", 0) == 0 || path.rfind("\\\\.\\", 0) == 0) {
-    rooted = SplitRoot(path, 4, 1);
-  } else if (path.rfind("\\\\", 0) == 0) {
-    rooted = SplitRoot(path, 2, 2);
-  } else if (path.size() >= 2 && path[1] == ':') {
-    rooted.root = path.substr(0, 2);  // the drive letter as written
-    rooted.rest = path.substr(2);
-    // "D:name" goes on from the current directory when it is on that drive.
-    if (rooted.rest.empty() || !IsSeparator(rooted.rest[0])) {
-      if (SameName(currentDirectory.substr(0, 2), rooted.root)) {
-        rooted.rest = currentDirectory.substr(2) + "\\" + rooted.rest;
-      }
+  if (IsSeparator(path[0]) && path.size() >= 2 && IsSeparator(path[1])) {
+    rooted = SplitFull(path);  // a device or UNC path: no current directory applies
+  } else if (IsDrivePath(path) && path.size() > 2 && IsSeparator(path[2])) {
+    rooted = SplitFull(path);
+  } else if (IsDrivePath(path)) {
+    std::string base = path.substr(0, 2) + "\\";
+    const char drive = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
+    if (IsDrivePath(current) && SameName(current.substr(0, 2), path.substr(0, 2))) {
+      base = current;
+    } else if (auto it = driveDirectories.find(drive); it != driveDirectories.end()) {
+      base = it->second;
     }
+    rooted = SplitFull(base);
+    rooted.rest += "\\" + path.substr(2);
   } else if (IsSeparator(path[0])) {
-    rooted.root = currentDirectory.substr(0, 2);
+    rooted = SplitFull(current);
     rooted.rest = path;
   } else {
-    rooted.root = currentDirectory.substr(0, 2);
-    rooted.rest = currentDirectory.substr(2) + "\\" + path;
+    rooted = SplitFull(current);
+    rooted.rest += "\\" + path;
   }
 
   // Runs of separators and "." go, ".." climbs (never above the root), and a name that
@@ -70,8 +86,10 @@ std::string FileSystem::FullPathName(std::string_view given) const {
     if (name.size() > 1 && name.back() == '.' && name[name.size() - 2] != '.') name.pop_back();
     names.push_back(std::move(name));
   }
-  // Without a separator at its end, the path loses its trailing periods and blanks.
-  const bool trailingSeparator = IsSeparator(path.back());
+  // Without a separator at its end, the path loses its trailing periods and blanks. A
+  // drive alone ("D:") is its directory with a separator at its end.
+  const bool trailingSeparator =
+      IsSeparator(path.back()) || (IsDrivePath(path) && path.size() == 2);
   if (!trailingSeparator && !names.empty()) {
     std::string& last = names.back();
     last.erase(last.find_last_not_of(". ") + 1);
@@ -79,8 +97,14 @@ std::string FileSystem::FullPathName(std::string_view given) const {
   }
 
   std::string full = rooted.root;
-  for (const std::string& name : names) full += "\\" + name;
-  if (names.empty() ? !rooted.unc : trailingSeparator) full += "\\";
+  const bool rootEndsInSeparator = IsSeparator(full.back());
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    full += (i == 0 && rootEndsInSeparator ? "" : "\\") + names[i];
+  }
+  if (names.empty() ? !rootEndsInSeparator && (!rooted.unc || trailingSeparator)
+                    : trailingSeparator) {
+    full += "\\";
+  }
   return full;
 }
 

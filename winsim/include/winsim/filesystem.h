@@ -18,6 +18,7 @@
 namespace winsim {
 
 struct FileNode {
+  FileNode();
   std::string name;
   std::string shortName;  // the 8.3 alias where the volume gave one; opens like `name`
   FileNode* parent = nullptr;
@@ -35,6 +36,9 @@ struct FileNode {
   // The order FindFirstFileA lists the entries in, "." and ".." included; children not
   // named follow in their own order. None: ".", "..", then the children.
   std::optional<std::vector<std::string>> listingOrder;
+  // Its number on the volume (GetFileInformationByHandle), never given twice; a volume's
+  // serial number is its root's index.
+  DWORD index;
   bool IsDirectory() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
   bool IsLink() const { return !linkTarget.empty(); }
   FileNode* Child(std::string_view childName) const;
@@ -63,6 +67,13 @@ class FileSystem {
   void SetListingOrder(std::string_view directory, std::vector<std::string> names);
   // Gives the entry at `path` an 8.3 alias, by which it can be opened too.
   void SetShortName(std::string_view path, std::string_view shortName);
+  // A share: "\\server\name\rest" reaches `target` (an absolute directory) + "\rest".
+  void AddShare(std::string_view server, std::string_view name, std::string_view target);
+  // A SUBST or mapped drive: "X:\rest" reaches `target` + "\rest".
+  void AddSubstDrive(char letter, std::string_view target);
+  // The drive letters in use (volumes and SUBST drives), in order.
+  std::vector<char> DriveLetters() const;
+  bool IsVolume(char letter) const;
 
   // Reading it back.
   bool Exists(std::string_view path) const;
@@ -102,7 +113,12 @@ class FileSystem {
   // where it has one. None when the path is missing.
   std::optional<std::string> ShortPathName(std::string_view path) const;
   void Remove(FileNode& node);
+  // The program's one current directory (SetCurrentDirectoryA sets it), and the
+  // directories other drives had at the command prompt that started it (the "=D:"
+  // environment variables, by upper-case letter), from which "D:name" goes on; a drive
+  // without one goes on from its root. SetCurrentDirectoryA leaves them as they are.
   std::string currentDirectory = "C:\\";
+  std::map<char, std::string> driveDirectories;
 
   struct Listing {
     std::vector<WIN32_FIND_DATAA> entries;
@@ -144,6 +160,8 @@ class FileSystem {
   void AddLink(std::string_view path, std::string_view target, DWORD attributes);
 
   std::map<char, std::unique_ptr<FileNode>> volumes_;
+  std::map<char, std::string> substDrives_;
+  std::map<std::string, std::string> shares_;  // "\\SERVER\NAME" (upper case) to target
   std::map<ULONG_PTR, Listing> findHandles_;
   std::map<ULONG_PTR, OpenedFile> fileHandles_;
   std::map<FileNode*, std::string> unflushed_;  // content as last flushed
