@@ -161,8 +161,10 @@ e2e_base_prefix() {
     WINEPREFIX=$e2e_base wineboot -i >"$e2e_work/wineboot.log" 2>&1
     # One virtual desktop for all windows: without a window manager on the display,
     # Wine would wait two seconds for each closing message box to be withdrawn.
-    WINEPREFIX=$e2e_base wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
-    WINEPREFIX=$e2e_base wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null
+    WINEPREFIX=$e2e_base wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f \
+      >>"$e2e_work/wineboot.log" 2>&1
+    WINEPREFIX=$e2e_base wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f \
+      >>"$e2e_work/wineboot.log" 2>&1
     WINEPREFIX=$e2e_base wineserver -k
     WINEPREFIX=$e2e_base wineserver -w
     echo "$install" >"$e2e_base/.booted"
@@ -171,6 +173,13 @@ e2e_base_prefix() {
 
 # Makes $1 a fresh prefix: a copy of the booted one in which the program modules,
 # which Wine never writes to, are shared as hard links and everything else is copied.
+# Its wineserver logs to wineserver.log beside it.
+#
+# Whatever a Wine program starts in the background (services.exe and the services,
+# the desktop's explorer.exe, winedevice, rpcss) keeps that program's standard error
+# and writes to it when the prefix restarts or stops ("wine client error: ... Bad file
+# descriptor"): the first Wine programs in a prefix therefore write their standard error
+# to a log of their own, never to a report.
 e2e_new_prefix() {
   local prefix=$1 file
   rm -rf "$prefix"
@@ -180,7 +189,8 @@ e2e_new_prefix() {
       -o -iname '*.nls' -o -iname '*.ttf' -o -iname '*.ds' -o -iname '*.msstyles' \) -print0) |
     while IFS= read -r -d '' file; do cp -p --remove-destination "$e2e_base/$file" "$prefix/$file"; done
   export WINEPREFIX=$prefix
-  wineserver -p  # a warm server: each program starts in milliseconds
+  # A warm server: each program starts in milliseconds.
+  wineserver -p 2>>"$(dirname "$prefix")/wineserver.log"
 }
 
 # Runs a Windows program of the fixtures or the build under the current prefix.
@@ -188,16 +198,19 @@ e2e_wine() { timeout 300 "$e2e_loader" "$@"; }
 
 # Installs the sample product ($2: its variant) into the current prefix set to the
 # Windows version $1; a third argument, when not empty, is the App Paths entry's "Path"
-# as it is to be spelled.
+# as it is to be spelled, where %WINDIR% stands for the Windows directory.
 e2e_install() {
+  local windir=%WINDIR% path=${3:-}
   e2e_wine reg add 'HKCU\Software\Wine' /v Version /d "$1" /f >/dev/null
-  e2e_wine "$e2e_fixtures/e2e_install.exe" "$(e2e_winpath "$e2e_dist")" "$2" ${3:+"$3"}
+  e2e_wine "$e2e_fixtures/e2e_install.exe" "$(e2e_winpath "$e2e_dist")" "$2" \
+    ${path:+"${path//"$windir"/'C:\windows'}"}
 }
 
 # Starts what the scenario $1 says runs before the uninstaller (its "setup" lines): a
 # device is a link to /dev/null among the prefix's DOS devices, which makes "\\.\NAME"
 # open; a drive "X:\file" is a link "x:" there to a folder drive_x of the prefix that
-# holds the file; the stub services and programs are e2e_setup.exe's to start.
+# holds the file; a file "X:\folder\name" of the user's is made with its folders; the
+# stub services and programs are e2e_setup.exe's to start.
 e2e_setup() {
   local scenario=$1 device file letter
   grep -q '^setup ' "$scenario" || return 0
@@ -211,6 +224,12 @@ e2e_setup() {
     echo "A file of the drive's own" >"$WINEPREFIX/drive_$letter/${file:3}"
     ln -sfn "../drive_$letter" "$WINEPREFIX/dosdevices/$letter:"
   done < <(sed -n 's/^setup drive //p' "$scenario" | sed 's/\r$//')
+  while IFS= read -r file; do
+    letter=${file:0:1}
+    file=$WINEPREFIX/dosdevices/${letter,,}:/${file:3}
+    mkdir -p "$(dirname "${file//\\//}")"
+    echo "A file of the user's" >"${file//\\//}"
+  done < <(sed -n 's/^setup file //p' "$scenario" | sed 's/\r$//')
   e2e_wine "$e2e_fixtures/e2e_setup.exe" "$(e2e_winpath "$scenario")" "$(e2e_winpath "$e2e_fixtures")"
 }
 
@@ -227,21 +246,23 @@ e2e_uninstall() {
 e2e_scenario_line() { sed -n "s/^$2 //p" "$1" | head -n1; }
 
 # Has e2e_hold.exe hold the files of the scenario $1's "hold" lines open, with its
-# signal file in the folder $2; returns once they are held. Nothing when there are none.
+# signal file and its output (hold.log) in the folder $2; returns once they are held.
+# Nothing when there are none.
 e2e_hold_files() {
   local paths=()
   mapfile -t paths < <(sed -n 's/^hold //p' "$1" | sed 's/\r$//')
   [ ${#paths[@]} -gt 0 ] || return 0
   e2e_hold_signal=$2/held
   rm -f "$e2e_hold_signal"
-  "$e2e_loader" "$e2e_fixtures/e2e_hold.exe" "$(e2e_winpath "$e2e_hold_signal")" "${paths[@]}" &
+  "$e2e_loader" "$e2e_fixtures/e2e_hold.exe" "$(e2e_winpath "$e2e_hold_signal")" "${paths[@]}" \
+    >"$2/hold.log" 2>&1 &
   e2e_hold_pid=$!
   for _ in $(seq 200); do
     [ -e "$e2e_hold_signal" ] && return 0
     kill -0 "$e2e_hold_pid" 2>/dev/null || break
     sleep 0.05
   done
-  echo "e2e_hold.exe did not take hold of ${paths[*]}"
+  echo "e2e_hold.exe did not take hold of ${paths[*]} (see hold.log)"
   return 1
 }
 
@@ -249,6 +270,6 @@ e2e_hold_files() {
 e2e_release_files() {
   [ -n "${e2e_hold_pid:-}" ] || return 0
   rm -f "$e2e_hold_signal"
-  wait "$e2e_hold_pid" || echo "e2e_hold.exe ended with status $?"
+  wait "$e2e_hold_pid" || echo "e2e_hold.exe ended with status $? (see hold.log)"
   e2e_hold_pid=
 }

@@ -121,6 +121,8 @@ class Reader {
     } else if (word == "app-path") {
       if (rest.empty()) return "app-path needs a directory";
       scenario_.appPath = rest;  // as written: its spelling is what is tried
+    } else if (word == "current-directory") {
+      scenario_.currentDirectory = Expand(rest);
     } else if (word == "caption") {
       scenario_.caption = Expand(rest);
     } else if (word == "box") {
@@ -199,6 +201,11 @@ class Reader {
       step.name = Expand(afterKind);
     } else if (kind == "drive") {
       if (!IsFileInADrivesRoot(afterKind)) return "setup drive needs <letter>:\\<file>";
+    } else if (kind == "file") {  // the runner's to make, not e2e_setup.exe's to start
+      if (afterKind.size() < 4 || afterKind[1] != ':' || afterKind[2] != '\\')
+        return "setup file needs <letter>:\\<path>";
+      scenario_.userFiles.push_back(afterKind);
+      return "";
     } else if (kind != "event-source" && kind != "device") {
       return "unknown setup " + kind;
     }

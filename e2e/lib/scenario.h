@@ -9,9 +9,11 @@
 //   install <standard|no-app-paths|windows-directory|snmp-agent|listed-files|manager|
 //            program-groups>           the sample product's variant
 //   app-path <directory>               the App Paths entry's "Path" value, in place of
-//                                      the variant's directory (whose files stay): taken
-//                                      as written, %WINDIR% included, since the Wine
-//                                      runner hands it to the installer as it stands
+//                                      the variant's directory (whose files stay): kept
+//                                      as written; each runner puts the Windows
+//                                      directory for %WINDIR% when it installs
+//   current-directory <folder>         the current directory the uninstaller is started
+//                                      in (the Wine runner's answerer starts it there)
 //   hold <path>                        a file another program holds open (sharing
 //                                      nothing) through the run; it lets go before the
 //                                      restart
@@ -42,6 +44,7 @@
 //   setup drive <letter>:\<file>       a drive of its own (a folder outside drive C:)
 //                                      that holds the file
 //   setup setting <Key>=<value>        a line added to [Settings] of the installed profile
+//   setup file <letter>:\<path>        a file of the user's, made with its folders
 //   log <path>                         the run's log file afterwards: a first line, the
 //                                      trace piece by piece, and the line of the exit code
 //   service <running|stopped|absent> <name>  a service's state afterwards
@@ -99,6 +102,8 @@ struct Scenario {
   WindowsVersion version;
   SampleVariant variant = SampleVariant::kStandard;
   std::string appPath;  // the App Paths entry's "Path" as written; empty: the variant's
+  std::string currentDirectory;  // where the uninstaller starts; empty: the runner's own
+  std::vector<std::string> userFiles;  // "setup file" lines, made before the run
   std::string caption;
   std::vector<ExpectedBox> boxes;
   long exitCode = 0;

@@ -8,6 +8,7 @@
 #include "files/directory_listing.h"
 #include "files/file_deletion.h"
 #include "files/relative_path.h"
+#include "support/path_values.h"
 #include "support/trace.h"
 
 namespace {
@@ -84,16 +85,18 @@ void ReadFileList(const char* profilePath, FileList& list) {
   TraceValue("File list ini file: ", profilePath);
   list.clear();
   for (unsigned number = 1;; ++number) {
-    std::string key = "File" + std::to_string(number);
-    char entry[MAX_PATH] = "";
+    const std::string key = "File" + std::to_string(number);
     // A value that reads as empty text ends the list as a missing one does, even when
     // the file holds more bytes after a NUL.
-    if (GetPrivateProfileStringA("Files", key.c_str(), "", entry, sizeof entry, profilePath) == 0 ||
-        entry[0] == '\0') {
-      break;
+    std::string entry;
+    const PathValue read = ReadProfilePath(profilePath, "Files", key.c_str(), entry);
+    if (read == PathValue::kMissing) break;
+    if (read == PathValue::kTooLong) {
+      TraceValue("File entry refused, it is too long: ", key);
+      continue;
     }
     TraceValue("Putting file in the list: ", entry);
-    list.emplace_back(entry);
+    list.push_back(std::move(entry));
   }
 }
 

@@ -11,7 +11,8 @@ using FileList = std::vector<std::string>;
 using DirectoryList = std::vector<std::string>;
 
 // Reads File1, File2, ... from the profile's [Files] section up to the first missing or
-// empty key.
+// empty key; an entry too long for a path is refused with a trace line, and the list
+// goes on.
 void ReadFileList(const char* profilePath, FileList& list);
 
 // Deletes the listed files, then the directories of the product tree left empty, the

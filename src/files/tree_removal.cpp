@@ -14,21 +14,6 @@ void StripTrailingBackslash(char* path) {
   if (length > 0 && path[length - 1] == '\\') path[length - 1] = '\0';
 }
 
-int DirectoryNeedsWarning(const std::string& directory) {
-  char windowsBuffer[MAX_PATH] = "";
-  const UINT length = GetWindowsDirectoryA(windowsBuffer, sizeof windowsBuffer);
-  const std::string windows =
-      length > 0 && length < sizeof windowsBuffer ? FullDirectoryPath(windowsBuffer) : "";
-  if (!windows.empty()) {
-    // Removing a directory that holds the Windows directory removes Windows with it.
-    if (IsAtOrBelow(windows, directory)) return 1;
-    for (const char* system : {"\\system", "\\system32"}) {
-      if (IsSameDirectory(directory, windows + system)) return 1;
-    }
-  }
-  return IsRootDirectory(directory) ? 2 : 0;
-}
-
 namespace {
 
 // After a failed removal: true when there was nothing left to remove.

@@ -2,12 +2,12 @@
 
 #include <windows.h>
 
-#include <cstring>
 #include <string>
 
 #include "support/bounded_text.h"
 #include "support/child_process.h"
 #include "support/handles.h"
+#include "support/path_values.h"
 #include "support/trace.h"
 
 namespace {
@@ -15,25 +15,15 @@ namespace {
 constexpr char kManagerKey[] = "SOFTWARE\\Velmora\\Varden\\Manager\\1.0";
 constexpr char kCommonKey[] = "SOFTWARE\\Velmora\\Common\\Paths";
 
-enum class DirectoryValue { kRead, kMissing, kTooLong };
-
-// Reads a directory value into `buffer` (kCommonDirectoryCapacity characters) and
-// terminates it. A value that fills the whole buffer without a terminator of its own
-// does not fit: cutting its last character would name another directory. On kTooLong
-// the buffer is emptied; on kMissing it is left as it was.
-DirectoryValue ReadDirectoryValue(HKEY key, const char* name, char* buffer) {
-  char value[kCommonDirectoryCapacity];
-  DWORD size = sizeof value;
-  LONG result = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
-  if (result == ERROR_SUCCESS && strnlen(value, size) == sizeof value) result = ERROR_MORE_DATA;
-  if (result == ERROR_MORE_DATA) {
-    buffer[0] = '\0';
-    return DirectoryValue::kTooLong;
-  }
-  if (result != ERROR_SUCCESS) return DirectoryValue::kMissing;
-  TerminateText(value, sizeof value, size);
-  CopyText(buffer, kCommonDirectoryCapacity, value);
-  return DirectoryValue::kRead;
+// Reads a directory value into `buffer` (kCommonDirectoryCapacity characters). On
+// kTooLong the buffer is emptied; otherwise, when the value cannot be read, it is left
+// as it was.
+PathValue ReadDirectoryValue(HKEY key, const char* name, char* buffer) {
+  std::string directory;
+  const PathValue read = ReadRegistryPath(key, name, directory);
+  if (read == PathValue::kTooLong) buffer[0] = '\0';
+  if (read == PathValue::kRead) CopyText(buffer, kCommonDirectoryCapacity, directory);
+  return read;
 }
 
 // A directory is used as read: one backslash always goes before the file name.
@@ -62,7 +52,7 @@ int ManagerInstalled() {
   Trace("Looking for VDMGR.EXE file ...\n");
 
   char directory[kCommonDirectoryCapacity];
-  if (ReadDirectoryValue(key.Get(), "ProgramDir", directory) != DirectoryValue::kRead) {
+  if (ReadDirectoryValue(key.Get(), "ProgramDir", directory) != PathValue::kRead) {
     Trace("Can't open Program Dir value. Assuming that VDMGR is not installed...\n");
     return 0;
   }

@@ -35,6 +35,7 @@ struct ProfileTexts {
   bool unattended = false;
   StopFailureAnswer unattendedStopFailure = StopFailureAnswer::kIgnore;
   std::string logFile;  // where the trace is also written; empty for none
+  bool logFileTooLong = false;  // LogFile does not fit a path: no log, and the trace says so
 };
 
 // Capacity of every profile text, terminator included.

@@ -3,14 +3,14 @@
 #include <windows.h>
 
 #include "support/ascii.h"
+#include "support/path_values.h"
 #include "support/trace.h"
 #include "support/windows_directory.h"
 
 namespace {
 
-template <unsigned Capacity = kProfileTextCapacity>
 std::string ReadText(const std::string& profilePath, const char* section, const char* key) {
-  char text[Capacity] = "";
+  char text[kProfileTextCapacity] = "";
   GetPrivateProfileStringA(section, key, "", text, sizeof text, profilePath.c_str());
   return text;
 }
@@ -64,6 +64,7 @@ ProfileTexts LoadProfile(const std::string& profilePath, bool nt3Mode) {
   if (EqualIgnoringAsciiCase(ReadText(profilePath, "Settings", "UnattendedStopFailure"), "Abort")) {
     profile.unattendedStopFailure = StopFailureAnswer::kAbort;
   }
-  profile.logFile = ReadText<MAX_PATH>(profilePath, "Settings", "LogFile");
+  profile.logFileTooLong =
+      ReadProfilePath(profilePath, "Settings", "LogFile", profile.logFile) == PathValue::kTooLong;
   return profile;
 }

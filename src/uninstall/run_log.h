@@ -3,9 +3,12 @@
 
 #include <string>
 
+#include "support/profile_texts.h"
 #include "support/trace.h"
 
-// Opens `log` on `path` (none when empty). A path inside `productDirectory` (a full path,
-// or empty while the directory is not known) is refused with a trace line: removing the
-// directory would remove the log with it.
-void OpenRunLog(RunLog& log, const std::string& path, const std::string& productDirectory);
+// Opens `log` on the profile's LogFile (none when empty). A path that does not fit, is
+// not fully qualified, or lies inside `productDirectory` (a full path, or empty while
+// the directory is not known) is refused with a trace line: a relative path would
+// depend on where the program was started, and removing the directory would remove the
+// log with it.
+void OpenRunLog(RunLog& log, const ProfileTexts& profile, const std::string& productDirectory);

@@ -2,9 +2,10 @@
 
 #include <windows.h>
 
-#include <cstring>
+#include <algorithm>
 #include <string>
 
+#include "files/directory_warning.h"
 #include "files/listed_files.h"
 #include "files/tree_removal.h"
 #include "services/agent_service.h"
@@ -13,9 +14,9 @@
 #include "shell/manager.h"
 #include "shell/program_manager.h"
 #include "snmp/snmp_agent.h"
-#include "support/bounded_text.h"
 #include "support/full_path.h"
 #include "support/handles.h"
+#include "support/path_values.h"
 #include "support/prompts.h"
 #include "support/trace.h"
 #include "support/windows_directory.h"
@@ -27,8 +28,6 @@
 
 namespace {
 
-constexpr unsigned kProductDirectoryCapacity = MAX_PATH;
-
 const char* const kDriverFiles[] = {
     "vdwd.sys", "vdfilter.sys", "vdrec.sys", "vdwd.400", "vdfilter.400", "vdrec.400",
     "vdwd.351", "vdfilter.351", "vdrec.351", "vdwd.350", "vdfilter.350", "vdrec.350",
@@ -39,43 +38,36 @@ const char* const kSupplementaryFiles[] = {"tvsetup.log", "tvuninst.ini", "tesso
 // The product directory as registered: setups write the main program's full path as
 // the App Paths key's default value and its directory as "Path" (the first of several
 // separated by ";"); without "Path", the data of the key's first value, whatever that
-// value's name and type. Empty when it cannot be read.
-void ReadRegisteredDirectory(char (&directory)[kProductDirectoryCapacity]) {
-  directory[0] = '\0';
+// value's name and type. Read whole or not at all.
+PathValue ReadRegisteredDirectory(std::string& directory) {
   RegKey key;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE,
                     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TESSORNT.EXE", 0,
                     KEY_ALL_ACCESS, key.Receive()) != ERROR_SUCCESS) {
-    return;
+    return PathValue::kMissing;
   }
-  DWORD size = sizeof directory;
-  const LONG pathResult = RegQueryValueExA(key.Get(), "Path", nullptr, nullptr,
-                                           reinterpret_cast<BYTE*>(directory), &size);
-  if (pathResult == ERROR_SUCCESS) {
-    TerminateText(directory, sizeof directory, size);
-    if (char* separator = std::strchr(directory, ';')) *separator = '\0';
-    return;
-  }
-  directory[0] = '\0';
-  if (pathResult != ERROR_FILE_NOT_FOUND) return;  // a "Path" too long is no directory
-  char name[100];
-  DWORD nameLength = sizeof name;
-  size = sizeof directory;
-  if (RegEnumValueA(key.Get(), 0, name, &nameLength, nullptr, nullptr,
-                    reinterpret_cast<BYTE*>(directory), &size) != ERROR_SUCCESS) {
-    directory[0] = '\0';
-    return;
-  }
-  TerminateText(directory, sizeof directory, size);
+  const PathValue path = ReadRegistryPath(key.Get(), "Path", directory);
+  if (path == PathValue::kRead) directory.erase(std::min(directory.find(';'), directory.size()));
+  return path == PathValue::kMissing ? ReadFirstRegistryValue(key.Get(), directory) : path;
 }
 
 // The product directory as the system resolves it, in the one spelling that every later
-// step uses: the one that is checked is the one shown, removed and scheduled. Empty when
-// it is not registered, cannot be resolved or does not fit a path.
+// step uses: the one that is checked is the one shown, removed and scheduled. Only a
+// fully qualified path is one: a relative one would name whatever folder the program
+// was started from. Empty, with the reason traced, when it is not registered, is not
+// such a path, cannot be resolved or does not fit a path.
 std::string ReadProductDirectory() {
-  char registered[kProductDirectoryCapacity];
-  ReadRegisteredDirectory(registered);
-  return registered[0] == '\0' ? "" : FullDirectoryPath(registered);
+  std::string registered;
+  const PathValue read = ReadRegisteredDirectory(registered);
+  if (read == PathValue::kTooLong) Trace("VDAV Path refused, it is too long.\n");
+  if (read != PathValue::kRead || registered.empty()) return "";
+  if (FullyQualifiedPath(registered).empty()) {
+    TraceValue("VDAV Path refused, it is not a full path: ", registered);
+    return "";
+  }
+  const std::string directory = FullDirectoryPath(registered.c_str());
+  if (directory.empty()) TraceValue("VDAV Path cannot be resolved: ", registered);
+  return directory;
 }
 
 // The on-access driver files lie in the vendor's common directory. Without that
@@ -137,14 +129,14 @@ int RunSteps(const char* commandTail, RunLog& log) {
 
   Trace("Checking user rights...\n");
   if (!HasServiceManagerRights()) {
-    OpenRunLog(log, profile.logFile, "");  // nothing is removed in this run
+    OpenRunLog(log, profile, "");  // nothing is removed in this run
     prompts.Tell(profile.noModifyRights);
     return kExitNoRights;
   }
 
   Trace("Retrieving VDAV Path from registry...\n");
   const std::string productDirectory = ReadProductDirectory();
-  OpenRunLog(log, profile.logFile, productDirectory);
+  OpenRunLog(log, profile, productDirectory);
   if (productDirectory.empty()) {
     prompts.Tell(profile.couldNotFindPath);
     return kExitNoProductDirectory;

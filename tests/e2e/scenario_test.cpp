@@ -58,8 +58,14 @@ TEST_P(ScenarioTest, HoldsOnTheSimulatedMachine) {
 
   // Wine's Program Manager answers DDE on every machine.
   machine().dde.programManager.running = true;
-  InstallProduct(SampleOfVariant(scenario->variant, scenario->appPath));
+  std::string appPath = scenario->appPath;
+  if (const std::size_t at = appPath.find("%WINDIR%"); at != std::string::npos)
+    appPath.replace(at, 8, machine().system.windowsDirectory);
+  InstallProduct(SampleOfVariant(scenario->variant, appPath));
   ASSERT_TRUE(None(StartRunningParts(scenario->setup)));
+  for (const std::string& path : scenario->userFiles) machine().files.AddFile(path, "the user's");
+  if (!scenario->currentDirectory.empty())
+    machine().files.currentDirectory = scenario->currentDirectory;
   machine().processes.Script(
       machine().system.windowsDirectory + "\\uninst.exe",
       {[](const winsim::Launch& launch) { RecordLaunch(launch.commandLine); }});

@@ -1,93 +1,255 @@
+// The product directory in every spelling an administrator's registry may hold: a seeded
+// generator composes spellings of each target (device prefixes, separators, "." and ".."
+// segments, trailing dots and blanks, letter case, 8.3 aliases, links, shares and SUBST
+// drives, relative forms against a user's folder), and a whole run answering Yes to
+// everything must keep to what the directory is, however it is spelled.
+#include <winsim/text.h>
+
+#include <algorithm>
+#include <cctype>
+#include <random>
+
 #include "common/machine_test.h"
 #include "common/product.h"
 #include "files/tree_removal.h"
-#include "support/full_path.h"
+#include "reliability/whole_run.h"
 #include "uninstall/sequence.h"
 
 namespace {
 
-struct Spelling {
-  const char* windows;  // as the system reports its directory
-  const char* registered;
-  const char* full;  // the one spelling every later step uses
-  int warning;
+const char kWindows[] = "C:\\OS\\WINNT";
+const char kUserFolder[] = "C:\\Users\\admin";  // where the administrator starts the program
+const std::string kProduct = SampleProduct().directory;
+
+struct Target {
+  std::string path;  // what the directory is, as the machine names it
+  bool dangerous;    // to be warned about
 };
+
+const Target kTargets[] = {
+    {kWindows, true},      {std::string(kWindows) + "\\system", true},
+    {std::string(kWindows) + "\\system32", true},      {"C:\\OS", true},  // holds Windows
+    {"C:", true},          {"D:", true},           {kProduct, false},
+};
+
+// Other names of a directory (its path as the machine names it, then the name).
+const std::pair<const char*, const char*> kAliases[] = {
+    {"C:", "\\\\HOST\\C$"},         {"C:\\OS", "C:\\Links\\OS"},
+    {kWindows, "\\\\HOST\\ADMIN$"}, {kWindows, "W:"},
+    {kWindows, "C:\\Links\\Windows"}, {"C:\\Program Files", "\\\\HOST\\PROGRAMS"},
+    {"C:\\Program Files\\Varden", "P:"}, {"C:\\Program Files\\Varden\\Anti-Virus", "C:\\Links\\Product"},
+    {"D:", "\\\\HOST\\D$"},         {"D:", "R:"},
+    {"D:", "C:\\Links\\DRoot"},
+};
+const std::pair<const char*, const char*> kShortNames[] = {{"Program Files", "PROGRA~1"},
+                                                           {"Anti-Virus", "ANTI-V~1"}};
+
+// Everything that is not the product's, there before it: a Windows directory one level
+// down, so that a directory holding it is not a root, a second drive, a user's folder.
+void ForeignSoftware() {
+  winsim::Machine& machine = winsim::machine();
+  machine.system.windowsDirectory = kWindows;
+  for (const char* file : {"C:\\OS\\boot.ini", "C:\\OS\\WINNT\\win.ini", "C:\\OS\\WINNT\\system\\a.drv",
+                           "C:\\OS\\WINNT\\system32\\b.dll", "D:\\data\\keep.txt", "C:\\Users\\admin\\notes.txt"}) {
+    machine.files.AddFile(file, "not the product's");
+  }
+  machine.files.currentDirectory = kUserFolder;
+}
+
+// The other names themselves, laid down with the product.
+void OtherNames() {
+  winsim::FileSystem& files = winsim::machine().files;
+  for (const auto& [path, name] : kAliases) {
+    const std::string alias = name;
+    if (alias.rfind("\\\\", 0) == 0) {
+      const std::size_t share = alias.find('\\', 2);
+      files.AddShare(alias.substr(2, share - 2), alias.substr(share + 1), std::string(path) + "\\");
+    } else if (alias.size() == 2) {
+      files.AddSubstDrive(alias[0], std::string(path) + "\\");
+    } else if (alias != path) {
+      files.AddJunction(alias, std::string(path) + "\\");
+    }
+  }
+  for (const auto& [name, shortName] : kShortNames) {
+    files.SetShortName(name == std::string("Program Files") ? "C:\\Program Files" : kProduct, shortName);
+  }
+}
+
+bool IsBelowOrSame(const std::string& path, const std::string& directory) {
+  return path.size() >= directory.size() && winsim::SameName(path.substr(0, directory.size()), directory) &&
+         (path.size() == directory.size() || path[directory.size()] == '\\');
+}
+
+std::vector<std::string> Names(const std::string& path) {
+  std::vector<std::string> names;
+  for (std::size_t start = 0; start <= path.size();) {
+    const std::size_t end = std::min(path.find('\\', start), path.size());
+    names.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return names;
+}
+
+class Speller {
+ public:
+  explicit Speller(unsigned seed) : random_(seed) {}
+
+  // A fully qualified spelling of `target`.
+  std::string Qualified(const std::string& target) {
+    std::string root = target.substr(0, 2);
+    std::vector<std::string> rest = Names(target);
+    rest.erase(rest.begin());
+    std::vector<const std::pair<const char*, const char*>*> routes;
+    for (const auto& alias : kAliases) {
+      if (IsBelowOrSame(target, alias.first)) routes.push_back(&alias);
+    }
+    if (!routes.empty() && Chance(2)) {
+      const auto& [path, name] = *routes[Pick(routes.size())];
+      root = name;
+      rest.erase(rest.begin(), rest.begin() + static_cast<long>(Names(path).size() - 1));
+    }
+    for (std::string& name : rest) {
+      for (const auto& [longName, shortName] : kShortNames) {
+        if (name == longName && Chance(2)) name = shortName;
+      }
+    }
+    std::string spelled;
+    if (root.rfind("\\\\", 0) == 0) {
+      const std::string prefix = Pick({"", "\\\\?\\UNC\\", "//?/UNC/", "\\\\.\\UNC\\"});
+      spelled = (prefix.empty() ? Pick({"\\\\", "//"}) : prefix) + Separated(root.substr(2));
+    } else {
+      spelled = Pick({"", "\\\\?\\", "\\\\.\\", "//?/", "//./", "\\\\?\\\\\\?\\"}) + root;
+    }
+    for (const std::string& name : rest) spelled += Segments() + Separator() + name;
+    // Trailing dots and blanks go with a name; a root takes only separators and ".".
+    spelled += rest.empty() ? Pick({"", "\\", "/", "\\\\", "\\.", "/./"}) : Pick({"", "\\", "/", ".", " ", ". ."});
+    return Cased(spelled);
+  }
+
+  // A spelling that depends on a current directory, which the program must not take.
+  std::string Relative(const std::string& target) {
+    std::vector<std::string> from = Names(kUserFolder), to = Names(target);
+    std::size_t common = 0;
+    while (common < from.size() && common < to.size() && winsim::SameName(from[common], to[common])) ++common;
+    if (common == 0) return to[0] + Pick({".", "x\\..", "data"});  // relative to drive D's own
+    std::string up;
+    for (std::size_t i = common; i < from.size(); ++i) up += "..\\";
+    std::string down;
+    for (std::size_t i = common; i < to.size(); ++i) down += to[i] + "\\";
+    const std::string relative = up + down + ".";
+    switch (Pick(3)) {
+      case 0: return Cased(relative);
+      case 1: return "C:" + relative;                                   // drive-relative
+      default: return Cased(target.substr(2).empty() ? "\\" : target.substr(2));  // on the current drive
+    }
+  }
+
+ private:
+  bool Chance(unsigned in) { return Pick(in) == 0; }
+  std::size_t Pick(std::size_t count) { return std::uniform_int_distribution<std::size_t>(0, count - 1)(random_); }
+  std::string Pick(std::initializer_list<const char*> choices) { return choices.begin()[Pick(choices.size())]; }
+  std::string Separator() { return Pick({"\\", "/", "\\\\", "//", "\\/"}); }
+  std::string Separated(const std::string& text) {
+    std::string out = text;
+    if (Chance(2)) std::replace(out.begin(), out.end(), '\\', '/');
+    return out;
+  }
+  std::string Segments() {
+    std::string segments;
+    while (Chance(4)) segments += Chance(2) ? Separator() + "." : Separator() + "x" + Separator() + "..";
+    return segments;
+  }
+  std::string Cased(std::string text) {
+    for (char& c : text) {
+      if (std::isalpha(static_cast<unsigned char>(c)) && Chance(3)) c = static_cast<char>(c ^ 0x20);
+    }
+    return text;
+  }
+
+  std::mt19937 random_;
+};
+
+struct Case {
+  const Target* target;  // none: a spelling that names no directory
+  std::string spelling;
+};
+
+struct Outcome {
+  RunRecord run;
+  std::size_t leakedHandles = 0;
+};
+
+// A whole run over the product registered as `spelling`, with the restart that carries
+// out what it scheduled; every box answered Yes (or OK).
+Outcome RunRegisteredAs(const std::string& spelling) {
+  SampleProduct product;
+  product.appPath = spelling;
+  Outcome outcome;
+  WholeRun run{.foreign = ForeignSoftware, .install = [&] { InstallProduct(product), OtherNames(); }};
+  run.snapshot = [&] {
+    outcome.leakedHandles += winsim::machine().LeakedHandles();
+    winsim::machine().Restart();
+    return winsim::machine().Snapshot();
+  };
+  outcome.run = RunOverInstall(run);
+  return outcome;
+}
+
+// What is wrong with the run over `c`, if anything.
+std::string Problem(const Case& c, const Outcome& outcome) {
+  const RunRecord& run = outcome.run;
+  if (outcome.leakedHandles > 0) return "handles left open";
+  const std::vector<winsim::MessageBoxRecord>& boxes = winsim::machine().ui.boxes;
+  const bool warned = !boxes.empty() && boxes[0].text.rfind(texts::kWarnDir1, 0) == 0;
+  if (!c.target || c.spelling.size() >= MAX_PATH) {
+    if (run.exitCode != kExitNoProductDirectory) return "not refused";
+    return Lines(RunProblems(run));
+  }
+  if (c.target->dangerous) {
+    if (!warned) return "no warning";
+    if (run.exitCode != IDYES) return "exit code " + std::to_string(run.exitCode);
+    for (const std::string& item : run.collateral.touched) {
+      const std::size_t start = item.find(": ") + 2;
+      if (!IsBelowOrSame(item.substr(start, item.find(" attr ", start) - start), c.target->path)) {
+        return "touched " + item;
+      }
+    }
+    return "";
+  }
+  if (warned) return "warned";
+  if (run.exitCode != IDYES) return "exit code " + std::to_string(run.exitCode);
+  for (const char* file : kSampleProductFiles) {
+    if (winsim::machine().files.Exists(kProduct + "\\" + file)) return std::string("left ") + file;
+  }
+  return Lines(RunProblems(run));
+}
 
 using DirectoryWarning = MachineTest;
 
-TEST(StripTrailingBackslash, RemovesOneBackslashOnly) {
-  for (auto [given, stripped] : {std::pair{"C:\\Prod\\\\", "C:\\Prod\\"}, {"", ""}}) {
-    std::string path = given;
-    StripTrailingBackslash(path.data());
-    EXPECT_STREQ(path.c_str(), stripped) << given;
+TEST_F(DirectoryWarning, EverySpellingKeepsToWhatTheDirectoryIs) {
+  const unsigned seed = 20261207;
+  Speller speller(seed);
+  std::vector<Case> cases;
+  for (int round = 0; round < 200; ++round) {
+    for (const Target& target : kTargets) {
+      cases.push_back({&target, speller.Qualified(target.path)});
+      if (round % 4 == 0) cases.push_back({nullptr, speller.Relative(target.path)});
+    }
+    cases.push_back({nullptr, speller.Relative(kUserFolder)});
   }
-}
-
-TEST_F(DirectoryWarning, EverySpellingThatResolvesToASystemDirectoryOrARootWarns) {
-  machine().files.AddDirectory("C:\\WINNT\\system32");
-  machine().files.AddDirectory("C:\\Windows NT\\system32");
-  machine().files.SetShortName("C:\\Windows NT", "WINDOW~1");
-  for (const Spelling& s : {
-           Spelling{"C:\\WINNT", "C:\\WINNT", "C:\\WINNT", 1},
-           {"C:\\WINNT", "C:\\WINNT\\\\", "C:\\WINNT", 1},
-           {"C:\\WINNT", "c:\\winnt\\.", "c:\\winnt", 1},
-           {"C:\\WINNT", "C:/WINNT/", "C:\\WINNT", 1},
-           {"C:\\WINNT", "C:\\WINNT\\system32\\..", "C:\\WINNT", 1},
-           {"C:\\WINNT", "C:\\\\WINNT\\\\system32", "C:\\WINNT\\system32", 1},
-           {"C:\\WINNT", "\\\\?\\C:\\WinNT\\System\\", "C:\\WinNT\\System", 1},
-           {"C:\\WINNT", "\\\\.\\C:\\WINNT\\SYSTEM32", "C:\\WINNT\\SYSTEM32", 1},
-           {"C:\\WINNT", "C:\\WINNT.", "C:\\WINNT", 1},
-           {"C:\\WINNT", "C:\\", "C:", 1},  // holds the Windows directory
-           {"C:\\WINNT", "D:\\", "D:", 2},
-           {"C:\\WINNT", "D:\\\\", "D:", 2},
-           {"C:\\WINNT", "D:/", "D:", 2},
-           {"C:\\WINNT", "D:\\.", "D:", 2},
-           {"C:\\WINNT", "D:\\Varden\\..", "D:", 2},
-           {"C:\\WINNT", "\\\\server\\share", "\\\\server\\share", 2},
-           {"C:\\WINNT", "\\\\server\\share\\", "\\\\server\\share", 2},
-           {"C:\\WINNT", "\\\\?\\UNC\\server\\share", "\\\\server\\share", 2},
-           // An ancestor warns as the Windows directory; names that only start alike do not.
-           {"C:\\Apps\\WINNT", "C:\\Apps", "C:\\Apps", 1},
-           {"C:\\Apps\\WINNT", "C:\\Apps\\", "C:\\Apps", 1},
-           {"C:\\Apps\\WINNT", "C:\\Apps\\WINNT\\Fonts", "C:\\Apps\\WINNT\\Fonts", 0},
-           {"C:\\Apps\\WINNT", "C:\\Apps\\WINNT\\system3", "C:\\Apps\\WINNT\\system3", 0},
-           {"C:\\Apps\\WINNT", "C:\\Apps\\WINN", "C:\\Apps\\WINN", 0},
-           {"C:\\Apps\\WINNT", "C:\\Apps\\WINNT2", "C:\\Apps\\WINNT2", 0},
-           {"C:\\Apps\\WINNT", "C:\\Program Files\\Varden\\Anti-Virus\\",
-            "C:\\Program Files\\Varden\\Anti-Virus", 0},
-           // Short names, and a system that reports its directory with a backslash.
-           {"C:\\Windows NT\\", "C:\\WINDOW~1", "C:\\WINDOW~1", 1},
-           {"C:\\Windows NT\\", "c:\\window~1\\SYSTEM32\\", "c:\\window~1\\SYSTEM32", 1},
-           {"C:\\Windows NT\\", "C:\\WINDOW~2", "C:\\WINDOW~2", 0},
-       }) {
-    machine().system.windowsDirectory = s.windows;
-    const std::string full = FullDirectoryPath(s.registered);
-    EXPECT_EQ(full, s.full) << s.registered;
-    EXPECT_EQ(DirectoryNeedsWarning(full), s.warning) << s.registered;
+  for (const char* device : {"\\\\.\\PhysicalDrive0", "\\\\?\\GLOBALROOT\\Device\\HarddiskVolume1\\OS\\WINNT",
+                             "\\??\\C:\\OS\\WINNT", "//./pipe/x", "\\\\?\\Volume{0}\\", "\\\\?\\UNC\\?\\C:\\OS"}) {
+    cases.push_back({nullptr, device});
   }
-}
-
-TEST_F(DirectoryWarning, WhatCannotBeResolvedOrDoesNotFitIsNoDirectory) {
-  EXPECT_EQ(FullDirectoryPath(""), "");
-  EXPECT_EQ(FullDirectoryPath(("C:\\" + std::string(256, 'x')).c_str()), "C:\\" + std::string(256, 'x'));
-  EXPECT_EQ(FullDirectoryPath(("C:\\" + std::string(257, 'x')).c_str()), "");
-  machine().faults.FailCall("GetFullPathNameA", machine().faults.CallCount("GetFullPathNameA") + 1,
-                            ERROR_INVALID_NAME);
-  EXPECT_EQ(FullDirectoryPath("C:\\Program Files"), "");
-}
-
-// Only a Yes goes on: a warning that could not be shown is no consent.
-TEST_F(DirectoryWarning, AWarningThatCannotBeShownDeclinesTheRunBeforeAnyChange) {
-  SampleProduct install;
-  install.directory = machine().system.windowsDirectory;
-  InstallProduct(install);
-  const std::string files = machine().files.Dump();
-  const std::string keys = machine().registry.Dump();
-  machine().faults.FailCall("MessageBoxA", 1, ERROR_NOT_ENOUGH_MEMORY);
-  EXPECT_EQ(RunConsentedUninstall(), kExitDeclined);
-  EXPECT_EQ(machine().files.Dump(), files);
-  EXPECT_EQ(machine().registry.Dump(), keys);
-  EXPECT_TRUE(Traced({"Checking if VDAV directory can be removed...\n"}));
+  unsigned failures = 0;
+  for (const Case& c : cases) {
+    const std::string problem = Problem(c, RunRegisteredAs(c.spelling));
+    if (!problem.empty() && ++failures <= 10) {
+      ADD_FAILURE() << "seed " << seed << ", " << (c.target ? c.target->path : "no directory") << " spelled \""
+                    << c.spelling << "\": " << problem;
+    }
+  }
+  EXPECT_EQ(failures, 0u) << "of " << cases.size() << " spellings";
 }
 
 }  // namespace

@@ -39,11 +39,13 @@ class ListedFiles : public MachineTest {
 
 TEST_F(ListedFiles, ReadsTheListUpToTheFirstMissingKey) {
   files().AddFile("C:\\WINNT\\tvuninst.ini",
-                  "[Files]\r\nFile1=TESSORNT.EXE\r\nFile2=a\r\nFile4=Bases\\main.avc\r\n");
+                  "[Files]\r\nFile1=TESSORNT.EXE\r\nFile2=" + std::string(MAX_PATH, 'x') +
+                      "\r\nFile3=a\r\nFile5=Bases\\main.avc\r\n");
   FileList list{"stale"};
   ReadFileList("C:\\WINNT\\tvuninst.ini", list);
-  EXPECT_EQ(list, (FileList{"TESSORNT.EXE", "a"}));
+  EXPECT_EQ(list, (FileList{"TESSORNT.EXE", "a"}));  // one too long for a path is not cut
   EXPECT_EQ(Count("Putting file in the list: "), 2u);
+  EXPECT_EQ(Count("File entry refused, it is too long: "), 1u);
   files().AddFile("C:\\WINNT\\tvuninst.ini", "[Files]\r\nFile0=a.exe\r\nFile2=b.exe\r\n");  // counting starts at 1
   ReadFileList("C:\\WINNT\\tvuninst.ini", list);
   EXPECT_TRUE(list.empty());

@@ -31,6 +31,14 @@ class TreeRemoval : public MachineTest {
 
 // Nothing left over is scheduled: neither the removed subdirectories nor what another
 // program took away meanwhile (the file's directory gone: path not found).
+TEST(StripTrailingBackslash, RemovesOneBackslashOnly) {
+  for (auto [given, stripped] : {std::pair{"C:\\Prod\\\\", "C:\\Prod\\"}, {"", ""}}) {
+    std::string path = given;
+    StripTrailingBackslash(path.data());
+    EXPECT_STREQ(path.c_str(), stripped) << given;
+  }
+}
+
 TEST_F(TreeRemoval, WhatIsGoneNowOrWasAlreadyGoneIsNotScheduled) {
   files().AddFile(kProduct + "\\TESSORNT.EXE");
   files().AddFile(kProduct + "\\Bases\\Old\\1998.avc");

@@ -138,7 +138,8 @@ class CollateralAuditTest : public MachineTest {
         machine().files.AddJunction(setting.install.directory + "\\Backup", "C:\\Program Files\\Orvik\\Backup");
       }
     };
-    whole.answer = [&](UINT style) {
+    whole.answer = [&](const winsim::MessageBoxRecord& shown) {
+      const UINT style = shown.style;
       if (unattended) ADD_FAILURE() << "a box shown in an unattended run";
       const std::size_t box = styles.size();
       styles.push_back(style);

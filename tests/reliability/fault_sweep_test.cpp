@@ -9,6 +9,7 @@
 #include "common/machine_test.h"
 #include "common/product.h"
 #include "reliability/whole_run.h"
+#include "uninstall/sequence.h"
 
 namespace {
 
@@ -17,6 +18,10 @@ struct Scenario {
   std::vector<std::string> listedFiles;  // none: the whole directory goes
   bool nt351 = false;                    // with Program Manager
   bool unattended = false;               // no box may be shown, and the log must hold the trace
+  // Registered as a link to the Windows directory, which holds a system file: only what
+  // the directory is tells it from the product's, so the warning must come however the
+  // check's own calls fail. It is answered No.
+  bool throughLinkToWindows = false;
 };
 
 void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
@@ -26,6 +31,7 @@ const Scenario kScenarios[] = {
     {"Nt4ListedFiles", {"TESSORNT.EXE", "VAGENT.EXE", "Bases\\daily.avc", "..\\..\\Outside.txt"}},
     {"Nt351ProgramManager", {}, true},
     {"Nt4UnattendedWithLog", {}, false, true},
+    {"Nt4WindowsDirectoryThroughALinkDeclined", {}, false, false, true},
 };
 
 // The product with every component its setup can leave.
@@ -40,6 +46,7 @@ void Install(const Scenario& scenario) {
   install.withManager = install.withSnmp = true;
   install.withProgramGroups = scenario.nt351;
   install.wholeDirectoryRemoval = scenario.listedFiles.empty();
+  if (scenario.throughLinkToWindows) install.appPath = "C:\\Links\\Windows";
   install.listedFiles = scenario.listedFiles;
   if (scenario.unattended) install.settings = {"Unattended=1", std::string("LogFile=") + kLog};
   InstallProduct(install);
@@ -55,7 +62,11 @@ std::string UnattendedProblem(int exitCode) {
   if (!machine.ui.boxes.empty()) return "a box shown: " + machine.ui.boxes[0].text;
   const std::string trace = machine.debug.Text();
   const std::optional<std::string> log = machine.files.ReadFile(kLog);
-  if (!log || log->empty()) return trace.find("Log file cannot be") == std::string::npos ? "no log" : "";
+  if (!log || log->empty()) {
+    const bool given = trace.find("Log file cannot be") != std::string::npos ||
+                       trace.find("Log file refused") != std::string::npos;
+    return given ? "" : "no log";
+  }
   const std::size_t firstLineEnd = log->find('\n');
   if (log->rfind("Run of tvuninst.exe 1.0.0.0 on ", 0) != 0 || firstLineEnd == std::string::npos) {
     return "a log without its first line";
@@ -74,9 +85,22 @@ class FaultSweepTest : public MachineTest, public ::testing::WithParamInterface<
 
 TEST_P(FaultSweepTest, EverySingleFailureOfEveryCallIsSurvived) {
   const Scenario& scenario = GetParam();
-  WholeRun whole{.install = [&] { Install(scenario); }, .log = kLog};
+  WholeRun whole{.foreign =
+                     [] {
+                       winsim::machine().files.AddFile("C:\\WINNT\\win.ini", "not the product's");
+                       winsim::machine().files.AddJunction("C:\\Links\\Windows", "C:\\WINNT\\");
+                     },
+                 .install = [&] { Install(scenario); },
+                 .log = kLog};
+  if (scenario.throughLinkToWindows) {
+    // Told by when it comes, as its text may be lost with the profile.
+    whole.answer = [](const winsim::MessageBoxRecord& box) {
+      const bool warning = winsim::machine().debug.pieces.back() == "Checking if VDAV directory can be removed...\n";
+      return warning ? IDNO : AnswerForRemoval(box.style);
+    };
+  }
   const RunRecord clean = RunOverInstall(whole);
-  ASSERT_EQ(clean.exitCode, IDYES);
+  ASSERT_EQ(clean.exitCode, scenario.throughLinkToWindows ? kExitDeclined : IDYES);
   ASSERT_EQ(Lines(RunProblems(clean)), "");
   ASSERT_EQ(scenario.unattended ? UnattendedProblem(clean.exitCode) : "", "");
   const std::vector<std::string> calls = machine().faults.Calls();

@@ -23,7 +23,7 @@ RunRecord RunOverInstall(const WholeRun& run) {
   record.beforeInstall = snapshot();
   run.install();
   record.installed = snapshot();
-  winsim::machine().ui.answerer = [&run](const winsim::MessageBoxRecord& box) { return run.answer(box.style); };
+  winsim::machine().ui.answerer = run.answer;
   if (run.beforeRun) run.beforeRun();
   record.exitCode = RunUninstall(run.tail.c_str());
   record.afterRun = snapshot();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <winsim/ui.h>
 
 #include <functional>
 #include <map>
@@ -39,7 +40,9 @@ inline int AnswerForRemoval(UINT style) { return AnswersOf(style)[0]; }
 struct WholeRun {
   std::function<void()> foreign;  // other software, there before the product
   std::function<void()> install;  // the product
-  std::function<int(UINT style)> answer = AnswerForRemoval;
+  std::function<int(const winsim::MessageBoxRecord&)> answer = [](const winsim::MessageBoxRecord& box) {
+    return AnswerForRemoval(box.style);
+  };
   std::function<void()> beforeRun;  // arms what the run is to meet (a fault)
   std::function<std::string()> snapshot;  // the machine's state; Snapshot() when none
   std::string log;  // the run's own log file, which it may make: not counted as made

@@ -189,6 +189,9 @@ TEST_F(UnattendedTest, ALogInsideTheProductDirectoryIsRefused) {
       {"C:\\PROGRA~1\\Varden\\ANTI-V~1\\Reports\\uninstall.log", true},
       {directory + "2\\uninstall.log", false},
       {directory + "\\..\\uninstall.log", false},
+      {"uninstall.log", true},  // relative: wherever the program was started
+      // Cut to 259 characters it would name another file, so it is not cut.
+      {"C:\\Logs\\" + std::string(250, 'x') + std::string(20, 'y'), true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
@@ -197,7 +200,10 @@ TEST_F(UnattendedTest, ALogInsideTheProductDirectoryIsRefused) {
     InstallProduct({.settings = {"Unattended=1", "LogFile=" + c.path}});
     machine().files.SetShortName("C:\\Program Files", "PROGRA~1");
     machine().files.SetShortName(directory, "ANTI-V~1");
+    const std::string firstCharacters = "C:\\Logs\\" + std::string(250, 'x') + "y";
+    machine().files.AddFile(firstCharacters, "kept");
     EXPECT_EQ(RunUninstall(""), IDYES);
+    EXPECT_EQ(machine().files.ReadFile(firstCharacters), "kept");
     EXPECT_EQ(TraceLines("Log file refused").size(), c.refused ? 1u : 0u);
     EXPECT_EQ(TraceLines("Log file: ").size(), c.refused ? 0u : 1u);
     EXPECT_FALSE(machine().files.Exists(directory));

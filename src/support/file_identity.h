@@ -1,0 +1,32 @@
+// What a directory is, whatever path reaches it. Its volume's serial number and its
+// file index on that volume (GetFileInformationByHandle, Windows NT 3.1 and later) are
+// the same through every name it has: an 8.3 alias, a junction or symbolic link, a
+// share (\\HOST\C$\WINNT, \\HOST\ADMIN$), a SUBST or mapped drive.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+struct FileIdentity {
+  DWORD volume = 0;
+  DWORD indexHigh = 0;
+  DWORD indexLow = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+struct IdentityLookup {
+  enum class Outcome { kFound, kMissing, kFailed } outcome = Outcome::kFailed;
+  FileIdentity identity;  // when found
+
+  bool Found() const { return outcome == Outcome::kFound; }
+  bool Failed() const { return outcome == Outcome::kFailed; }
+  bool Is(const IdentityLookup& other) const {
+    return Found() && other.Found() && identity == other.identity;
+  }
+};
+
+// Opens `path` (a file, or a directory as FullDirectoryPath spells it) for its
+// attributes only, following links, and reads what it is. kMissing when nothing is
+// there; kFailed when the system could not tell.
+IdentityLookup LookUpIdentity(const std::string& path);
