@@ -273,3 +273,59 @@ e2e_release_files() {
   wait "$e2e_hold_pid" || echo "e2e_hold.exe ended with status $? (see hold.log)"
   e2e_hold_pid=
 }
+
+# One run of tools/remove-varden.cmd for check_batch in e2e/run, in a fresh prefix under
+# the folder $1: the sample product installed as variant $2 (nothing when empty), the
+# profile with the unattended settings and LogFile=$3 put in a share folder named with
+# blanks, "(", ")" and "&" beside the batch file, which a batch file of the caller's
+# then runs (call remove-varden.cmd "<share>") under cmd /c. $4 is the exit code expected; $5 is
+# empty, a scenario setup line for e2e_setup.exe ("setup program ignores ..."), or
+# "windows <folder>": SystemRoot pointed at that folder, holding e2e_talker.exe (which
+# ends with 42) as tvuninst.exe; the wrapper then hands over to the batch file without
+# CALL, so that cmd /c ends with the ERRORLEVEL the batch file leaves. Prints the name of the file
+# that holds the output; a wrong exit code goes to case-report.txt beside it.
+e2e_batch_case() {
+  local dir=$1 variant=$2 log=$3 code=$4 extra=$5 share status=0 windir= profile
+  mkdir -p "$dir"
+  share="$dir/share (x) & y"
+  mkdir -p "$share"
+  : >"$dir/case-report.txt"
+  e2e_new_prefix "$dir/prefix" 2>>"$dir/wine.log"
+  local logunix=$WINEPREFIX/drive_c/${log:3}
+  logunix=${logunix//\\//}
+  mkdir -p "$(dirname "$logunix")"
+  if [ -n "$variant" ]; then
+    e2e_install nt40 "$variant" >>"$dir/wine.log" 2>&1 ||
+      echo "$(basename "$dir"): the sample product did not install (see wine.log)" >>"$dir/case-report.txt"
+    profile=$WINEPREFIX/drive_c/windows/tvuninst.ini
+  else
+    profile=$dir/empty.ini
+    printf '[Settings]\r\n' >"$profile"
+  fi
+  local sedlog=${log//\\/\\\\}
+  sedlog=${sedlog//&/\\&}
+  sed 's/^\[Settings\]\(\r\?\)$/[Settings]\1\nUnattended=1\1\nUnattendedStopFailure=Abort\1\nLogFile='"$sedlog"'\1/' \
+    "$profile" >"$share/tvuninst.ini"
+  cp "$e2e_root/tools/remove-varden.cmd" "$share/"
+  case $extra in
+    setup\ *)
+      printf '%s\n' "$extra" >"$dir/setup.txt"
+      e2e_setup "$dir/setup.txt" >>"$dir/wine.log" 2>&1 ||
+        echo "$(basename "$dir"): e2e_setup.exe failed (see wine.log)" >>"$dir/case-report.txt" ;;
+    windows\ *)
+      windir=${extra#windows }
+      local winunix=$WINEPREFIX/drive_c/${windir:3}
+      mkdir -p "$winunix"
+      cp "$e2e_fixtures/e2e_talker.exe" "$winunix/tvuninst.exe"
+      printf '@set SystemRoot=%s\r\n@"%s" "%s"\r\n' "${windir//&/^&}" \
+        "$(e2e_winpath "$share/remove-varden.cmd")" "$(e2e_winpath "$share")" >"$dir/wrapper.cmd" ;;
+  esac
+  [ -n "$windir" ] || printf '@call "%s" "%s"\r\n' "$(e2e_winpath "$share/remove-varden.cmd")" \
+    "$(e2e_winpath "$share")" >"$dir/wrapper.cmd"
+  e2e_wine cmd /c "$(e2e_winpath "$dir/wrapper.cmd")" >"$dir/output.crlf" 2>>"$dir/wine.log" || status=$?
+  tr -d '\r' <"$dir/output.crlf" >"$dir/output.txt"
+  [ "$status" = $(( code & 255 )) ] ||
+    echo "$(basename "$dir"): exit code: expected $code ($(( code & 255 )) as a status), got $status" >>"$dir/case-report.txt"
+  e2e_stop_prefix
+  echo "$dir/output.txt"
+}
