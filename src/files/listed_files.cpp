@@ -101,16 +101,16 @@ void ReadFileList(const char* profilePath, FileList& list) {
 }
 
 void RemoveListedFiles(const char* productDirectory, FileList& list) {
-  Trace("Phase 1. Removing listed files...\n");
+  TraceStep("Phase 1. Removing listed files...\n");
   for (const std::string& entry : list) RemoveListedFile(productDirectory, entry);
   FileList().swap(list);
 
-  Trace("Phase 2. Making a list of directories to remove...\n");
+  TraceStep("Phase 2. Making a list of directories to remove...\n");
   DirectoryList directories;
   CollectDirectories(productDirectory, directories);
 
   // Deepest first: a directory still holding anything stays, and so do those above it.
-  Trace("Phase 3. Removing directories in list\n");
+  TraceStep("Phase 3. Removing directories in list\n");
   for (const std::string& directory : directories) {
     TraceValue("Try to remove the directory: ", directory);
     TraceOutcome(RemoveProductDirectory(directory.c_str()));

@@ -23,8 +23,12 @@ IdentityLookup LookUpIdentity(const std::string& path) {
                          IsNotFound(GetLastError());
     return {missing ? IdentityLookup::Outcome::kMissing : IdentityLookup::Outcome::kFailed, {}};
   }
+  return IdentityOfOpenFile(file.Get());
+}
+
+IdentityLookup IdentityOfOpenFile(HANDLE file) {
   BY_HANDLE_FILE_INFORMATION information;
-  if (!GetFileInformationByHandle(file.Get(), &information)) return {};
+  if (!GetFileInformationByHandle(file, &information)) return {};
   return {IdentityLookup::Outcome::kFound,
           {information.dwVolumeSerialNumber, information.nFileIndexHigh, information.nFileIndexLow}};
 }

@@ -30,3 +30,6 @@ struct IdentityLookup {
 // attributes only, following links, and reads what it is. kMissing when nothing is
 // there; kFailed when the system could not tell.
 IdentityLookup LookUpIdentity(const std::string& path);
+
+// What the file open as `file` is.
+IdentityLookup IdentityOfOpenFile(HANDLE file);

@@ -8,6 +8,9 @@ namespace {
 
 RunLog* currentLog = nullptr;
 
+// How long lines of one step may wait for FlushFileBuffers, in milliseconds.
+constexpr DWORD kFlushInterval = 250;
+
 // Two digits, with a leading zero.
 std::string TwoDigits(unsigned value) { return std::string(value < 10 ? "0" : "") + std::to_string(value); }
 
@@ -38,6 +41,11 @@ void TraceValue(const char* label, const std::string& value) {
   Trace("\n");
 }
 
+void TraceStep(const char* line) {
+  Trace(line);
+  if (currentLog) currentLog->Flush();
+}
+
 RunLog::RunLog() { currentLog = this; }
 
 RunLog::~RunLog() { currentLog = nullptr; }
@@ -52,37 +60,63 @@ void RunLog::Open(const std::string& path) {
   // Others may read the log while the run writes it; nobody else may write or delete it.
   file_ = FileHandle(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file_ || SetFilePointer(file_.Get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER) {
+  if (!file_) return GiveUp("Log file cannot be opened, the run goes on without it: ");
+  // A device (COM1, NUL, a printer) could block the run or swallow the log.
+  if (GetFileType(file_.Get()) != FILE_TYPE_DISK) {
+    return GiveUp("Log file refused, it is not a file on a disk: ");
+  }
+  if (SetFilePointer(file_.Get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER) {
     return GiveUp("Log file cannot be opened, the run goes on without it: ");
   }
-  if (!Write(FirstLine() + kept)) return GiveUp("Log file cannot be written, the run goes on without it: ");
   state_ = State::kOpen;
-  TraceValue("Log file: ", path_);
+  line_ = FirstLine() + kept;
+  if (!Write(line_)) return GiveUp("Log file cannot be written, the run goes on without it: ");
+  line_.clear();
+  Flush();
+  if (state_ == State::kOpen) TraceValue("Log file: ", path_);
 }
 
 void RunLog::Close(int exitCode) {
-  if (state_ == State::kOpen && !Write("Run ended with exit code " + std::to_string(exitCode) + "\n")) {
-    GiveUp("Log file cannot be written, the run goes on without it: ");
-  }
+  Append("Run ended with exit code " + std::to_string(exitCode) + "\n");
+  Flush();
   file_.Reset();
   state_ = State::kNone;
 }
 
-void RunLog::Append(const std::string& piece) {
-  if (state_ == State::kKeeping) kept_ += piece;
-  if (state_ == State::kOpen && !Write(piece)) GiveUp("Log file cannot be written, the run goes on without it: ");
+void RunLog::Refuse(const char* why) {
+  if (state_ != State::kOpen) return;
+  Flush();
+  GiveUp(why);
 }
 
-// Writes the whole text and flushes it to the disk: the system's cache would not outlive
-// a power loss.
+// A piece is written once its line is complete; within a step the lines are made lasting
+// a quarter of a second apart at the most.
+void RunLog::Append(const std::string& piece) {
+  if (state_ == State::kKeeping) kept_ += piece;
+  if (state_ != State::kOpen) return;
+  line_ += piece;
+  if (line_.empty() || line_.back() != '\n') return;
+  const bool written = Write(line_);
+  line_.clear();
+  if (!written) return GiveUp("Log file cannot be written, the run goes on without it: ");
+  if (GetTickCount() - lastFlush_ >= kFlushInterval) Flush();
+}
+
+void RunLog::Flush() {
+  if (state_ != State::kOpen) return;
+  if (!FlushFileBuffers(file_.Get())) return GiveUp("Log file cannot be written, the run goes on without it: ");
+  lastFlush_ = GetTickCount();
+}
+
 bool RunLog::Write(const std::string& text) {
   DWORD written = 0;
   return WriteFile(file_.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-         written == text.size() && FlushFileBuffers(file_.Get());
+         written == text.size();
 }
 
 void RunLog::GiveUp(const char* why) {
   file_.Reset();
   state_ = State::kNone;
+  line_.clear();
   TraceValue(why, path_);
 }

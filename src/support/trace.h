@@ -4,6 +4,8 @@
 // it too: no step can write one without the other.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 #include "support/handles.h"
@@ -14,11 +16,18 @@ inline void Trace(const std::string& piece) { Trace(piece.c_str()); }
 // A line that shows a value: the label, the value and the line end, as three pieces.
 void TraceValue(const char* label, const std::string& value);
 
+// The line that starts a step of the run (or a phase of a long one): traced, and the
+// log made lasting, so that the step's first line is on the disk before its work begins.
+void TraceStep(const char* line);
+
 // The run's log file, appended to. From its construction it keeps the trace pieces until
-// Open says where they go; from then on each piece is written and flushed to the disk
-// before Trace returns, so a run cut off by a crash or a power loss keeps its log up to
-// the step it was in. A log that cannot be opened or written changes nothing in the run:
-// the trace says so once, and the run goes on without it. One RunLog at a time.
+// Open says where they go; from then on each line is written with one WriteFile as soon
+// as it is complete, so a crash of the program loses nothing. Lines are made lasting
+// (FlushFileBuffers) in groups: at the start of every step (TraceStep), at most a quarter
+// of a second apart within a step, and at the end; so a power loss takes at most the
+// lines of the last quarter second inside one step. A log that cannot be opened or
+// written changes nothing in the run: the trace says so once, and the run goes on
+// without it. One RunLog at a time.
 class RunLog {
  public:
   RunLog();
@@ -33,8 +42,17 @@ class RunLog {
   // The last line, with the run's exit code; the file is closed.
   void Close(int exitCode);
 
+  // Stops writing the log, with the trace line `why` and its path: the run is about to
+  // remove the file. What was written stays, for as long as the file does.
+  void Refuse(const char* why);
+  // The open log file, or none.
+  HANDLE File() const { return state_ == State::kOpen ? file_.Get() : INVALID_HANDLE_VALUE; }
+  const std::string& Path() const { return path_; }
+
   // For Trace: appends a piece while the log is open, keeps it until then.
   void Append(const std::string& piece);
+  // For TraceStep: makes what was written lasting.
+  void Flush();
 
  private:
   bool Write(const std::string& text);
@@ -42,6 +60,8 @@ class RunLog {
 
   enum class State { kKeeping, kOpen, kNone } state_ = State::kKeeping;
   std::string kept_;
+  std::string line_;  // the line being written, until its end
   std::string path_;
   FileHandle file_;
+  DWORD lastFlush_ = 0;  // GetTickCount() at the last FlushFileBuffers
 };

@@ -2,13 +2,19 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "support/profile_texts.h"
 #include "support/trace.h"
 
-// Opens `log` on the profile's LogFile (none when empty). A path that does not fit, is
-// not fully qualified, or lies inside `productDirectory` (a full path, or empty while
-// the directory is not known) is refused with a trace line: a relative path would
-// depend on where the program was started, and removing the directory would remove the
-// log with it.
-void OpenRunLog(RunLog& log, const ProfileTexts& profile, const std::string& productDirectory);
+// Opens `log` on the profile's LogFile (none when empty). A path that does not fit or is
+// not fully qualified is refused with a trace line: a relative path would depend on
+// where the program was started.
+void OpenRunLog(RunLog& log, const ProfileTexts& profile);
+
+// Before the run's first change: stops the log with a trace line when it lies in what the
+// run removes, inside `productDirectory` or as one of `files`, compared by what the
+// files and directories are, so that no other spelling of them escapes; and when that
+// cannot be made sure of. A run that ends before then keeps its log wherever it lies.
+void RefuseLogInRemoval(RunLog& log, const std::string& productDirectory,
+                        const std::vector<std::string>& files);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "files/directory_warning.h"
 #include "files/listed_files.h"
@@ -73,19 +74,26 @@ std::string ReadProductDirectory() {
 // The on-access driver files lie in the vendor's common directory. Without that
 // directory there is nothing to remove: a bare "\vdwd.sys" would name the root of the
 // current drive.
-void RemoveDriverFiles() {
-  Trace("Remove WD driver files...\n");
-  Trace("Retrieving common directory...\n");
+std::vector<std::string> DriverFilePaths() {
   char commonDirectory[kCommonDirectoryCapacity] = "";
   ReadCommonDirectory(commonDirectory);
   StripTrailingBackslash(commonDirectory);
+  std::vector<std::string> paths;
+  if (commonDirectory[0] == '\0') return paths;
+  for (const char* name : kDriverFiles) paths.push_back(std::string(commonDirectory) + "\\" + name);
+  return paths;
+}
+
+void RemoveDriverFiles() {
+  TraceStep("Remove WD driver files...\n");
   Trace("Retrieving common directory...\n");
-  if (commonDirectory[0] == '\0') {
+  const std::vector<std::string> paths = DriverFilePaths();
+  Trace("Retrieving common directory...\n");
+  if (paths.empty()) {
     Trace("Common directory not found, WD driver files left in place.\n");
     return;
   }
-  for (const char* name : kDriverFiles) {
-    std::string path = std::string(commonDirectory) + "\\" + name;
+  for (const std::string& path : paths) {
     if (path.size() >= MAX_PATH) {
       TraceValue("Path too long, file skipped: ", path);
       continue;
@@ -100,7 +108,7 @@ void RemoveDriverFiles() {
 }
 
 void RemoveSupplementaryFiles() {
-  Trace("Remove VDAV supplimentary files...\n");
+  TraceStep("Remove VDAV supplimentary files...\n");
   for (const char* name : kSupplementaryFiles) {
     std::string path = WindowsDirectoryPath(name);
     if (!path.empty()) DeleteFileA(path.c_str());
@@ -109,15 +117,24 @@ void RemoveSupplementaryFiles() {
 
 // The program's own file cannot go while it runs: it is left for the next start.
 void ScheduleOwnFileRemoval() {
-  Trace("Mark tvuinst.exe to remove at next startup...\n");
+  TraceStep("Mark tvuinst.exe to remove at next startup...\n");
   std::string path = WindowsDirectoryPath("tvuninst.exe");
   if (!path.empty()) MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
-// The steps of the run, up to its exit code; the log is opened as soon as it is known
-// whether the removal would take it.
+// The files outside the product directory that the run deletes or schedules: the
+// driver files when they go, the supplementary files (the profile among them) and the
+// program's own. A path that cannot be made stays empty.
+std::vector<std::string> FilesTheRunRemoves(bool onAccessRemovable) {
+  std::vector<std::string> files = onAccessRemovable ? DriverFilePaths() : std::vector<std::string>();
+  for (const char* name : kSupplementaryFiles) files.push_back(WindowsDirectoryPath(name));
+  files.push_back(WindowsDirectoryPath("tvuninst.exe"));
+  return files;
+}
+
+// The steps of the run, up to its exit code.
 int RunSteps(const char* commandTail, RunLog& log) {
-  Trace("Checking OS version...\n");
+  TraceStep("Checking OS version...\n");
   const bool nt3Mode = IsNt3Mode();
   Trace(nt3Mode ? "NT OS version is 3.x...\n" : "NT OS version is 4.x...\n");
 
@@ -127,41 +144,42 @@ int RunSteps(const char* commandTail, RunLog& log) {
   if (!profile.wholeDirectoryRemoval) ReadFileList(profilePath.c_str(), fileList);
   Prompts prompts(profile);
 
-  Trace("Checking user rights...\n");
+  TraceStep("Checking user rights...\n");
   if (!HasServiceManagerRights()) {
-    OpenRunLog(log, profile, "");  // nothing is removed in this run
+    OpenRunLog(log, profile);
     prompts.Tell(profile.noModifyRights);
     return kExitNoRights;
   }
 
-  Trace("Retrieving VDAV Path from registry...\n");
+  TraceStep("Retrieving VDAV Path from registry...\n");
   const std::string productDirectory = ReadProductDirectory();
-  OpenRunLog(log, profile, productDirectory);
+  OpenRunLog(log, profile);
   if (productDirectory.empty()) {
     prompts.Tell(profile.couldNotFindPath);
     return kExitNoProductDirectory;
   }
 
   // Only a Yes goes on: a box that could not be shown is no consent.
-  Trace("Checking if VDAV directory can be removed...\n");
+  TraceStep("Checking if VDAV directory can be removed...\n");
   const bool warned = DirectoryNeedsWarning(productDirectory) != 0;
   if (warned && !prompts.ConfirmDirectoryWarning(productDirectory.c_str())) {
     return kExitDeclined;
   }
-  Trace("Asking user...\n");
+  TraceStep("Asking user...\n");
   const int removalAnswer = prompts.AskForConsent();
   if (removalAnswer != IDYES) return kExitDeclined;
 
-  Trace("Set cursor to wait state...\n");
+  TraceStep("Set cursor to wait state...\n");
   SetCursorShape(IDC_WAIT);
 
-  Trace("Checking if VD Manager is installed...\n");
+  TraceStep("Checking if VD Manager is installed...\n");
   const bool managerPresent = ManagerInstalled() == 1;
 
-  Trace("Check whether is there any WD dependencies....\n");
+  TraceStep("Check whether is there any WD dependencies....\n");
   const bool onAccessRemovable = OnAccessDriversRemovable() != 0;
 
-  Trace("Killing VDAV active parts running...\n");
+  RefuseLogInRemoval(log, productDirectory, FilesTheRunRemoves(onAccessRemovable));
+  TraceStep("Killing VDAV active parts running...\n");
   if (StopRunningComponents(prompts, onAccessRemovable ? 1 : 0) != 0) {
     // Nothing has been deleted yet; what still runs stays installed.
     Trace("Uninstallation aborted by the user.\n");
@@ -170,26 +188,26 @@ int RunSteps(const char* commandTail, RunLog& log) {
   }
   Sleep(1000);
 
-  Trace("Checking if VAgent Service is installed...\n");
+  TraceStep("Checking if VAgent Service is installed...\n");
   if (AgentServiceInstalled()) {
-    Trace("Removing VAgent Service...\n");
+    TraceStep("Removing VAgent Service...\n");
     RemoveAgentService();
   }
 
-  Trace("Removing Tessor/mirel services...\n");
+  TraceStep("Removing Tessor/mirel services...\n");
   RemoveServiceByName("Varden Tessor");
   RemoveServiceByName("Varden Mirel");
 
-  Trace("Removing VDAV registry keys...\n");
+  TraceStep("Removing VDAV registry keys...\n");
   RemoveScannerServiceKeys();
   if (onAccessRemovable) {
-    Trace("Removing WD registry keys...\n");
+    TraceStep("Removing WD registry keys...\n");
     RemoveOnAccessDriverKeys();
   }
 
-  Trace("Checking if SNMP is installed...\n");
+  TraceStep("Checking if SNMP is installed...\n");
   if (IsSNMPMasterAgentInstalled() && SnmpAgentInstalled() == 1) {
-    Trace("Uninstalling SNMP Agent...\n");
+    TraceStep("Uninstalling SNMP Agent...\n");
     UninstallSnmpAgent(prompts, productDirectory.c_str());
   }
 
@@ -201,21 +219,21 @@ int RunSteps(const char* commandTail, RunLog& log) {
     DeleteProgramItem(profile.startupGroupName.c_str(), "V-Agent");
     RemoveApplicationKeys(productDirectory.c_str());
   } else {
-    Trace("Launch Install Shield's uninst.exe...\n");
+    TraceStep("Launch Install Shield's uninst.exe...\n");
     RunInstallShieldUninstaller(commandTail);
   }
 
-  Trace("Removing additional VDAV registry settings...\n");
+  TraceStep("Removing additional VDAV registry settings...\n");
   RemoveShellIntegration();
   RemoveStartupValues();
 
   if (managerPresent) {
-    Trace("Removing Varden Manager...\n");
+    TraceStep("Removing Varden Manager...\n");
     RemoveManager();
   }
 
   if (profile.wholeDirectoryRemoval) {
-    Trace("Removing the whole VDAV directory...\n");
+    TraceStep("Removing the whole VDAV directory...\n");
     RemoveDirectoryTree(productDirectory.c_str());
     Sleep(1000);
     RemoveDirectoryTree(productDirectory.c_str());
@@ -226,7 +244,7 @@ int RunSteps(const char* commandTail, RunLog& log) {
       MoveFileExA(productDirectory.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     }
   } else {
-    Trace("Removing listed files...\n");
+    TraceStep("Removing listed files...\n");
     RemoveListedFiles(productDirectory.c_str(), fileList);
   }
 
@@ -235,13 +253,18 @@ int RunSteps(const char* commandTail, RunLog& log) {
   ScheduleOwnFileRemoval();
 
   prompts.Tell(nt3Mode ? profile.finishPrompt : profile.restartText);
-  Trace("The work is done. Quiting...\n");
+  TraceStep("The work is done. Quiting...\n");
   return removalAnswer;
 }
 
 }  // namespace
 
 int RunUninstall(const char* commandTail) {
+  // Nobody may be there to answer the system's own boxes (no disk in the drive, a file
+  // not found): a failure is the program's to handle, and the trace says what failed. So
+  // interactive runs do without them too; the administrator answers only the program's
+  // own questions.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   RunLog log;
   const int exitCode = RunSteps(commandTail, log);
   log.Close(exitCode);

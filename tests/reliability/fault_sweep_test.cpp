@@ -55,8 +55,8 @@ void Install(const Scenario& scenario) {
 }
 
 // What is wrong with an unattended run, if anything: a box shown, or a log that is not
-// the trace between its first and last line (or, once it could not be written, the start
-// of the trace; none only when it could not be opened).
+// the trace between its first and last line (or, once it could not be written or was
+// refused, the start of the trace; none only when it could not be opened).
 std::string UnattendedProblem(int exitCode) {
   winsim::Machine& machine = winsim::machine();
   if (!machine.ui.boxes.empty()) return "a box shown: " + machine.ui.boxes[0].text;
@@ -75,7 +75,8 @@ std::string UnattendedProblem(int exitCode) {
   const std::string lastLine = "Run ended with exit code " + std::to_string(exitCode) + "\n";
   const bool ended = body.size() >= lastLine.size() && body.substr(body.size() - lastLine.size()) == lastLine;
   if (ended) body.resize(body.size() - lastLine.size());
-  if (trace.find("Log file cannot be written") != std::string::npos) {
+  if (trace.find("Log file cannot be written") != std::string::npos ||
+      trace.find("Log file refused") != std::string::npos) {
     return trace.rfind(body, 0) == 0 ? "" : "a log that is not the start of the trace";
   }
   return ended && body == trace ? "" : "a log unlike the trace";

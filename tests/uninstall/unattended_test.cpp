@@ -2,6 +2,7 @@
 // the fixed answers with their trace lines, and the log beside the trace.
 #include <windows.h>
 
+#include <cstring>
 #include <sstream>
 
 #include "common/machine_test.h"
@@ -146,7 +147,7 @@ TEST_F(UnattendedTest, ALogThatCannotBeOpenedOrWrittenChangesNothingInTheRun) {
        [] { winsim::machine().faults.FailCall("WriteFile", 1, ERROR_DISK_FULL); },
        "Log file cannot be written, the run goes on without it: "},
       {"the disk full half way",
-       [] { winsim::machine().faults.FailCall("FlushFileBuffers", 40, ERROR_DISK_FULL); },
+       [] { winsim::machine().faults.FailCall("FlushFileBuffers", 10, ERROR_DISK_FULL); },
        "Log file cannot be written, the run goes on without it: "},
   };
   for (const Case& c : cases) {
@@ -176,7 +177,9 @@ TEST_F(UnattendedTest, ALogThatCannotBeOpenedOrWrittenChangesNothingInTheRun) {
   }
 }
 
-TEST_F(UnattendedTest, ALogInsideTheProductDirectoryIsRefused) {
+// A log in what the run removes is refused before the first change, in any spelling of
+// it; one that cannot be placed safely is refused as the run starts.
+TEST_F(UnattendedTest, ALogInWhatTheRunRemovesIsRefused) {
   struct Case {
     std::string path;
     bool refused;
@@ -189,6 +192,9 @@ TEST_F(UnattendedTest, ALogInsideTheProductDirectoryIsRefused) {
       {"C:\\PROGRA~1\\Varden\\ANTI-V~1\\Reports\\uninstall.log", true},
       {directory + "2\\uninstall.log", false},
       {directory + "\\..\\uninstall.log", false},
+      {"C:\\Links\\Product\\uninstall.log", true},  // a junction to the product directory
+      {std::string(keys::kCommonDirectory) + "\\vdwd.sys", true},
+      {"C:\\WINNT\\tvsetup.log", true},
       {"uninstall.log", true},  // relative: wherever the program was started
       // Cut to 259 characters it would name another file, so it is not cut.
       {"C:\\Logs\\" + std::string(250, 'x') + std::string(20, 'y'), true},
@@ -200,14 +206,21 @@ TEST_F(UnattendedTest, ALogInsideTheProductDirectoryIsRefused) {
     InstallProduct({.settings = {"Unattended=1", "LogFile=" + c.path}});
     machine().files.SetShortName("C:\\Program Files", "PROGRA~1");
     machine().files.SetShortName(directory, "ANTI-V~1");
+    machine().files.AddJunction("C:\\Links\\Product", directory + "\\");
     const std::string firstCharacters = "C:\\Logs\\" + std::string(250, 'x') + "y";
     machine().files.AddFile(firstCharacters, "kept");
     EXPECT_EQ(RunUninstall(""), IDYES);
     EXPECT_EQ(machine().files.ReadFile(firstCharacters), "kept");
     EXPECT_EQ(TraceLines("Log file refused").size(), c.refused ? 1u : 0u);
-    EXPECT_EQ(TraceLines("Log file: ").size(), c.refused ? 0u : 1u);
     EXPECT_FALSE(machine().files.Exists(directory));
   }
+}
+
+// A run that changes nothing keeps its log wherever it lies, even in the root of the
+// drive the product is registered as (which is warned about, and answered No).
+TEST_F(UnattendedTest, ARunThatEndsBeforeAnyChangeKeepsItsLog) {
+  EXPECT_EQ(Run(Unattended({.appPath = "C:\\"})), kExitDeclined);
+  EXPECT_EQ(Log(), kFirstLine + machine().debug.Text() + "Run ended with exit code 0\n");
 }
 
 TEST_F(UnattendedTest, ARunCutOffHalfWayKeepsItsLogUpToTheStepItWasIn) {
@@ -222,6 +235,63 @@ TEST_F(UnattendedTest, ARunCutOffHalfWayKeepsItsLogUpToTheStepItWasIn) {
   machine().files.LosePower();
   EXPECT_EQ(Log(), kFirstLine + machine().debug.Text());
   EXPECT_EQ(trace().back(), "Launch Install Shield's uninst.exe...\n");
+}
+
+// No box of the system's either: a drive without a medium holding the log or the product
+// directory, or a device named as the log.
+TEST_F(UnattendedTest, NothingStopsTheRunToAskForADiskOrWritesTheLogToADevice) {
+  struct Case {
+    const char* log;
+    const char* productDirectory;  // as registered; none: the product's own
+    int exitCode;
+    const char* traced;
+  };
+  for (const Case& c : {Case{"A:\\tvuninst.log", nullptr, IDYES, "Log file cannot be opened"},
+                        Case{"C:\\Logs\\COM1", nullptr, IDYES, "Log file refused, it is not a file on a disk"},
+                        Case{"C:\\Logs\\nul.log", nullptr, IDYES, "Log file refused, it is not a file on a disk"},
+                        Case{kLog, "A:\\Varden", kExitDeclined, "Unattended: directory warning answered No."}}) {
+    SCOPED_TRACE(c.log);
+    winsim::Reset();
+    machine().files.AddDriveWithoutMedium('A');
+    SampleProduct install{.settings = {"Unattended=1", std::string("LogFile=") + c.log}};
+    if (c.productDirectory) install.appPath = c.productDirectory;
+    EXPECT_EQ(Run(install), c.exitCode);
+    EXPECT_EQ(TraceLines(c.traced).size(), 1u);
+  }
+}
+
+// Lines are made lasting at the start of each step and a quarter of a second apart
+// within one, not one by one: a power loss takes at most the last quarter second.
+TEST_F(UnattendedTest, TheLogIsFlushedPerStepAndPerQuarterSecond) {
+  struct PowerFailure {};
+  constexpr unsigned kFiles = 2000, kMillisecondsEach = 2, kCut = 1000;
+  SampleProduct install = Unattended({.wholeDirectoryRemoval = false});
+  for (unsigned i = 0; i < kFiles; ++i) install.listedFiles.push_back("f" + std::to_string(i));
+  for (bool cut : {false, true}) {
+    winsim::Reset();
+    InstallProduct(install);
+    machine().files.AddDirectory("C:\\Logs");
+    const unsigned before = machine().faults.CallCount("DeleteFileA");
+    for (unsigned i = 1; i <= kFiles; ++i) {
+      machine().faults.BeforeCall("DeleteFileA", before + i, [cut, i] {
+        if (cut && i == kCut) throw PowerFailure();
+        winsim::machine().clock.Advance(kMillisecondsEach);
+      });
+    }
+    const std::uint64_t start = machine().clock.Now();
+    if (!cut) {
+      EXPECT_EQ(RunUninstall(""), IDYES);
+      const std::uint64_t elapsed = machine().clock.Now() - start;
+      EXPECT_LE(machine().faults.CallCount("FlushFileBuffers"), 40 + elapsed / 250);
+      EXPECT_EQ(Log(), kFirstLine + machine().debug.Text() + "Run ended with exit code 6\n");
+      continue;
+    }
+    EXPECT_THROW(RunUninstall(""), PowerFailure);
+    machine().files.LosePower();
+    const std::string lastKept = "\\f" + std::to_string(kCut - 1 - 250 / kMillisecondsEach) + "\n";
+    EXPECT_NE(Log().find(lastKept), std::string::npos);
+    EXPECT_EQ(machine().debug.Text().rfind(Log().substr(std::strlen(kFirstLine)), 0), 0u);
+  }
 }
 
 }  // namespace

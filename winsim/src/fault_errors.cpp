@@ -55,6 +55,10 @@ const std::map<std::string_view, DWORD>& ErrorTable() {
       {"WriteFile", ERROR_DISK_FULL},
       {"SetFilePointer", ERROR_NETNAME_DELETED /* a file on a share that went away */},
       {"FlushFileBuffers", ERROR_DISK_FULL},
+      {"GetFileType", ERROR_INVALID_HANDLE},
+      {"GetFileInformationByHandle", ERROR_INVALID_FUNCTION /* a file system without file indexes */},
+      {"GetLogicalDrives", ERROR_NOT_ENOUGH_MEMORY},
+      {"GetDriveTypeA", ERROR_NOT_ENOUGH_MEMORY},
       // Processes and the system
       {"CreateProcessA", ERROR_FILE_NOT_FOUND},
       {"WaitForSingleObject", ERROR_INVALID_HANDLE},

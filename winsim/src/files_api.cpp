@@ -64,6 +64,18 @@ void ForEachListedName(const FileNode& dir, const std::function<void(std::string
   }
 }
 
+// CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9 name devices in every directory,
+// whatever extension follows.
+bool IsReservedDeviceName(std::string_view path) {
+  const std::size_t slash = path.find_last_of("\\/:");
+  std::string base = winsim::Upper(path.substr(slash == std::string_view::npos ? 0 : slash + 1));
+  base = base.substr(0, base.find('.'));
+  base.erase(base.find_last_not_of(' ') + 1);
+  if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
+  return base.size() == 4 && (base.rfind("COM", 0) == 0 || base.rfind("LPT", 0) == 0) && base[3] >= '1' &&
+         base[3] <= '9';
+}
+
 }  // namespace
 
 HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
@@ -203,7 +215,8 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
   }
   auto fail = [](DWORD error) { return winsim::api::FailWith(error, INVALID_HANDLE_VALUE); };
   const std::string_view name = lpFileName ? lpFileName : "";
-  if (name.rfind("\\\\.\\", 0) == 0 && fs().devices.count(winsim::Upper(name.substr(4)))) {
+  if ((name.rfind("\\\\.\\", 0) == 0 && fs().devices.count(winsim::Upper(name.substr(4)))) ||
+      IsReservedDeviceName(name)) {
     return fs().OpenFile({nullptr, std::string(name), dwDesiredAccess, dwShareMode, 0});
   }
   // A directory opens only for backup semantics; a link is followed unless the caller
@@ -271,6 +284,14 @@ DWORD WINAPI GetLogicalDrives() {
 UINT WINAPI GetDriveTypeA(LPCSTR lpRootPathName) {
   if (auto e = winsim::api::Enter("GetDriveTypeA")) return winsim::api::FailWith(*e, DRIVE_UNKNOWN);
   const std::string_view root = lpRootPathName ? lpRootPathName : "";
+  if (fs().IsWithoutMedium(root)) return DRIVE_REMOVABLE;
   const bool isRoot = root.size() == 3 && root[1] == ':' && root[2] == '\\';
   return isRoot && fs().Lookup(root) ? DRIVE_FIXED : DRIVE_NO_ROOT_DIR;
+}
+
+DWORD WINAPI GetFileType(HANDLE hFile) {
+  if (auto e = winsim::api::Enter("GetFileType")) return winsim::api::FailWith(*e, DWORD{FILE_TYPE_UNKNOWN});
+  const winsim::FileSystem::OpenedFile* file = fs().GetFile(hFile);
+  if (!file) return winsim::api::FailWith(ERROR_INVALID_HANDLE, DWORD{FILE_TYPE_UNKNOWN});
+  return file->node ? FILE_TYPE_DISK : FILE_TYPE_CHAR;
 }

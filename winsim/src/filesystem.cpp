@@ -61,6 +61,13 @@ std::vector<std::string> FileSystem::Components(std::string_view given, char* dr
   }
   if (path.size() < 2 || path[1] != ':') return {};
   const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
+  if (withoutMedium_.count(letter)) {
+    if (!(machine().system.errorMode & SEM_FAILCRITICALERRORS)) {
+      machine().ui.boxes.push_back({nullptr, std::string("There is no disk in the drive. Please insert a disk into drive ") +
+                                                 letter + ":.", "No Disk", MB_ABORTRETRYIGNORE});
+    }
+    return {};
+  }
   if (const auto subst = substDrives_.find(letter); subst != substDrives_.end()) {
     return Components(subst->second + "\\" + path.substr(2), drive);
   }
@@ -86,8 +93,18 @@ void FileSystem::AddSubstDrive(char letter, std::string_view target) {
   substDrives_[static_cast<char>(std::toupper(static_cast<unsigned char>(letter)))] = std::string(target);
 }
 
+void FileSystem::AddDriveWithoutMedium(char letter) {
+  withoutMedium_.insert(static_cast<char>(std::toupper(static_cast<unsigned char>(letter))));
+}
+
+bool FileSystem::IsWithoutMedium(std::string_view path) const {
+  const std::string full = FullPathName(path);
+  return full.size() >= 2 && full[1] == ':' &&
+         withoutMedium_.count(static_cast<char>(std::toupper(static_cast<unsigned char>(full[0])))) != 0;
+}
+
 std::vector<char> FileSystem::DriveLetters() const {
-  std::set<char> letters;
+  std::set<char> letters(withoutMedium_.begin(), withoutMedium_.end());
   for (const auto& [letter, root] : volumes_) letters.insert(letter);
   for (const auto& [letter, target] : substDrives_) letters.insert(letter);
   return {letters.begin(), letters.end()};
@@ -312,6 +329,7 @@ bool FileSystem::Move(FileNode& node, std::string_view target) {
 }
 
 DWORD FileSystem::NotFoundError(std::string_view path) const {
+  if (IsWithoutMedium(path)) return ERROR_NOT_READY;
   std::string leaf;
   return ParentOf(path, &leaf) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
 }

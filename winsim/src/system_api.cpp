@@ -44,6 +44,13 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
   return TRUE;
 }
 
+UINT WINAPI SetErrorMode(UINT uMode) {
+  winsim::api::Enter("SetErrorMode");
+  const UINT previous = machine().system.errorMode;
+  machine().system.errorMode = uMode;
+  return previous;
+}
+
 UINT WINAPI GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize) {
   if (auto e = winsim::api::Enter("GetWindowsDirectoryA")) return winsim::api::FailWith(*e, 0u);
   const std::string& dir = machine().system.windowsDirectory;

@@ -71,7 +71,12 @@ class FileSystem {
   void AddShare(std::string_view server, std::string_view name, std::string_view target);
   // A SUBST or mapped drive: "X:\rest" reaches `target` + "\rest".
   void AddSubstDrive(char letter, std::string_view target);
-  // The drive letters in use (volumes and SUBST drives), in order.
+  // A removable drive without a medium: every path on it fails with ERROR_NOT_READY, and
+  // the system first asks for a disk in a box of its own, unless the program's error
+  // mode has SEM_FAILCRITICALERRORS.
+  void AddDriveWithoutMedium(char letter);
+  bool IsWithoutMedium(std::string_view path) const;
+  // The drive letters in use (volumes, SUBST drives, empty drives), in order.
   std::vector<char> DriveLetters() const;
   bool IsVolume(char letter) const;
 
@@ -161,6 +166,7 @@ class FileSystem {
 
   std::map<char, std::unique_ptr<FileNode>> volumes_;
   std::map<char, std::string> substDrives_;
+  std::set<char> withoutMedium_;
   std::map<std::string, std::string> shares_;  // "\\SERVER\NAME" (upper case) to target
   std::map<ULONG_PTR, Listing> findHandles_;
   std::map<ULONG_PTR, OpenedFile> fileHandles_;

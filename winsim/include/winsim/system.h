@@ -19,6 +19,7 @@ struct SystemInfo {
   std::string commandLine = "C:\\WINNT\\tvuninst.exe";  // GetCommandLineA: the program and its tail
   SYSTEMTIME localTime{1998, 3, 2, 17, 9, 5, 30, 0};   // GetLocalTime: Tuesday 17 March 1998, 09:05:30
   DWORD lastError = 0;
+  UINT errorMode = 0;  // SetErrorMode: without SEM_FAILCRITICALERRORS the system asks for a missing disk
   // Message texts FormatMessageA gives instead of Windows' own, by code.
   std::map<DWORD, std::string> messageTexts;
 };

@@ -102,6 +102,11 @@ BOOL WINAPI GetFileInformationByHandle(HANDLE hFile, LPBY_HANDLE_FILE_INFORMATIO
 #define DRIVE_RAMDISK 6
 
 DWORD WINAPI GetLogicalDrives(void);
+
+#define FILE_TYPE_UNKNOWN 0x0000
+#define FILE_TYPE_DISK 0x0001
+#define FILE_TYPE_CHAR 0x0002
+DWORD WINAPI GetFileType(HANDLE hFile);
 UINT WINAPI GetDriveTypeA(LPCSTR lpRootPathName);
 
 // What a setup program uses to lay the product down.

@@ -19,6 +19,10 @@ typedef struct _OSVERSIONINFOA {
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);
 UINT WINAPI GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize);
 
+#define SEM_FAILCRITICALERRORS 0x0001
+#define SEM_NOOPENFILEERRORBOX 0x8000
+UINT WINAPI SetErrorMode(UINT uMode);
+
 #define MAX_COMPUTERNAME_LENGTH 15
 BOOL WINAPI GetComputerNameA(LPSTR lpBuffer, LPDWORD nSize);
 LPSTR WINAPI GetCommandLineA(void);
