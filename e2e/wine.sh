@@ -23,8 +23,9 @@ e2e_wine32_missing() {
 
 # The Windows build to test: the first argument, else $TVUNINST_WIN_BUILD, else
 # build-win32, the program Windows NT runs (build-win64 on a machine where Wine cannot
-# run 32-bit programs); built with the MinGW-w64 toolchain when tvuninst.exe is not there
-# yet (the 64-bit one for a directory whose name ends in 64). Chooses the Wine prefix
+# run 32-bit programs); configured for the MinGW-w64 toolchain when it is not there yet
+# (the 64-bit one for a directory whose name ends in 64), and brought up to date, quietly
+# (the build's output is shown only when it fails). Chooses the Wine prefix
 # architecture and loader that match the program: its prefixes, the fixtures and Wine's
 # own tools then all see the registry the program sees.
 e2e_use_build() {
@@ -39,14 +40,17 @@ e2e_use_build() {
     fi
   fi
   case $e2e_build in /*) ;; *) e2e_build=$PWD/$e2e_build ;; esac
-  if [ ! -f "$e2e_build/src/tvuninst.exe" ] || [ ! -f "$e2e_build/e2e/fixtures/e2e_answer.exe" ] ||
-     [ ! -f "$e2e_build/e2e/fixtures/e2e_snmp_service.exe" ]; then
+  if [ ! -f "$e2e_build/CMakeCache.txt" ]; then
     local arch=i686
     case $e2e_build in *64) arch=x86_64 ;; esac
-    echo "Building the Windows programs in $e2e_build..."
+    echo "Building the Windows programs in $e2e_build (the first time takes a few minutes)..."
     cmake -S "$e2e_root" -B "$e2e_build" -G Ninja \
       -DCMAKE_TOOLCHAIN_FILE="$e2e_root/cmake/mingw-w64-$arch.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
-    cmake --build "$e2e_build" -j2 >/dev/null
+  fi
+  if ! cmake --build "$e2e_build" -j2 >"$e2e_build/build.log" 2>&1; then
+    tail -n 40 "$e2e_build/build.log" >&2
+    echo "building the Windows programs in $e2e_build failed (see $e2e_build/build.log)" >&2
+    exit 2
   fi
   e2e_use_wine "$e2e_build/src/tvuninst.exe"
   e2e_fixtures=$e2e_build/e2e/fixtures
@@ -234,11 +238,13 @@ e2e_setup() {
 }
 
 # Runs tvuninst.exe under tvtrace (extra tvtrace options first), answering its boxes
-# as the scenario $1 says: the boxes go to $2, the trace to $3.
+# as the scenario $1 says: the boxes go to $2, the trace to $3. When $e2e_shots names a
+# folder, the answerer announces each box there before it presses (see e2e_answer.exe).
 e2e_uninstall() {
-  local scenario=$1 boxes=$2 trace=$3
+  local scenario=$1 boxes=$2 trace=$3 shots=()
   shift 3
-  e2e_wine "$e2e_fixtures/e2e_answer.exe" "$(e2e_winpath "$scenario")" "$(e2e_winpath "$boxes")" \
+  [ -z "${e2e_shots:-}" ] || shots=(/shots "$(e2e_winpath "$e2e_shots")")
+  e2e_wine "$e2e_fixtures/e2e_answer.exe" "${shots[@]}" "$(e2e_winpath "$scenario")" "$(e2e_winpath "$boxes")" \
     "$(e2e_winpath "$e2e_build/src/tvtrace.exe")" "$@" "$(e2e_winpath "$trace")" 'C:\windows\tvuninst.exe'
 }
 

@@ -282,6 +282,8 @@ bool ParseSampleVariant(const std::string& name, SampleVariant* variant) {
     *variant = SampleVariant::kManager;
   } else if (name == "program-groups") {
     *variant = SampleVariant::kProgramGroups;
+  } else if (name == "everything") {
+    *variant = SampleVariant::kEverything;
   } else {
     return false;
   }
@@ -333,6 +335,10 @@ SampleProduct SampleOfVariant(SampleVariant variant, const std::string& appPath)
       break;
     case SampleVariant::kProgramGroups:
       product.withProgramGroups = true;
+      break;
+    case SampleVariant::kEverything:
+      product.withSnmp = true;
+      product.withManager = true;
       break;
   }
   return product;

@@ -22,10 +22,12 @@ enum class SampleVariant {
   kManager,           // with the vendor's management product beside it
   kProgramGroups,     // with its Program Manager group, its "V-Agent" item in the
                       // start-up group, and a foreign group and start-up item
+  kEverything,        // standard, with the SNMP service and agent as in kSnmpAgent and
+                      // the management product beside it: the whole job of a run
 };
 
 // The variant named in a scenario ("standard", "no-app-paths", "windows-directory",
-// "snmp-agent", "listed-files", "manager", "program-groups").
+// "snmp-agent", "listed-files", "manager", "program-groups", "everything").
 bool ParseSampleVariant(const std::string& name, SampleVariant* variant);
 
 // Where the sample product goes and what comes with it; every variant is one of these.

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "launch_record.h"
 #include "program_groups.h"
@@ -93,6 +94,43 @@ std::string ServiceStateNamed(const std::string& name) {
   return "in state " + std::to_string(status.dwCurrentState);
 }
 
+// A value's data as text (a string up to its terminator, a number in decimal), for
+// showing; empty when it cannot be read.
+std::string ValueText(const StateExpectation& expectation) {
+  HKEY root = nullptr;
+  std::string key;
+  RegKey opened;
+  if (!expectation.value || !SplitRoot(expectation.path, &root, &key) ||
+      RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, opened.Receive()) != ERROR_SUCCESS) {
+    return "";
+  }
+  DWORD type = 0;
+  char data[MAX_PATH] = "";
+  DWORD size = sizeof data - 1;
+  if (RegQueryValueExA(opened.Get(), expectation.value->c_str(), nullptr, &type,
+                       reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS) {
+    return "";
+  }
+  if (type == REG_DWORD) {
+    DWORD number = 0;
+    std::memcpy(&number, data, sizeof number);
+    return std::to_string(number);
+  }
+  return data;
+}
+
+// How a service is started, from its key's "Start" value, as the Services control panel
+// names it.
+std::string StartTypeNamed(const std::string& name) {
+  const StateExpectation start{true, "HKLM\\SYSTEM\\CurrentControlSet\\Services\\" + name,
+                               "Start"};
+  const char* const kNames[] = {"boot", "system", "automatic", "manual", "disabled"};
+  const std::string number = ValueText(start);
+  if (number.size() == 1 && number[0] >= '0' && number[0] <= '4') return kNames[number[0] - '0'];
+  return RegistryHas({true, start.path, std::nullopt}).value_or(false) ? "unknown"
+                                                                       : "none, its key is deleted";
+}
+
 std::string ProgramManagerEntry(const StateExpectation& expectation) {
   return expectation.value ? "item " + expectation.path + "|" + *expectation.value
                            : "group " + expectation.path;
@@ -143,15 +181,21 @@ std::vector<std::string> DescribeMachine(const Scenario& scenario) {
     return text + what;
   };
   std::vector<std::string> lines;
+  for (const ComponentExpectation& component : scenario.components) {
+    std::string state = ComponentState(component);
+    if (component.kind == "service" && state != "absent")
+      state += ", start type " + StartTypeNamed(component.name);
+    lines.push_back(component.kind + "  " + component.name + ": " + state);
+  }
   for (const StateExpectation& key : scenario.keys) {
     std::string what = key.path;
+    const bool present = RegistryHas(key).value_or(false);
     if (key.value) what += " (value \"" + *key.value + "\")";
-    lines.push_back(line(RegistryHas(key).value_or(false), what));
+    if (key.value && present) what += " = " + ValueText(key);
+    lines.push_back(line(present, what));
   }
   for (const StateExpectation& file : scenario.files)
     lines.push_back(line(FileExists(file.path), file.path));
-  for (const ComponentExpectation& component : scenario.components)
-    lines.push_back(component.kind + "  " + component.name + ": " + ComponentState(component));
   for (const StateExpectation& entry : scenario.programGroups) {
     lines.push_back(line(ProgramManagerHas(entry.path, entry.value).value_or(false),
                          "Program Manager " + ProgramManagerEntry(entry)));

@@ -22,8 +22,9 @@ std::vector<std::string> CompareMachine(const Scenario& scenario,
 std::vector<std::string> CompareAfterRestart(const Scenario& scenario,
                                              const std::vector<std::string>& pending);
 
-// The registry entries and files the scenario names, each as "present" or "absent"
-// followed by its path, as they are now: for showing a machine rather than checking it.
+// The services (state and start type) and windows the scenario names, then its registry
+// entries and files, each as "present" or "absent" followed by its path (and a value's
+// data), as they are now: for showing a machine rather than checking it.
 std::vector<std::string> DescribeMachine(const Scenario& scenario);
 
 // A path from the delete-at-restart list in the form the program passed it: without the

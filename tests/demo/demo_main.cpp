@@ -1,5 +1,7 @@
-// Runs the uninstaller on the simulated machine with the sample product installed and
-// shows what it did: the prompts it asked (answered Yes), its trace, and what changed.
+// Runs the uninstaller on the simulated machine with the whole sample product installed
+// and running (its SNMP agent, the management product, its services and programs, and a
+// file held open) and shows what it did: the prompts it asked (answered Yes), its trace,
+// what changed, and what the restart list holds before and after a restart.
 #include <winsim/machine.h>
 
 #include <algorithm>
@@ -25,21 +27,37 @@ std::string Printable(const std::string& text) {
   return out;
 }
 
+void ShowProgramsAndRestartList(const char* when) {
+  std::cout << "\n[" << when << "]\n";
+  for (const char* windowClass : {"VFW_MainWindow", "V-Agent"}) {
+    std::cout << "program " << windowClass << ": "
+              << (FindWindowA(windowClass, nullptr) ? "running" : "closed") << "\n";
+  }
+  const std::vector<winsim::PendingMove> pending = winsim::machine().Pending();
+  std::cout << "delete-at-restart list:" << (pending.empty() ? " (empty)" : "") << "\n";
+  for (const winsim::PendingMove& move : pending) std::cout << "  " << move.from << "\n";
+}
+
 }  // namespace
 
 int main() {
   winsim::Machine& machine = winsim::Reset();
-  InstallProduct();
+  const SampleProduct product = SampleOfVariant(SampleVariant::kEverything, "");
+  InstallProduct(product);
+  StartProductRunning();
+  machine.files.HoldOpen(product.directory + "\\Bases\\main.avc");
   machine.ui.answerer = [](const winsim::MessageBoxRecord& box) {
-    bool yesNo = (box.style & MB_TYPEMASK) == MB_YESNO;
+    const UINT buttons = box.style & MB_TYPEMASK;
+    const bool yes = buttons == MB_YESNO || buttons == MB_YESNOCANCEL;
     std::cout << "[prompt] " << box.caption << ": " << Printable(box.text) << "\n"
-              << "         answered " << (yesNo ? "Yes" : "OK") << "\n";
-    return yesNo ? IDYES : IDOK;
+              << "         answered " << (yes ? "Yes" : "OK") << "\n";
+    return yes ? IDYES : IDOK;
   };
   const std::string before = machine.Snapshot();
+  ShowProgramsAndRestartList("before the run");
 
-  std::cout << "Running tvuninst on the simulated machine (Windows NT 4.0, product in "
-            << SampleProduct{}.directory << ")\n\n";
+  std::cout << "\nRunning tvuninst on the simulated machine (Windows NT 4.0, product in "
+            << product.directory << ")\n\n";
   int exitCode = RunUninstall("");
 
   std::cout << "\n[trace]\n";
@@ -56,8 +74,12 @@ int main() {
     if (!oldSet.count(line)) std::cout << "+ " << line << "\n";
   }
 
+  ShowProgramsAndRestartList("after the run");
+
   machine.Restart();
-  std::cout << "\n[after a restart] tvuninst.exe "
-            << (machine.files.Exists("C:\\WINNT\\tvuninst.exe") ? "is still there" : "is gone") << "\n";
-  return 0;
+  ShowProgramsAndRestartList("after a restart");
+  const bool gone = !machine.files.Exists("C:\\WINNT\\tvuninst.exe") &&
+                    !machine.files.Exists(product.directory);
+  std::cout << "the product directory and tvuninst.exe " << (gone ? "are gone" : "are still there") << "\n";
+  return exitCode == 6 && gone ? 0 : 1;
 }
