@@ -13,8 +13,7 @@ namespace {
 
 const char kAgentService[] = "Tessor Anti-Virus Service";
 const char kAgentServiceKey[] = "SYSTEM\\CurrentControlSet\\Services\\Tessor Anti-Virus Service";
-const char kEventLogKey[] = "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\EventLog";
-const char kApplicationLog[] = "\\Application\\";
+const char kApplicationLogKey[] = "System\\CurrentControlSet\\Services\\EventLog\\Application";
 
 constexpr int kStopFailed = 2;
 
@@ -22,7 +21,7 @@ constexpr int kStopFailed = 2;
 // backslash that doubles the one ending the log's name, the service name and an empty
 // data part.
 std::string EventLogSourcePath() {
-  return std::string(kEventLogKey) + kApplicationLog + "\\" + kAgentService + "|";
+  return std::string("HKEY_LOCAL_MACHINE\\") + kApplicationLogKey + "\\\\" + kAgentService + "|";
 }
 
 }  // namespace
@@ -48,6 +47,15 @@ int UnregisterAgentService() {
   // A missing entry or a refused deletion changes nothing for the removal.
   RegPathDeleteKey(EventLogSourcePath().c_str(), false);
   return 0;
+}
+
+void RemoveAgentEventSource() {
+  // Only an entry that is there: the notation would create the keys above it.
+  RegKey source;
+  const std::string key = std::string(kApplicationLogKey) + "\\" + kAgentService;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, source.Receive()) != ERROR_SUCCESS) return;
+  source.Reset();
+  RegPathDeleteKey(EventLogSourcePath().c_str(), false);
 }
 
 int AgentServiceRunning() {

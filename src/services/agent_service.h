@@ -12,6 +12,10 @@ int RemoveAgentService();
 // nonzero when stopping or deleting failed (the entry then stays).
 int UnregisterAgentService();
 
+// Removes the service's event-log source entry when it is there, for when the service
+// itself is gone already (a run cut off between the two leaves it). For Windows NT only.
+void RemoveAgentEventSource();
+
 // 1 when the agent service is active (or its state cannot be read), else 0.
 int AgentServiceRunning();
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "files/directory_warning.h"
+#include "files/file_deletion.h"
 #include "files/listed_files.h"
 #include "files/tree_removal.h"
 #include "services/agent_service.h"
@@ -99,8 +100,9 @@ void RemoveDriverFiles() {
       continue;
     }
     TraceValue("Removing file: ", path);
-    // A file in use goes at the next start; one that is not there needs nothing.
-    if (!DeleteFileA(path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND &&
+    // A file in use goes at the next start; one that is not there needs nothing. A
+    // read-only one is made writable first: the restart could not delete it either.
+    if (!DeleteProductFile(path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND &&
         GetLastError() != ERROR_PATH_NOT_FOUND) {
       MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     }
@@ -111,7 +113,7 @@ void RemoveSupplementaryFiles() {
   TraceStep("Remove VDAV supplimentary files...\n");
   for (const char* name : kSupplementaryFiles) {
     std::string path = WindowsDirectoryPath(name);
-    if (!path.empty()) DeleteFileA(path.c_str());
+    if (!path.empty()) DeleteProductFile(path.c_str());
   }
 }
 
@@ -192,6 +194,8 @@ int RunSteps(const char* commandTail, RunLog& log) {
   if (AgentServiceInstalled()) {
     TraceStep("Removing VAgent Service...\n");
     RemoveAgentService();
+  } else {
+    RemoveAgentEventSource();  // left by a run cut off after the service went
   }
 
   TraceStep("Removing Tessor/mirel services...\n");

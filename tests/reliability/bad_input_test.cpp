@@ -50,12 +50,6 @@ TEST_F(BadInputTest, AFilesValueThatReadsAsEmptyTextEndsTheList) {
   EXPECT_TRUE(machine().files.Exists(kDirectory + "\\VAGENT.EXE"));
 }
 
-TEST_F(BadInputTest, AProductDirectoryPastAPathsCapacityIsNotFound) {
-  const RunRecord run = Run({}, RegisteredDirectory("C:\\" + std::string(300, 'v')));
-  EXPECT_EQ(run.exitCode, kExitNoProductDirectory);
-  EXPECT_EQ(run.afterRun, run.installed);
-}
-
 TEST_F(BadInputTest, AUncProductDirectoryIsTriedAndNothingElseIsTouched) {
   EXPECT_EQ(Run({}, RegisteredDirectory("\\\\server\\share\\Varden")).exitCode, IDYES);
   EXPECT_EQ(machine().ui.boxes.size(), 2u);  // no warning: consent and the last message

@@ -49,6 +49,9 @@ class SequenceTest : public MachineTest {
 
 TEST_F(SequenceTest, FullUninstallOnNt4PassesTheTailOnAndLeavesOnlyItsOwnFileForTheRestart) {
   Install();
+  // An event-log source without its service, as a run cut off between the two leaves it.
+  const char eventSource[] = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Tessor Anti-Virus Service";
+  machine().registry.CreateKey(HKEY_LOCAL_MACHINE, eventSource);
   const std::string tail = " extra " + std::string(300, 't');
   machine().ui.Answer(IDYES);
   machine().ui.Answer(IDOK);
@@ -71,6 +74,7 @@ TEST_F(SequenceTest, FullUninstallOnNt4PassesTheTailOnAndLeavesOnlyItsOwnFileFor
         << item.key << " " << item.value;
   }
   EXPECT_TRUE(machine().registry.KeyExists(HKEY_LOCAL_MACHINE, kAppPaths));
+  EXPECT_FALSE(machine().registry.KeyExists(HKEY_LOCAL_MACHINE, eventSource));
   EXPECT_EQ(Scheduled(), Trace{"C:\\WINNT\\tvuninst.exe"});
   EXPECT_FALSE(machine().Pending()[0].to);
   EXPECT_EQ(machine().clock.sleeps, (std::vector<DWORD>{1000, 2000, 1000}));
@@ -251,15 +255,20 @@ TEST_F(SequenceTest, RunWithoutProfileShowsEmptyTexts) {
   EXPECT_EQ(trace()[4], "TRUE");
 }
 
-// The driver files: a file in use waits for the restart; without a registered common
-// directory none is touched (a bare "\vdwd.sys" names the current drive's root); a
-// registered one that is missing has nothing to schedule.
+// The driver files: a file in use waits for the restart, a read-only one goes at once
+// (the restart could not delete it); without a registered common directory none is
+// touched (a bare "\vdwd.sys" names the current drive's root); a registered one that is
+// missing has nothing to schedule. A read-only supplementary file goes too.
 TEST_F(SequenceTest, DriverFilesGoOnlyFromTheRegisteredCommonDirectory) {
   const std::string driver = std::string(keys::kCommonDirectory) + "\\vdwd.sys";
+  const std::string readOnly = std::string(keys::kCommonDirectory) + "\\vdrec.sys";
   Install();
   machine().files.HoldOpen(driver);
+  for (const std::string& file : {readOnly, std::string("C:\\WINNT\\tessorw.cfg")})
+    machine().files.SetAttributes(file, FILE_ATTRIBUTE_READONLY);
   RunConsentedUninstall();
   EXPECT_EQ(Scheduled(), (Trace{driver, "C:\\WINNT\\tvuninst.exe"}));
+  EXPECT_FALSE(machine().files.Exists(readOnly) || machine().files.Exists("C:\\WINNT\\tessorw.cfg"));
 
   Install();
   machine().registry.DeleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Common\\Paths");
