@@ -92,11 +92,11 @@ int RegRemoveExtAgentSOFTWARE(const char* agentKeyPath) {
   if (!path) return RecordFailure("RegRemoveExtAgentSOFTWARE - malloc", ERROR_NOT_ENOUGH_MEMORY);
   std::size_t length = std::strlen(path.get());
 
-  // Leaf first: the agent's key, then each parent that is left without subkeys.
+  // Leaf first: the agent's key, then each parent that is left without subkeys. A key
+  // already gone is passed over: a run cut off during the walk leaves its parents.
   while (length > kWalkStopLength) {
     LONG result = RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.get());
-    if (result == ERROR_FILE_NOT_FOUND) break;
-    if (result != ERROR_SUCCESS) {
+    if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND) {
       return RecordFailure("RegRemoveExtAgentSOFTWARE - RegDeleteKey", result);
     }
 
@@ -109,6 +109,7 @@ int RegRemoveExtAgentSOFTWARE(const char* agentKeyPath) {
     {
       RegKey parent;
       result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.get(), 0, KEY_QUERY_VALUE, parent.Receive());
+      if (result == ERROR_FILE_NOT_FOUND) continue;
       if (result != ERROR_SUCCESS) {
         return RecordFailure("RegRemoveExtAgentSOFTWARE - RegOpenKeyEx", result);
       }

@@ -10,5 +10,6 @@
 int RegRemoveExtAgentParameters(const char* agentKeyPath);
 
 // Deletes the agent's key, then each parent it leaves without subkeys (values do not
-// keep a parent), never SOFTWARE itself. A missing agent key is no failure.
+// keep a parent), never SOFTWARE itself. A key of the path that is missing is no
+// failure: the walk goes on with its parent.
 int RegRemoveExtAgentSOFTWARE(const char* agentKeyPath);

@@ -6,11 +6,13 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "snmp/registry_cleanup.h"
 #include "snmp/service_restart.h"
 #include "support/bounded_text.h"
 #include "support/failure_text.h"
+#include "support/handles.h"
 
 namespace {
 
@@ -49,6 +51,14 @@ int UninstallSnmpAgent(Prompts& prompts, const char* productDirectory) {
   }
   prompts.TellSnmpAgentRemoved();
   return 0;
+}
+
+void RemoveAgentKeyParentsLeft() {
+  const std::string path = std::string("SOFTWARE\\") + kSnmpAgentKeyPath;
+  RegKey agent;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, agent.Receive()) == ERROR_FILE_NOT_FOUND) {
+    RegRemoveExtAgentSOFTWARE(kSnmpAgentKeyPath);
+  }
 }
 
 int UnregisterSnmpAgent(const char* agentKeyPath) {

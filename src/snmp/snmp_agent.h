@@ -20,6 +20,11 @@ int SnmpAgentInstalled();
 // is told through `prompts` only: the result is always 0.
 int UninstallSnmpAgent(Prompts& prompts, const char* productDirectory);
 
+// Once the agent's own key is gone, deletes its parents that are left without subkeys,
+// as the walk of UnregisterSnmpAgent does: a run cut off during that walk leaves them.
+// A key that is still there stays for the SNMP step.
+void RemoveAgentKeyParentsLeft();
+
 // Removes the agent's list entry, then its key, then restarts the SNMP service,
 // stopping at the first step that fails. 1 when all three succeeded; 0 with the
 // failure text describing the failure.

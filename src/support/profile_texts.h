@@ -36,6 +36,8 @@ struct ProfileTexts {
   StopFailureAnswer unattendedStopFailure = StopFailureAnswer::kIgnore;
   std::string logFile;  // where the trace is also written; empty for none
   bool logFileTooLong = false;  // LogFile does not fit a path: no log, and the trace says so
+
+  bool operator==(const ProfileTexts&) const = default;
 };
 
 // Capacity of every profile text, terminator included.

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -16,16 +15,15 @@
 #include "shell/manager.h"
 #include "shell/program_manager.h"
 #include "snmp/snmp_agent.h"
-#include "support/full_path.h"
-#include "support/handles.h"
-#include "support/path_values.h"
 #include "support/prompts.h"
 #include "support/trace.h"
 #include "support/windows_directory.h"
 #include "uninstall/cleanup_tables.h"
 #include "uninstall/environment.h"
 #include "uninstall/install_shield.h"
+#include "uninstall/product_directory.h"
 #include "uninstall/profile.h"
+#include "uninstall/removal_record.h"
 #include "uninstall/run_log.h"
 
 namespace {
@@ -36,41 +34,6 @@ const char* const kDriverFiles[] = {
 };
 
 const char* const kSupplementaryFiles[] = {"tvsetup.log", "tvuninst.ini", "tessorw.cfg"};
-
-// The product directory as registered: setups write the main program's full path as
-// the App Paths key's default value and its directory as "Path" (the first of several
-// separated by ";"); without "Path", the data of the key's first value, whatever that
-// value's name and type. Read whole or not at all.
-PathValue ReadRegisteredDirectory(std::string& directory) {
-  RegKey key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE,
-                    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TESSORNT.EXE", 0,
-                    KEY_ALL_ACCESS, key.Receive()) != ERROR_SUCCESS) {
-    return PathValue::kMissing;
-  }
-  const PathValue path = ReadRegistryPath(key.Get(), "Path", directory);
-  if (path == PathValue::kRead) directory.erase(std::min(directory.find(';'), directory.size()));
-  return path == PathValue::kMissing ? ReadFirstRegistryValue(key.Get(), directory) : path;
-}
-
-// The product directory as the system resolves it, in the one spelling that every later
-// step uses: the one that is checked is the one shown, removed and scheduled. Only a
-// fully qualified path is one: a relative one would name whatever folder the program
-// was started from. Empty, with the reason traced, when it is not registered, is not
-// such a path, cannot be resolved or does not fit a path.
-std::string ReadProductDirectory() {
-  std::string registered;
-  const PathValue read = ReadRegisteredDirectory(registered);
-  if (read == PathValue::kTooLong) Trace("VDAV Path refused, it is too long.\n");
-  if (read != PathValue::kRead || registered.empty()) return "";
-  if (FullyQualifiedPath(registered).empty()) {
-    TraceValue("VDAV Path refused, it is not a full path: ", registered);
-    return "";
-  }
-  const std::string directory = FullDirectoryPath(registered.c_str());
-  if (directory.empty()) TraceValue("VDAV Path cannot be resolved: ", registered);
-  return directory;
-}
 
 // The on-access driver files lie in the vendor's common directory. Without that
 // directory there is nothing to remove: a bare "\vdwd.sys" would name the root of the
@@ -117,20 +80,25 @@ void RemoveSupplementaryFiles() {
   }
 }
 
-// The program's own file cannot go while it runs: it is left for the next start.
-void ScheduleOwnFileRemoval() {
+// The program's own file cannot go while it runs: it is left for the next start. So is
+// the removal record, which goes at once when it cannot wait for the restart.
+void ScheduleOwnFileRemoval(const std::string& recordPath) {
   TraceStep("Mark tvuinst.exe to remove at next startup...\n");
   std::string path = WindowsDirectoryPath("tvuninst.exe");
   if (!path.empty()) MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  if (!recordPath.empty() && !MoveFileExA(recordPath.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+    DeleteFileA(recordPath.c_str());
+  }
 }
 
 // The files outside the product directory that the run deletes or schedules: the
-// driver files when they go, the supplementary files (the profile among them) and the
-// program's own. A path that cannot be made stays empty.
+// driver files when they go, the supplementary files (the profile among them), the
+// program's own and the removal record. A path that cannot be made stays empty.
 std::vector<std::string> FilesTheRunRemoves(bool onAccessRemovable) {
   std::vector<std::string> files = onAccessRemovable ? DriverFilePaths() : std::vector<std::string>();
   for (const char* name : kSupplementaryFiles) files.push_back(WindowsDirectoryPath(name));
   files.push_back(WindowsDirectoryPath("tvuninst.exe"));
+  files.push_back(RemovalRecordPath());
   return files;
 }
 
@@ -140,7 +108,12 @@ int RunSteps(const char* commandTail, RunLog& log) {
   const bool nt3Mode = IsNt3Mode();
   Trace(nt3Mode ? "NT OS version is 3.x...\n" : "NT OS version is 4.x...\n");
 
-  const std::string profilePath = ProfilePath();
+  // A run cut off after the App Paths entry or the profile went left its record: the
+  // texts, the settings and the directory are then that run's.
+  const std::string recordPath = RemovalRecordPath();
+  const bool finishing = FinishesRecordedRemoval(recordPath, ProfilePath());
+  if (finishing) TraceValue("Finishing the removal that a cut-off run recorded in ", recordPath);
+  const std::string profilePath = finishing ? recordPath : ProfilePath();
   const ProfileTexts profile = LoadProfile(profilePath, nt3Mode);
   FileList fileList;
   if (!profile.wholeDirectoryRemoval) ReadFileList(profilePath.c_str(), fileList);
@@ -154,7 +127,9 @@ int RunSteps(const char* commandTail, RunLog& log) {
   }
 
   TraceStep("Retrieving VDAV Path from registry...\n");
-  const std::string productDirectory = ReadProductDirectory();
+  std::string directory;
+  const PathValue read = finishing ? ReadRecordedDirectory(recordPath, directory) : ReadRegisteredDirectory(directory);
+  const std::string productDirectory = CheckedProductDirectory(read, directory);
   OpenRunLog(log, profile);
   if (productDirectory.empty()) {
     prompts.Tell(profile.couldNotFindPath);
@@ -181,9 +156,12 @@ int RunSteps(const char* commandTail, RunLog& log) {
   const bool onAccessRemovable = OnAccessDriversRemovable() != 0;
 
   RefuseLogInRemoval(log, productDirectory, FilesTheRunRemoves(onAccessRemovable));
+  const bool recorded = WriteRemovalRecord(recordPath, productDirectory, profile, fileList);
   TraceStep("Killing VDAV active parts running...\n");
   if (StopRunningComponents(prompts, onAccessRemovable ? 1 : 0) != 0) {
-    // Nothing has been deleted yet; what still runs stays installed.
+    // Nothing has been deleted yet; what still runs stays installed, and there is no
+    // removal left to finish.
+    if (recorded) DeleteFileA(recordPath.c_str());
     Trace("Uninstallation aborted by the user.\n");
     SetCursorShape(IDC_ARROW);
     return kExitAborted;
@@ -213,6 +191,8 @@ int RunSteps(const char* commandTail, RunLog& log) {
   if (IsSNMPMasterAgentInstalled() && SnmpAgentInstalled() == 1) {
     TraceStep("Uninstalling SNMP Agent...\n");
     UninstallSnmpAgent(prompts, productDirectory.c_str());
+  } else {
+    RemoveAgentKeyParentsLeft();
   }
 
   Sleep(2000);
@@ -254,7 +234,7 @@ int RunSteps(const char* commandTail, RunLog& log) {
 
   if (onAccessRemovable) RemoveDriverFiles();
   RemoveSupplementaryFiles();
-  ScheduleOwnFileRemoval();
+  ScheduleOwnFileRemoval(recorded ? recordPath : "");
 
   prompts.Tell(nt3Mode ? profile.finishPrompt : profile.restartText);
   TraceStep("The work is done. Quiting...\n");

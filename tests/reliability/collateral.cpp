@@ -59,7 +59,10 @@ Collateral CheckCollateral(const MachineItems& beforeInstall, const MachineItems
   for (const auto& [identity, line] : afterRun) {
     if (installed.count(identity) != 0) continue;
     if (!StartsWith(identity, "pending ")) {
-      result.created.push_back(line);
+      // What the run made for itself and left for the restart to delete is no leftover.
+      const bool goesAtRestart =
+          StartsWith(identity, "file ") && afterRun.count("pending " + identity.substr(5)) != 0;
+      if (!goesAtRestart) result.created.push_back(line);
       continue;
     }
     // A deletion counts against the file or directory it names, in whatever letter case.

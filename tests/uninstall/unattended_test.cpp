@@ -103,7 +103,9 @@ TEST_F(UnattendedTest, TheLogIsTheTraceBetweenAFirstAndALastLineAndRunsAppend) {
   EXPECT_EQ(Log(), "an earlier run\n" + std::string(kFirstLine) + trace + "Run ended with exit code 6\n");
   EXPECT_EQ(TraceLines("Log file: "), Lines{std::string("Log file: ") + kLog});
 
-  // A second run, unattended, on a machine where the product is not registered.
+  // A second run, unattended, on a machine where the product is not registered (and,
+  // after the restart, nothing is left to finish).
+  machine().Restart();
   const std::string firstRun = Log();
   machine().files.AddFile("C:\\WINNT\\tvuninst.ini",
                           std::string("[Settings]\r\nUnattended=1\r\nLogFile=") + kLog + "\r\n");
@@ -130,6 +132,7 @@ TEST_F(UnattendedTest, ALogThatCannotBeOpenedOrWrittenChangesNothingInTheRun) {
   InstallProduct();
   StartProductRunning();
   RunConsentedUninstall();
+  machine().Restart();  // the removal record, which names the log, goes
   const std::string withoutLog = machine().Snapshot();
   const Lines traceWithoutLog = trace();
 
@@ -173,6 +176,7 @@ TEST_F(UnattendedTest, ALogThatCannotBeOpenedOrWrittenChangesNothingInTheRun) {
     EXPECT_EQ(TraceLines("Log file cannot").size(), 1u);
     if (machine().files.Exists(kLog)) machine().files.Remove(*machine().files.Lookup(kLog));
     if (machine().files.Exists("C:\\Logs")) machine().files.Remove(*machine().files.Lookup("C:\\Logs"));
+    machine().Restart();
     EXPECT_EQ(machine().Snapshot(), withoutLog);
   }
 }

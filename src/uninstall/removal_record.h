@@ -1,0 +1,34 @@
+// The removal record, "tvuninst.rec" in the Windows directory: what a consented run is
+// about to remove, written before its first change, so that a run cut off part-way (a
+// power loss, a crash, a machine switched off during the pauses) is finished by the next
+// one even after the App Paths entry or the profile has gone.
+//
+// It is written in the profile's own format and read back with the profile's own
+// reader: the texts and settings the run used, the [Files] list of a listed-file
+// removal, and a [Record] section with the resolved product directory and, last, the
+// mark that the record is whole. The file outlives the run: a completed run schedules
+// it for deletion at the restart, together with the program's own file.
+#pragma once
+
+#include <string>
+
+#include "files/listed_files.h"
+#include "support/path_values.h"
+#include "support/profile_texts.h"
+
+// The record's path: the Windows directory and "tvuninst.rec"; empty when the system
+// cannot tell its Windows directory.
+std::string RemovalRecordPath();
+
+// Writes the record and makes it lasting (FlushFileBuffers). False, with a trace line,
+// when that failed: what it left is deleted, so that no older record stands for this run.
+bool WriteRemovalRecord(const std::string& recordPath, const std::string& productDirectory,
+                        const ProfileTexts& profile, const FileList& files);
+
+// True when this run is to finish the removal of a whole record: the App Paths entry is
+// gone, or the profile is gone and the entry names the recorded directory. While the
+// product is registered with its profile, the record is older than what is installed.
+bool FinishesRecordedRemoval(const std::string& recordPath, const std::string& profilePath);
+
+// The product directory that the record names, read whole or not at all.
+PathValue ReadRecordedDirectory(const std::string& recordPath, std::string& directory);
