@@ -20,11 +20,16 @@ const char kAgentDllSuffix[] = "\\vlalag32.dll";
 // The user sees at most this much of the failure text, terminator included.
 constexpr unsigned kFailureTextCapacity = 256;
 
+// The agent DLL's path in the product directory; false when it does not fit.
+bool AgentDllPath(char (&path)[MAX_PATH], const char* productDirectory) {
+  return CopyText(path, productDirectory) && AppendText(path, kAgentDllSuffix);
+}
+
 // Deletes the agent DLL through the runtime library. Returns 0, or the runtime's error
 // number of the failed deletion; a path too long for its buffer is not tried.
 int DeleteAgentDll(const char* productDirectory) {
   char path[MAX_PATH];
-  if (!CopyText(path, productDirectory) || !AppendText(path, kAgentDllSuffix)) return ENAMETOOLONG;
+  if (!AgentDllPath(path, productDirectory)) return ENAMETOOLONG;
   if (_unlink(path) == 0) return 0;
   return errno;
 }
@@ -51,6 +56,11 @@ int UninstallSnmpAgent(Prompts& prompts, const char* productDirectory) {
   }
   prompts.TellSnmpAgentRemoved();
   return 0;
+}
+
+bool AgentDllLeft(const char* productDirectory) {
+  char path[MAX_PATH];
+  return AgentDllPath(path, productDirectory) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
 void RemoveAgentKeyParentsLeft() {

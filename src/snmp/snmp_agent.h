@@ -20,6 +20,10 @@ int SnmpAgentInstalled();
 // is told through `prompts` only: the result is always 0.
 int UninstallSnmpAgent(Prompts& prompts, const char* productDirectory);
 
+// True when the agent DLL is in `productDirectory`. A run cut off after it unregistered
+// the agent and before it deleted the DLL leaves it so.
+bool AgentDllLeft(const char* productDirectory);
+
 // Once the agent's own key is gone, deletes its parents that are left without subkeys,
 // as the walk of UnregisterSnmpAgent does: a run cut off during that walk leaves them.
 // A key that is still there stays for the SNMP step.

@@ -85,6 +85,14 @@ bool IsWhole(const std::string& recordPath) {
   return GetPrivateProfileIntA("Record", "Complete", 0, recordPath.c_str()) == 1;
 }
 
+// The directory of a whole record; empty when there is none.
+std::string WholeRecordDirectory(const std::string& recordPath) {
+  std::string directory;
+  const bool read = !recordPath.empty() && IsWhole(recordPath) &&
+                    ReadRecordedDirectory(recordPath, directory) == PathValue::kRead;
+  return read ? directory : "";
+}
+
 bool IsMissing(const std::string& path) {
   if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
   const DWORD error = GetLastError();
@@ -105,15 +113,17 @@ bool WriteRemovalRecord(const std::string& recordPath, const std::string& produc
 }
 
 bool FinishesRecordedRemoval(const std::string& recordPath, const std::string& profilePath) {
-  std::string recorded;
-  if (recordPath.empty() || !IsWhole(recordPath) ||
-      ReadRecordedDirectory(recordPath, recorded) != PathValue::kRead) {
-    return false;
-  }
+  const std::string recorded = WholeRecordDirectory(recordPath);
+  if (recorded.empty()) return false;
   std::string registered;
   const PathValue read = ReadRegisteredDirectory(registered);
   if (read == PathValue::kMissing || (read == PathValue::kRead && registered.empty())) return true;
   return read == PathValue::kRead && IsMissing(profilePath) && IsSameDirectory(registered, recorded);
+}
+
+bool RecordsRemovalOf(const std::string& recordPath, const std::string& productDirectory) {
+  const std::string recorded = WholeRecordDirectory(recordPath);
+  return !recorded.empty() && IsSameDirectory(recorded, productDirectory);
 }
 
 PathValue ReadRecordedDirectory(const std::string& recordPath, std::string& directory) {

@@ -30,5 +30,8 @@ bool WriteRemovalRecord(const std::string& recordPath, const std::string& produc
 // product is registered with its profile, the record is older than what is installed.
 bool FinishesRecordedRemoval(const std::string& recordPath, const std::string& profilePath);
 
+// True when a whole record of `productDirectory` is there: a removal of it was cut off.
+bool RecordsRemovalOf(const std::string& recordPath, const std::string& productDirectory);
+
 // The product directory that the record names, read whole or not at all.
 PathValue ReadRecordedDirectory(const std::string& recordPath, std::string& directory);

@@ -156,6 +156,7 @@ int RunSteps(const char* commandTail, RunLog& log) {
   const bool onAccessRemovable = OnAccessDriversRemovable() != 0;
 
   RefuseLogInRemoval(log, productDirectory, FilesTheRunRemoves(onAccessRemovable));
+  const bool resumed = RecordsRemovalOf(recordPath, productDirectory);
   const bool recorded = WriteRemovalRecord(recordPath, productDirectory, profile, fileList);
   TraceStep("Killing VDAV active parts running...\n");
   if (StopRunningComponents(prompts, onAccessRemovable ? 1 : 0) != 0) {
@@ -188,7 +189,10 @@ int RunSteps(const char* commandTail, RunLog& log) {
   }
 
   TraceStep("Checking if SNMP is installed...\n");
-  if (IsSNMPMasterAgentInstalled() && SnmpAgentInstalled() == 1) {
+  // A cut-off run may have unregistered the agent and left its DLL: the question comes
+  // again, as the answer went with that run.
+  if (IsSNMPMasterAgentInstalled() &&
+      (SnmpAgentInstalled() == 1 || (resumed && AgentDllLeft(productDirectory.c_str())))) {
     TraceStep("Uninstalling SNMP Agent...\n");
     UninstallSnmpAgent(prompts, productDirectory.c_str());
   } else {
