@@ -13,7 +13,8 @@
 namespace texts = sample_texts;
 namespace keys = sample_keys;
 
-// Installs the product as its setup leaves it; what does not go in is reported to
+// Installs the product as its setup leaves it, its programs scripted to come up as
+// StartProductRunning() shows them when started; what does not go in is reported to
 // winsim (a failure of the test).
 void InstallProduct(const SampleProduct& product = {});
 
