@@ -8,7 +8,7 @@ std::string RecordPath() {
   char directory[MAX_PATH] = "";
   UINT length = GetWindowsDirectoryA(directory, sizeof directory);
   if (length == 0 || length >= sizeof directory) return "";
-  return std::string(directory) + "\\uninst.rec";
+  return std::string(directory) + "\\" + kLaunchRecordName;
 }
 
 std::string Key(std::size_t number) { return "Launch" + std::to_string(number); }

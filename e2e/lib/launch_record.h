@@ -7,5 +7,6 @@
 #include <string>
 #include <vector>
 
+inline const char kLaunchRecordName[] = "uninst.rec";
 void RecordLaunch(const std::string& commandLine);
 std::vector<std::string> RecordedLaunches();

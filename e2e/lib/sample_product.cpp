@@ -216,18 +216,17 @@ void CreateProgramGroups(Installer& installer, const std::string& directory,
 
 void WriteRegistry(Installer& installer, const std::string& directory, const std::string& windows,
                    const SampleProduct& product) {
+  using namespace sample_keys;
   if (product.appPathsEntry) {
     // As setups write it: the program's full path as the default value, then its
     // directory as "Path".
-    const char appPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TESSORNT.EXE";
-    installer.Registry(HKEY_LOCAL_MACHINE, appPaths, "", directory + "\\TESSORNT.EXE");
-    installer.Registry(HKEY_LOCAL_MACHINE, appPaths, "Path",
+    installer.Registry(HKEY_LOCAL_MACHINE, kAppPaths, "", directory + "\\TESSORNT.EXE");
+    installer.Registry(HKEY_LOCAL_MACHINE, kAppPaths, "Path",
                        product.appPath.empty() ? directory : product.appPath);
   }
-  installer.Registry(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Varden\\Anti-Virus", "Version", "3.0");
-  installer.Registry(HKEY_LOCAL_MACHINE,
-                     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Varden Anti-Virus",
-                     "UninstallString", windows + "\\uninst.exe -f" + windows + "\\tvsetup.log");
+  installer.Registry(HKEY_LOCAL_MACHINE, kProductKey, "Version", "3.0");
+  installer.Registry(HKEY_LOCAL_MACHINE, kUninstallEntry, "UninstallString",
+                     windows + "\\uninst.exe -f" + windows + "\\tvsetup.log");
   installer.Registry(HKEY_LOCAL_MACHINE, "SOFTWARE\\Velmora\\Common\\Paths", "Common",
                      sample_keys::kCommonDirectory);
   for (const char* key : kServiceKeys)
@@ -390,4 +389,10 @@ void RunManagerUninstallerStandIn(const std::string& commandLine) {
   const std::string driver = std::string(sample_keys::kCommonDirectory) + "\\vdwd.sys";
   const bool driversThere = GetFileAttributesA(driver.c_str()) != INVALID_FILE_ATTRIBUTES;
   RecordLaunch(commandLine + (driversThere ? "" : " (ended after the driver files were removed)"));
+}
+
+void RunInstallShieldUninstallerStandIn(const std::string& commandLine) {
+  using namespace sample_keys;
+  for (const char* key : {kAppPaths, kProductKey, kUninstallEntry}) RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
+  RecordLaunch(commandLine);
 }

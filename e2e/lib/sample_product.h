@@ -76,6 +76,12 @@ std::vector<SampleRegistryItem> SampleRegistryItems();
 // The vendor's keys and directories, and the SNMP service's list of extension agents
 // with the keys its entries name (the product's between two other vendors').
 namespace sample_keys {
+// The application keys: the Install Shield uninstaller's to remove on NT 4.x, the
+// program's own on NT 3.x.
+inline const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TESSORNT.EXE";
+inline const char kProductKey[] = "SOFTWARE\\Velmora\\Varden\\Anti-Virus";
+inline const char kUninstallEntry[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Varden Anti-Virus";
 inline const char kCommonDirectory[] = "C:\\Program Files\\Velmora\\Common";
 inline const char kManagerDirectory[] = "C:\\Program Files\\Velmora\\Manager";
 inline const char kManagerKey[] = "SOFTWARE\\Velmora\\Varden\\Manager\\1.0";
@@ -126,3 +132,9 @@ inline const char kForeignItem[] = "Other Tool";
 // when the on-access driver files were already gone by then (the uninstaller that
 // started it went on without waiting for it).
 void RunManagerUninstallerStandIn(const std::string& commandLine);
+
+// The Install Shield uninstaller "uninst.exe" in the Windows directory, as the stand-in
+// does it: it deletes the application keys as the real one does, each with one
+// RegDeleteKeyA, so that a key that still has subkeys stays, as on NT; and it records its
+// command line.
+void RunInstallShieldUninstallerStandIn(const std::string& commandLine);

@@ -39,6 +39,9 @@ void InstallProduct(const SampleProduct& product) {
     machine.files.AddFile(std::string("C:\\dist\\") + name, name);
   // Program Manager answers DDE only while it runs.
   if (product.withProgramGroups) machine.dde.programManager.running = true;
+  machine.processes.Script(machine.system.windowsDirectory + "\\uninst.exe", {[](const winsim::Launch& launch) {
+    RunInstallShieldUninstallerStandIn(launch.commandLine);
+  }});
   for (const std::string& failure : InstallSampleProduct("C:\\dist", product))
     winsim::ReportFailure("the sample product did not install: " + failure);
   const std::string directory = product.inWindowsDirectory ? machine.system.windowsDirectory : product.directory;

@@ -7,7 +7,6 @@
 
 #include "common/machine_test.h"
 #include "common/product.h"
-#include "launch_record.h"
 #include "pending_registry.h"
 #include "verdict.h"
 
@@ -66,9 +65,6 @@ TEST_P(ScenarioTest, HoldsOnTheSimulatedMachine) {
   for (const std::string& path : scenario->userFiles) machine().files.AddFile(path, "the user's");
   if (!scenario->currentDirectory.empty())
     machine().files.currentDirectory = scenario->currentDirectory;
-  machine().processes.Script(
-      machine().system.windowsDirectory + "\\uninst.exe",
-      {[](const winsim::Launch& launch) { RecordLaunch(launch.commandLine); }});
   machine().processes.Script(
       "C:\\Program Files\\Velmora\\Common\\vduninst.exe",
       {[](const winsim::Launch& launch) { RunManagerUninstallerStandIn(launch.commandLine); }});

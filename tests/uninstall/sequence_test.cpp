@@ -52,6 +52,13 @@ TEST_F(SequenceTest, FullUninstallOnNt4PassesTheTailOnAndLeavesOnlyItsOwnFileFor
   // An event-log source without its service, as a run cut off between the two leaves it.
   const char eventSource[] = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Tessor Anti-Virus Service";
   machine().registry.CreateKey(HKEY_LOCAL_MACHINE, eventSource);
+  // On NT 4 the program leaves the application keys to the Install Shield uninstaller.
+  const char* const applicationKeys[] = {keys::kAppPaths, keys::kProductKey, keys::kUninstallEntry};
+  int keysLeftToIt = 0;
+  machine().processes.Script("C:\\WINNT\\uninst.exe", {[&](const winsim::Launch& launch) {
+    for (const char* key : applicationKeys) keysLeftToIt += machine().registry.KeyExists(HKEY_LOCAL_MACHINE, key);
+    RunInstallShieldUninstallerStandIn(launch.commandLine);
+  }});
   const std::string tail = " extra " + std::string(300, 't');
   machine().ui.Answer(IDYES);
   machine().ui.Answer(IDOK);
@@ -66,14 +73,15 @@ TEST_F(SequenceTest, FullUninstallOnNt4PassesTheTailOnAndLeavesOnlyItsOwnFileFor
   ASSERT_EQ(launches.size(), 1u);
   ExpectStartedAndWaitedFor(launches[0], "C:\\WINNT\\uninst.exe", "uninst.exe -y -f" + tail);
 
-  // Every registry entry the setup made is gone; the application keys stay for the
-  // Install Shield uninstaller on NT 4.
+  // Every registry entry the setup made is gone, the application keys by the Install
+  // Shield uninstaller's hand.
   for (const SampleRegistryItem& item : SampleRegistryItems()) {
     EXPECT_FALSE(item.value.empty() ? machine().registry.KeyExists(item.root, item.key)
                                     : machine().registry.Value(item.root, item.key, item.value).has_value())
         << item.key << " " << item.value;
   }
-  EXPECT_TRUE(machine().registry.KeyExists(HKEY_LOCAL_MACHINE, kAppPaths));
+  EXPECT_EQ(keysLeftToIt, 3);
+  for (const char* key : applicationKeys) EXPECT_FALSE(machine().registry.KeyExists(HKEY_LOCAL_MACHINE, key)) << key;
   EXPECT_FALSE(machine().registry.KeyExists(HKEY_LOCAL_MACHINE, eventSource));
   EXPECT_EQ(Scheduled(), Trace{"C:\\WINNT\\tvuninst.exe"});
   EXPECT_FALSE(machine().Pending()[0].to);
