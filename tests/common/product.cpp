@@ -21,6 +21,16 @@ void ForgetSetupCalls() {
   machine.dde.programManager = std::move(programManager);
 }
 
+// The main program and the agent program as they run, started at logon by the Run values
+// or left running by the setup: each owns a window of its class and closes it soon after
+// WM_QUIT.
+struct ProductProgram {
+  const char* file;
+  const char* windowClass;
+  DWORD closesAfterQuitMs;
+};
+const ProductProgram kProductPrograms[] = {{"TESSORNT.EXE", "VFW_MainWindow", 300}, {"VAGENT.EXE", "V-Agent", 800}};
+
 }  // namespace
 
 void InstallProduct(const SampleProduct& product) {
@@ -34,6 +44,12 @@ void InstallProduct(const SampleProduct& product) {
   }});
   for (const std::string& failure : InstallSampleProduct("C:\\dist", product))
     winsim::ReportFailure("the sample product did not install: " + failure);
+  const std::string directory = product.inWindowsDirectory ? machine.system.windowsDirectory : product.directory;
+  for (const ProductProgram& program : kProductPrograms) {
+    machine.processes.Script(directory + "\\" + program.file, {[program](const winsim::Launch&) {
+                               winsim::machine().desktop.StartProgram(program.windowClass, program.closesAfterQuitMs);
+                             }});
+  }
   ForgetSetupCalls();
 }
 
@@ -83,6 +99,7 @@ void StartProductRunning() {
                                                        {"event-source", "", "Tessor Anti-Virus Service"}})) {
     winsim::ReportFailure(failure);
   }
-  winsim::machine().desktop.StartProgram("VFW_MainWindow", 300);
-  winsim::machine().desktop.StartProgram("V-Agent", 800);
+  for (const ProductProgram& program : kProductPrograms) {
+    winsim::machine().desktop.StartProgram(program.windowClass, program.closesAfterQuitMs);
+  }
 }

@@ -13,8 +13,9 @@
 namespace texts = sample_texts;
 namespace keys = sample_keys;
 
-// Installs the product as its setup leaves it, the Windows directory's "uninst.exe"
-// scripted as the Install Shield uninstaller's stand-in; what does not go in is
+// Installs the product as its setup leaves it, its programs scripted to come up as
+// StartProductRunning() shows them when started and the Windows directory's
+// "uninst.exe" as the Install Shield uninstaller's stand-in; what does not go in is
 // reported to winsim (a failure of the test).
 void InstallProduct(const SampleProduct& product = {});
 

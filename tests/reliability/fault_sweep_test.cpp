@@ -7,7 +7,6 @@
 #include <cstdio>
 
 #include "common/machine_test.h"
-#include "common/product.h"
 #include "reliability/whole_run.h"
 #include "uninstall/sequence.h"
 
@@ -15,44 +14,22 @@ namespace {
 
 struct Scenario {
   const char* name;
-  std::vector<std::string> listedFiles;  // none: the whole directory goes
-  bool nt351 = false;                    // with Program Manager
-  bool unattended = false;               // no box may be shown, and the log must hold the trace
+  ProductSetting product;
   // Registered as a link to the Windows directory, which holds a system file: only what
   // the directory is tells it from the product's, so the warning must come however the
   // check's own calls fail. It is answered No.
-  bool throughLinkToWindows = false;
+  bool ThroughLinkToWindows() const { return !product.appPath.empty(); }
 };
 
 void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
 
 const Scenario kScenarios[] = {
     {"Nt4WholeDirectory"},
-    {"Nt4ListedFiles", {"TESSORNT.EXE", "VAGENT.EXE", "Bases\\daily.avc", "..\\..\\Outside.txt"}},
-    {"Nt351ProgramManager", {}, true},
-    {"Nt4UnattendedWithLog", {}, false, true},
-    {"Nt4WindowsDirectoryThroughALinkDeclined", {}, false, false, true},
+    {"Nt4ListedFiles", {.listedFiles = {"TESSORNT.EXE", "VAGENT.EXE", "Bases\\daily.avc", "..\\..\\Outside.txt"}}},
+    {"Nt351ProgramManager", {.nt351 = true}},
+    {"Nt4UnattendedWithLog", {.unattended = true}},
+    {"Nt4WindowsDirectoryThroughALinkDeclined", {.appPath = "C:\\Links\\Windows"}},
 };
-
-// The product with every component its setup can leave.
-void Install(const Scenario& scenario) {
-  winsim::Machine& machine = winsim::machine();
-  if (scenario.nt351) {
-    machine.system.majorVersion = 3;
-    machine.system.minorVersion = 51;
-    machine.system.buildNumber = 1057;
-  }
-  SampleProduct install;
-  install.withManager = install.withSnmp = true;
-  install.withProgramGroups = scenario.nt351;
-  install.wholeDirectoryRemoval = scenario.listedFiles.empty();
-  if (scenario.throughLinkToWindows) install.appPath = "C:\\Links\\Windows";
-  install.listedFiles = scenario.listedFiles;
-  if (scenario.unattended) install.settings = {"Unattended=1", std::string("LogFile=") + kLog};
-  InstallProduct(install);
-  StartProductRunning();
-  machine.files.AddDirectory("C:\\Logs");
-}
 
 // What is wrong with an unattended run, if anything: a box shown, or a log that is not
 // the trace between its first and last line (or, once it could not be written or was
@@ -91,9 +68,9 @@ TEST_P(FaultSweepTest, EverySingleFailureOfEveryCallIsSurvived) {
                        winsim::machine().files.AddFile("C:\\WINNT\\win.ini", "not the product's");
                        winsim::machine().files.AddJunction("C:\\Links\\Windows", "C:\\WINNT\\");
                      },
-                 .install = [&] { Install(scenario); },
+                 .install = [&] { InstallWholeProduct(scenario.product); },
                  .log = kLog};
-  if (scenario.throughLinkToWindows) {
+  if (scenario.ThroughLinkToWindows()) {
     // Told by when it comes, as its text may be lost with the profile.
     whole.answer = [](const winsim::MessageBoxRecord& box) {
       const bool warning = winsim::machine().debug.pieces.back() == "Checking if VDAV directory can be removed...\n";
@@ -101,9 +78,9 @@ TEST_P(FaultSweepTest, EverySingleFailureOfEveryCallIsSurvived) {
     };
   }
   const RunRecord clean = RunOverInstall(whole);
-  ASSERT_EQ(clean.exitCode, scenario.throughLinkToWindows ? kExitDeclined : IDYES);
+  ASSERT_EQ(clean.exitCode, scenario.ThroughLinkToWindows() ? kExitDeclined : IDYES);
   ASSERT_EQ(Lines(RunProblems(clean)), "");
-  ASSERT_EQ(scenario.unattended ? UnattendedProblem(clean.exitCode) : "", "");
+  ASSERT_EQ(scenario.product.unattended ? UnattendedProblem(clean.exitCode) : "", "");
   const std::vector<std::string> calls = machine().faults.Calls();
   const std::vector<std::string> cleanTrace = trace();
 
@@ -137,7 +114,7 @@ TEST_P(FaultSweepTest, EverySingleFailureOfEveryCallIsSurvived) {
     const bool settingsRead =
         std::find(cleanTrace.begin(), cleanTrace.begin() + before, "Checking user rights...\n") !=
         cleanTrace.begin() + before;
-    if (std::string problem = UnattendedProblem(run.exitCode); scenario.unattended && settingsRead && !problem.empty()) {
+    if (std::string problem = UnattendedProblem(run.exitCode); scenario.product.unattended && settingsRead && !problem.empty()) {
       problems.push_back(problem);
     }
     if (problems.empty()) {

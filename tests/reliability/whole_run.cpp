@@ -4,8 +4,32 @@
 
 #include <algorithm>
 
+#include "common/product.h"
 #include "launch_record.h"
 #include "uninstall/sequence.h"
+
+void InstallWholeProduct(const ProductSetting& setting) {
+  winsim::Machine& machine = winsim::machine();
+  if (setting.nt351) {
+    machine.system.majorVersion = 3;
+    machine.system.minorVersion = 51;
+    machine.system.buildNumber = 1057;
+  }
+  SampleProduct install;
+  install.withManager = install.withSnmp = true;
+  install.withProgramGroups = setting.nt351;
+  install.wholeDirectoryRemoval = setting.listedFiles.empty();
+  install.listedFiles = setting.listedFiles;
+  install.appPath = setting.appPath;
+  if (setting.unattended) install.settings = {"Unattended=1", std::string("LogFile=") + kLog};
+  InstallProduct(install);
+  StartProductRunning();
+  machine.files.AddDirectory("C:\\Logs");
+}
+
+std::string SnapshotWithProgramGroups() {
+  return winsim::machine().Snapshot() + "[program groups]\n" + winsim::machine().dde.programManager.Dump();
+}
 
 std::vector<int> AnswersOf(UINT style) {
   switch (style & MB_TYPEMASK) {
@@ -27,6 +51,7 @@ RunRecord RunOverInstall(const WholeRun& run) {
   winsim::machine().ui.answerer = run.answer;
   if (run.beforeRun) run.beforeRun();
   record.exitCode = RunUninstall(run.tail.c_str());
+  if (run.afterRun) run.afterRun();
   record.afterRun = snapshot();
   record.afterRun.erase("file " + run.log);
   // The stand-ins' record of their launches is the test's bookkeeping, not the run's.

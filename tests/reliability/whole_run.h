@@ -37,6 +37,19 @@ Collateral CheckCollateral(const MachineItems& beforeInstall, const MachineItems
 std::vector<int> AnswersOf(UINT style);
 inline int AnswerForRemoval(UINT style) { return AnswersOf(style)[0]; }
 
+// The product with every component its setup can leave: the management product, the SNMP
+// agent, the running services and programs.
+struct ProductSetting {
+  std::vector<std::string> listedFiles;  // the [Files] list; none: the whole directory goes
+  bool nt351 = false;                    // with Program Manager
+  bool unattended = false;               // logging to kLog
+  std::string appPath;                   // the App Paths "Path" spelling; empty: the directory
+};
+void InstallWholeProduct(const ProductSetting& setting);
+
+// The machine's lasting state: its Snapshot() and Program Manager's groups.
+std::string SnapshotWithProgramGroups();
+
 struct WholeRun {
   std::function<void()> foreign;  // other software, there before the product
   std::function<void()> install;  // the product
@@ -44,6 +57,7 @@ struct WholeRun {
     return AnswerForRemoval(box.style);
   };
   std::function<void()> beforeRun;  // arms what the run is to meet (a fault)
+  std::function<void()> afterRun;   // what follows before the machine is recorded (a restart)
   std::function<std::string()> snapshot;  // the machine's state; Snapshot() when none
   std::string log;  // the run's own log file, which it may make: not counted as made
   std::string tail;  // the command-line tail

@@ -72,6 +72,15 @@ std::vector<std::string> ProgramManager::GroupNames() const {
   return names;
 }
 
+std::string ProgramManager::Dump() const {
+  std::string out;
+  for (const ProgramGroup& group : groups_) {
+    out += group.name + "\n";
+    for (const std::string& item : group.items) out += group.name + " : " + item + "\n";
+  }
+  return out;
+}
+
 const ProgramGroup* ProgramManager::Find(std::string_view group) const {
   for (const ProgramGroup& candidate : groups_) {
     if (SameName(candidate.name, group)) return &candidate;
@@ -156,6 +165,13 @@ bool Dde::Uninitialize(DWORD instance) {
   leftForUninitialize += EraseOfInstance(strings_, instance) + EraseOfInstance(data_, instance) +
                          EraseOfInstance(conversations_, instance);
   return true;
+}
+
+void Dde::DropHandles() {
+  instances_.clear();
+  strings_.clear();
+  data_.clear();
+  conversations_.clear();
 }
 
 HSZ Dde::CreateString(DWORD instance, std::string text) {

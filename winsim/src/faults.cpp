@@ -1,5 +1,7 @@
 #include <winsim/faults.h>
 
+#include <ddeml.h>
+
 namespace winsim {
 
 void Faults::FailCall(const std::string& api, unsigned index, DWORD error) {
@@ -22,12 +24,15 @@ std::optional<DWORD> Faults::Enter(const char* api) {
   unsigned count = ++counts_[api];
   calls_.emplace_back(api);
   ++total_;
+  auto due = [&](const std::string& name, unsigned index) {
+    return name == "*" ? total_ == index : name == api && count == index;
+  };
   for (std::size_t i = 0; i < events_.size(); ++i) {
-    if (events_[i].api == api && events_[i].index == count) events_[i].action();
+    if (due(events_[i].api, events_[i].index)) events_[i].action();
   }
-  if (index_ == 0) return std::nullopt;
-  bool hit = api_ == "*" ? total_ == index_ : (api_ == api && count == index_);
-  if (!hit) return std::nullopt;
+  // A machine without power answers nothing: the DDE library gives its own code.
+  if (PowerCut()) return std::string_view(api).rfind("Dde", 0) == 0 ? DMLERR_SYS_ERROR : ERROR_NOT_READY;
+  if (index_ == 0 || !due(api_, index_)) return std::nullopt;
   injectedInto = api;
   return error_;
 }

@@ -9,6 +9,8 @@
 namespace winsim {
 namespace {
 
+const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
 std::unique_ptr<Machine> current;
 std::function<void(const std::string&)> failureHook;
 
@@ -59,8 +61,22 @@ std::string Machine::Snapshot() const {
 }
 
 void Machine::Restart() {
+  if (faults.PowerCut()) files.LosePower();
   files.Restart();
+  registry.DropHandles();
+  processes.DropHandles();
+  dde.DropHandles();
+  desktop = Desktop{};
+  faults.RestorePower();
   CarryOutPendingMoves(registry, files);
+  services.Restart();
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    for (const std::string& name : registry.ValueNames(root, kRunKey)) {
+      if (const std::optional<RegValue> command = registry.Value(root, kRunKey, name)) {
+        processes.StartAtLogon(command->Text());
+      }
+    }
+  }
 }
 
 void SetFailureHook(std::function<void(const std::string&)> hook) { failureHook = std::move(hook); }

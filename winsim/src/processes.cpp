@@ -60,21 +60,33 @@ std::optional<std::string> FindProgram(const Launch& launch, DWORD* error) {
 
 }  // namespace
 
-BOOL Processes::Start(Launch launch, LPPROCESS_INFORMATION info) {
-  DWORD error = 0;
-  const std::optional<std::string> program = FindProgram(launch, &error);
-  if (!program) return api::Fail(error);
+std::optional<Processes::Child> Processes::Run(Launch launch, DWORD* error) {
+  const std::optional<std::string> program = FindProgram(launch, error);
+  if (!program) return std::nullopt;
   launch.program = *program;
   ChildScript script;
   if (auto it = scripts_.find(Upper(launch.program)); it != scripts_.end()) script = it->second;
   launches.push_back(launch);
   std::size_t index = launches.size() - 1;
   if (script.run) script.run(launches[index]);
-  std::uint64_t endsAt = machine().clock.Now() + script.runtimeMs;
+  return Child{index, machine().clock.Now() + script.runtimeMs, false};
+}
+
+void Processes::StartAtLogon(const std::string& commandLine) {
+  Launch launch;
+  launch.commandLine = commandLine;
+  DWORD error = 0;
+  Run(std::move(launch), &error);
+}
+
+BOOL Processes::Start(Launch launch, LPPROCESS_INFORMATION info) {
+  DWORD error = 0;
+  const std::optional<Child> child = Run(std::move(launch), &error);
+  if (!child) return api::Fail(error);
   info->hProcess = reinterpret_cast<HANDLE>(nextHandle_);
-  handles_[nextHandle_] = Child{index, endsAt, false};
+  handles_[nextHandle_] = *child;
   info->hThread = reinterpret_cast<HANDLE>(nextHandle_ + 4);
-  handles_[nextHandle_ + 4] = Child{index, endsAt, true};
+  handles_[nextHandle_ + 4] = Child{child->launch, child->endsAt, true};
   nextHandle_ += 8;
   info->dwProcessId = nextId_;
   info->dwThreadId = nextId_ + 4;

@@ -3,12 +3,22 @@
 #include <winsim/text.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 
 namespace winsim {
 namespace {
 
 const char kServicesKey[] = "SYSTEM\\CurrentControlSet\\Services\\";
+
+// Whether the service's start type, as its key holds it, is boot, system or automatic.
+bool StartsWithSystem(const Service& service) {
+  const std::optional<RegValue> start =
+      machine().registry.Value(HKEY_LOCAL_MACHINE, kServicesKey + service.name, "Start");
+  DWORD type = SERVICE_DEMAND_START;
+  if (start && start->data.size() == sizeof type) std::memcpy(&type, start->data.data(), sizeof type);
+  return type <= SERVICE_AUTO_START;
+}
 
 }  // namespace
 
@@ -85,6 +95,36 @@ void ServiceManager::Reap() {
     return true;
   };
   services_.erase(std::remove_if(services_.begin(), services_.end(), gone), services_.end());
+}
+
+void ServiceManager::Restart() {
+  handles_.clear();
+  Registry& registry = machine().registry;
+  std::erase_if(services_, [&](const std::unique_ptr<Service>& service) {
+    const std::string key = kServicesKey + service->name;
+    if (service->markedForDelete) registry.DeleteTree(HKEY_LOCAL_MACHINE, key);
+    return service->markedForDelete || !registry.KeyExists(HKEY_LOCAL_MACHINE, key);
+  });
+  for (auto& service : services_) {
+    service->status = ServiceState{};
+    service->upcoming.clear();
+  }
+  auto running = [&](const std::string& name) {
+    const Service* needed = Get(name);
+    return needed && needed->status.state == SERVICE_RUNNING;
+  };
+  // A pass starts those whose services all run already, until a pass starts none.
+  for (bool started = true; started;) {
+    started = false;
+    for (auto& service : services_) {
+      if (service->status.state == SERVICE_RUNNING || service->startError || !StartsWithSystem(*service) ||
+          !std::all_of(service->dependsOn.begin(), service->dependsOn.end(), running)) {
+        continue;
+      }
+      service->status.state = SERVICE_RUNNING;
+      started = true;
+    }
+  }
 }
 
 std::vector<std::string> ServiceManager::DependentsOf(const std::string& name) const {

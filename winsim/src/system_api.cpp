@@ -94,6 +94,7 @@ void WINAPI Sleep(DWORD dwMilliseconds) {
 
 void WINAPI OutputDebugStringA(LPCSTR lpOutputString) {
   winsim::api::Enter("OutputDebugStringA");
+  if (machine().faults.PowerCut()) return;  // no debugger records it either
   machine().debug.pieces.emplace_back(lpOutputString ? lpOutputString : "");
 }
 

@@ -35,6 +35,7 @@ class ProgramManager {
   bool HasGroup(std::string_view group) const;
   bool HasItem(std::string_view group, std::string_view item) const;
   std::vector<std::string> GroupNames() const;
+  std::string Dump() const;  // every group, then each of its items as "group : item"
   std::string activeGroup;
 
   // Carries out one execute string; false when Program Manager refused it.
@@ -85,6 +86,7 @@ class Dde {
   // For the API layer.
   DWORD Initialize(DWORD flags);
   bool Uninitialize(DWORD instance);
+  void DropHandles();  // the program that held them has ended
   HSZ CreateString(DWORD instance, std::string text);
   bool FreeString(DWORD instance, HSZ handle);
   HCONV Connect(DWORD instance, HSZ service, HSZ topic, const CONVCONTEXT* context);

@@ -1,4 +1,5 @@
-// Fault injection: makes the N-th call of a Win32 function (or of any function) fail.
+// Fault injection: makes the N-th call of a Win32 function (or of any function) fail, or
+// cuts the power at the N-th call.
 #pragma once
 
 #include <windows.h>
@@ -16,9 +17,15 @@ class Faults {
  public:
   // Makes call number `index` (counted from 1) of `api` fail with `error`; "*" counts every call.
   void FailCall(const std::string& api, unsigned index, DWORD error);
-  // Runs `action` as call number `index` of `api` begins, before the call does its work:
-  // the machine changes by itself at that moment (a service stops on its own).
+  // Runs `action` as call number `index` of `api` ("*": of any function) begins, before
+  // the call does its work: the machine changes by itself at that moment (a service stops
+  // on its own).
   void BeforeCall(const std::string& api, unsigned index, std::function<void()> action);
+  // The power goes as call number `index` of any function begins: from there on every
+  // call fails and changes nothing, until the machine restarts (Machine::Restart).
+  void CutPower(unsigned index) { cutAt_ = index; }
+  bool PowerCut() const { return cutAt_ != 0 && total_ >= cutAt_; }
+  void RestorePower() { cutAt_ = 0; }
   unsigned CallCount(const std::string& api) const;
   unsigned TotalCalls() const { return total_; }
   // Which call failed, once the injected failure has happened.
@@ -33,6 +40,7 @@ class Faults {
   std::map<std::string, unsigned> counts_;
   std::vector<std::string> calls_;
   unsigned total_ = 0;
+  unsigned cutAt_ = 0;
   std::string api_;
   unsigned index_ = 0;
   DWORD error_ = 0;

@@ -41,7 +41,10 @@ struct Machine {
   std::string Snapshot() const;
   // The moves and deletions scheduled for the next restart (see pending_moves.h).
   std::vector<PendingMove> Pending() const { return PendingMoves(registry); }
-  // What a restart changes: every program ends, and the scheduled moves are carried out.
+  // What the system's start does: every program has ended and every handle it held is
+  // gone (what it wrote and never flushed too, when the power was cut), the power is on,
+  // the scheduled moves are carried out, the services are brought up as their start
+  // types say, and the programs that the Run keys name start.
   void Restart();
 };
 

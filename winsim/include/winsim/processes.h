@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,11 @@ class Processes {
   std::vector<Launch> launches;
   std::size_t OpenHandles() const { return handles_.size(); }
 
+  // Starts the program a command line names as the system does at logon, keeping no
+  // handle to it; nothing when its file is not there.
+  void StartAtLogon(const std::string& commandLine);
+  void DropHandles() { handles_.clear(); }  // the program that held them has ended
+
   // For the API layer.
   BOOL Start(Launch launch, LPPROCESS_INFORMATION info);
   DWORD Wait(HANDLE handle, DWORD timeoutMs);
@@ -50,6 +56,9 @@ class Processes {
     std::uint64_t endsAt;
     bool isThread;
   };
+  // Finds the program, records the launch and runs the program's script; none, with
+  // `error` set, when there is no such program.
+  std::optional<Child> Run(Launch launch, DWORD* error);
   std::map<std::string, ChildScript> scripts_;
   std::map<ULONG_PTR, Child> handles_;
   ULONG_PTR nextHandle_ = 0x9000;

@@ -58,6 +58,7 @@ class Registry {
   std::shared_ptr<RegKeyNode> Resolve(HKEY key) const;  // root or open handle
   HKEY AddHandle(std::shared_ptr<RegKeyNode> node);
   bool CloseHandle(HKEY key);
+  void DropHandles() { handles_.clear(); }  // the program that held them has ended
   std::shared_ptr<RegKeyNode> Find(std::shared_ptr<RegKeyNode> from, std::string_view path,
                                    LONG* error) const;
   std::string PathOf(const RegKeyNode& node) const;

@@ -76,6 +76,10 @@ class ServiceManager {
   // Removes a service marked for deletion once it has stopped and no handle is open.
   void Reap();
   std::vector<std::string> DependentsOf(const std::string& name) const;
+  // What the system's start does to the services: every handle is gone, a service marked
+  // for deletion or whose key was removed is no more, and those that start with the
+  // system (boot, system and automatic start) run once the services they need do.
+  void Restart();
 
  private:
   std::vector<std::unique_ptr<Service>> services_;
