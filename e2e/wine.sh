@@ -240,12 +240,41 @@ e2e_setup() {
 # Runs tvuninst.exe under tvtrace (extra tvtrace options first), answering its boxes
 # as the scenario $1 says: the boxes go to $2, the trace to $3. When $e2e_shots names a
 # folder, the answerer announces each box there before it presses (see e2e_answer.exe).
+# A first argument /cut-run makes it the first run of a scenario with a power cut.
 e2e_uninstall() {
-  local scenario=$1 boxes=$2 trace=$3 shots=()
+  local options=()
+  [ "$1" != /cut-run ] || { options=(/cut-run); shift; }
+  local scenario=$1 boxes=$2 trace=$3
   shift 3
-  [ -z "${e2e_shots:-}" ] || shots=(/shots "$(e2e_winpath "$e2e_shots")")
-  e2e_wine "$e2e_fixtures/e2e_answer.exe" "${shots[@]}" "$(e2e_winpath "$scenario")" "$(e2e_winpath "$boxes")" \
+  [ -z "${e2e_shots:-}" ] || options+=(/shots "$(e2e_winpath "$e2e_shots")")
+  e2e_wine "$e2e_fixtures/e2e_answer.exe" "${options[@]}" "$(e2e_winpath "$scenario")" "$(e2e_winpath "$boxes")" \
     "$(e2e_winpath "$e2e_build/src/tvtrace.exe")" "$@" "$(e2e_winpath "$trace")" 'C:\windows\tvuninst.exe'
+}
+
+# The first run of the scenario $1 when it has a "power-cut" line, its boxes and trace in
+# the folder $2 (cut-run-boxes.log, cut-run-trace.log); nothing when it has none. The
+# answerer asks the Install Shield uninstaller's stand-in for the cut, and the stand-in
+# marks its record (uninst.rec) when the moment has come and waits. Then the power of the
+# prefix fails: its wineserver is killed, which ends every program of the prefix at once
+# and nothing else (the registry as it stands is kept), and the machine starts again, under
+# a persistent server as before (wineboot -r carries out the delete-at-restart list).
+e2e_power_cut_run() {
+  [ -n "$(e2e_scenario_line "$1" power-cut)" ] || return 0
+  local record=$WINEPREFIX/drive_c/windows/uninst.rec run
+  e2e_uninstall /cut-run "$1" "$2/cut-run-boxes.log" "$2/cut-run-trace.log" /pieces >&2 &
+  run=$!
+  until grep -q '^Cut=now' "$record" 2>/dev/null; do
+    if ! kill -0 "$run" 2>/dev/null; then
+      echo "the first run ended before its power cut (see cut-run-boxes.log)"
+      return 1
+    fi
+    sleep 0.1
+  done
+  wineserver -k
+  wineserver -w
+  wait "$run" || true  # ended with the prefix
+  wineserver -p 2>>"$(dirname "$WINEPREFIX")/wineserver.log"
+  wineboot -r >&2
 }
 
 # A line of the scenario file $1 that starts with the word $2 (without the word).

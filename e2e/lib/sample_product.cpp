@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "launch_record.h"
+#include "power_cut.h"
 #include "support/handles.h"
 
 namespace {
@@ -393,6 +394,9 @@ void RunManagerUninstallerStandIn(const std::string& commandLine) {
 
 void RunInstallShieldUninstallerStandIn(const std::string& commandLine) {
   using namespace sample_keys;
-  for (const char* key : {kAppPaths, kProductKey, kUninstallEntry}) RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
+  const std::optional<PowerCutMoment> cut = RequestedPowerCut();
   RecordLaunch(commandLine);
+  if (cut == PowerCutMoment::kInstallShieldStart) CutPowerNow();
+  for (const char* key : {kAppPaths, kProductKey, kUninstallEntry}) RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
+  if (cut == PowerCutMoment::kInstallShieldEnd) CutPowerNow();
 }

@@ -134,7 +134,8 @@ inline const char kForeignItem[] = "Other Tool";
 void RunManagerUninstallerStandIn(const std::string& commandLine);
 
 // The Install Shield uninstaller "uninst.exe" in the Windows directory, as the stand-in
-// does it: it deletes the application keys as the real one does, each with one
-// RegDeleteKeyA, so that a key that still has subkeys stays, as on NT; and it records its
-// command line.
+// does it: it records its command line and deletes the application keys as the real one
+// does, each with one RegDeleteKeyA, so that a key that still has subkeys stays, as on
+// NT. When a power cut was asked for (power_cut.h), the power fails as it starts or as it
+// ends.
 void RunInstallShieldUninstallerStandIn(const std::string& commandLine);

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <utility>
 
 #include "tvtrace/piece_log.h"
 
@@ -160,6 +161,13 @@ class Reader {
       scenario_.log = Expand(rest);
     } else if (word == "launch") {
       scenario_.launches.push_back(Expand(rest));
+    } else if (word == "power-cut") {
+      PowerCutMoment moment;
+      if (!ParsePowerCutMoment(rest, &moment)) return "unknown power-cut moment " + rest;
+      if (scenario_.powerCut) return "a scenario has one power cut";
+      scenario_.powerCut = moment;
+      scenario_.cutRunBoxes = std::move(scenario_.boxes);
+      scenario_.boxes.clear();
     } else if (word == "winsim-only") {
       scenario_.winsimOnly = rest;  // the Wine runner skips the scenario
     } else if (word == "setup") {
@@ -228,6 +236,12 @@ std::optional<WindowsVersion> WindowsVersionNamed(const std::string& name) {
   if (name == "winxp") return WindowsVersion{5, 1, 2600};
   if (name == "win10") return WindowsVersion{10, 0, 19045};
   return std::nullopt;
+}
+
+Scenario CutRunOf(const Scenario& scenario) {
+  Scenario cutRun = scenario;
+  cutRun.boxes = scenario.cutRunBoxes;
+  return cutRun;
 }
 
 std::optional<Scenario> LoadScenario(const std::string& path, const std::string& windowsDirectory,

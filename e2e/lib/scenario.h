@@ -49,12 +49,23 @@
 //                                      trace piece by piece, and the line of the exit code
 //   service <running|stopped|absent> <name>  a service's state afterwards
 //   window <present|absent> <window class>   a window of the class afterwards
+//   power-cut <install-shield-start|install-shield-end>  the run ends there: its power
+//                                      fails as the Install Shield uninstaller starts,
+//                                      or as it ends, once it has removed the
+//                                      application keys; the machine restarts, and the
+//                                      uninstaller is run again. The box lines above
+//                                      answer the cut run, those below the rerun;
+//                                      exit, trace and log are the rerun's, and its
+//                                      trace is compared only when the scenario lists
+//                                      one (what a rerun finds left depends on where
+//                                      the power failed)
 #pragma once
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "power_cut.h"
 #include "sample_product.h"
 
 struct WindowsVersion {
@@ -118,8 +129,14 @@ struct Scenario {
   std::vector<ComponentExpectation> components;
   std::string log;  // the run's log file; empty when the scenario has none
   std::string winsimOnly;  // why Wine cannot show this run faithfully; empty when it can
+  std::optional<PowerCutMoment> powerCut;  // where a first run loses its power
+  std::vector<ExpectedBox> cutRunBoxes;    // the boxes that first run answers
 };
 
 // Reads a scenario file; on failure returns none and says why in `error`.
 std::optional<Scenario> LoadScenario(const std::string& path, const std::string& windowsDirectory,
                                      std::string* error);
+
+// The run that a power cut ends, as a scenario of its own to answer: the same, with the
+// cut run's boxes.
+Scenario CutRunOf(const Scenario& scenario);

@@ -9,8 +9,9 @@
 #include "observed.h"
 #include "scenario.h"
 
-// Exit code, message boxes (caption, text, buttons, order), the trace word for word, and
-// the log: a first line of the run, the trace, and the exit code's line.
+// Exit code, message boxes (caption, text, buttons, order), the trace word for word (a
+// rerun's only when the scenario lists it), and the log: a first line of the run, the
+// trace, and the exit code's line.
 std::vector<std::string> CompareRun(const Scenario& scenario, const Observed& observed);
 
 // Registry keys and values, files, services and windows, launches of the Install Shield uninstaller, and the

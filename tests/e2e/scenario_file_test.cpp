@@ -46,6 +46,8 @@ std::string Contents(const Scenario& s) {
                                    {"log ", &s.log},
                                    {"winsim-only ", &s.winsimOnly}})
     if (!text->empty()) out << word << *text << ';';
+  for (const ExpectedBox& box : s.cutRunBoxes) out << "cut run's box " << box.text << ';';
+  if (s.powerCut) out << "power-cut " << static_cast<int>(*s.powerCut) << ';';
   for (const ExpectedBox& box : s.boxes)
     out << "box " << box.pressed << '|' << box.buttons << '|' << box.text << ';';
   for (const auto& [word, list] : {std::pair{"trace ", &s.trace},
@@ -91,6 +93,8 @@ TEST_F(ScenarioFileTest, ReadsEveryKindOfLineWithTheWindowsDirectoryFilledIn) {
       {"hold %WINDIR%\\in use.dat", "hold C:\\WINNT\\in use.dat;"},
       {"log %WINDIR%\\run.log", "log C:\\WINNT\\run.log;"},
       {"winsim-only no window", "winsim-only no window;"},
+      {"box Yes Yes,No First\r\npower-cut install-shield-end\r\nbox OK OK Second",
+       "cut run's box First;power-cut 1;box OK|OK|Second;"},
       {"setup service slow Tessor Service", "setup service/slow/Tessor Service;"},
       {"setup program ignores VFW_MainWindow", "setup program/ignores/VFW_MainWindow;"},
       {"setup event-source Tessor Service", "setup event-source//Tessor Service;"},
@@ -120,6 +124,7 @@ TEST_F(ScenarioFileTest, NamesTheFileAndLineOfAMistake) {
       {"item absent Startup\n", "an item needs"},
       {"setup drive Q:\\Docs\\notes.txt\n", "setup drive needs"},
       {"trace %MESSAGE:145\n", "message code"},
+      {"power-cut install-shield-middle\n", "unknown power-cut moment install-shield-middle"},
       {"include missing.inc\n", "missing.inc:0: cannot be read"}};
   for (const auto& [line, problem] : mistakes) {
     const std::string path = Write("bad.txt", std::string("caption c\n") + line);
@@ -153,6 +158,19 @@ TEST(LogVerdict, TheLogMustBeTheTraceBetweenAFirstLineAndTheExitCodesLine) {
     observed.log = c.log;
     EXPECT_EQ(CompareRun(scenario, observed).size(), c.differences) << c.log.value_or("(none)");
   }
+}
+
+// A rerun after a power cut is held to a trace only when its scenario lists one; any
+// other run always is.
+TEST(RunVerdict, ARerunsTraceIsComparedOnlyWhenTheScenarioListsOne) {
+  Scenario scenario;
+  Observed observed;
+  observed.trace = {"Checking OS version...\n"};
+  EXPECT_EQ(CompareRun(scenario, observed).size(), 1u);
+  scenario.powerCut = PowerCutMoment::kInstallShieldEnd;
+  EXPECT_EQ(CompareRun(scenario, observed).size(), 0u);
+  scenario.trace = {"Asking user...\n"};
+  EXPECT_EQ(CompareRun(scenario, observed).size(), 1u);
 }
 
 // An unexpected box, or one with another caption, is closed with its last button.

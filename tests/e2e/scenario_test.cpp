@@ -72,10 +72,19 @@ TEST_P(ScenarioTest, HoldsOnTheSimulatedMachine) {
     ASSERT_TRUE(machine().files.Exists(path)) << path;
     machine().files.HoldOpen(path);
   }
+  char emptyTail[] = "";
+  if (scenario->powerCut) {  // a first run that loses its power, then the machine's start
+    const Scenario cutRun = CutRunOf(*scenario);
+    Observed cut;
+    AnswerAsScenarioSays(cutRun, cut);
+    RequestPowerCut(*scenario->powerCut);
+    WinMain(nullptr, nullptr, emptyTail, SW_SHOWNORMAL);
+    ASSERT_TRUE(machine().faults.PowerCut()) << "the first run did not reach its power cut";
+    machine().Restart();
+    machine().debug = {};
+  }
   Observed observed;
   AnswerAsScenarioSays(*scenario, observed);
-
-  char emptyTail[] = "";
   observed.exitCode = WinMain(nullptr, nullptr, emptyTail, SW_SHOWNORMAL);
   observed.trace = machine().debug.pieces;
   if (!scenario->log.empty()) observed.log = machine().files.ReadFile(scenario->log);
