@@ -148,7 +148,6 @@ class CollateralAuditTest : public MachineTest {
       context += " " + std::to_string(answer);
       return answer;
     };
-    whole.snapshot = [&] { return AuditSnapshot(machine(), software); };
     const RunRecord run = RunOverInstall(whole);
 
     SCOPED_TRACE(context);

@@ -13,16 +13,9 @@
 
 namespace {
 
-struct Kind {
-  const char* name;
-  ProductSetting product;
-};
-
-void PrintTo(const Kind& kind, std::ostream* out) { *out << kind.name; }
-
 // Some of the product's files are not listed: those stay in every run.
 const std::vector<std::string> kListed = {"TESSORNT.EXE", "VAGENT.EXE", "Bases\\daily.avc"};
-const Kind kKinds[] = {
+const NamedSetting kKinds[] = {
     {"Nt4WholeDirectory", {}},
     {"Nt4ListedFiles", {.listedFiles = kListed}},
     {"Nt4UnattendedWithLog", {.unattended = true}},
@@ -33,44 +26,26 @@ const Kind kKinds[] = {
 constexpr unsigned kStretches = 80;  // cut points a kind, one in each stretch of its run
 
 std::vector<unsigned> CutPoints(unsigned calls) {
-  std::vector<unsigned> cuts;
-  if (std::getenv("TVUNINST_CUT_EVERY_CALL")) {
-    for (unsigned call = 1; call <= calls; ++call) cuts.push_back(call);
-    return cuts;
-  }
+  const unsigned stretches = std::getenv("TVUNINST_CUT_EVERY_CALL") ? calls : kStretches;  // of one call each
   std::mt19937 random(calls);
-  for (unsigned stretch = 0; stretch < kStretches; ++stretch) {
-    const unsigned first = calls * stretch / kStretches + 1, last = calls * (stretch + 1) / kStretches;
+  std::vector<unsigned> cuts;
+  for (unsigned stretch = 0; stretch < stretches; ++stretch) {
+    const unsigned first = calls * stretch / stretches + 1, last = calls * (stretch + 1) / stretches;
     if (first <= last) cuts.push_back(std::uniform_int_distribution<unsigned>(first, last)(random));
   }
   return cuts;
 }
 
-// How the end state differs from the expected one, an item a line.
-std::vector<std::string> Differences(const MachineItems& expected, const MachineItems& actual) {
-  std::vector<std::string> lines;
-  for (const auto& [identity, line] : expected) {
-    const auto found = actual.find(identity);
-    if (found == actual.end()) lines.push_back("gone: " + line);
-    else if (found->second != line) lines.push_back("changed: " + line + " => " + found->second);
-  }
-  for (const auto& [identity, line] : actual) {
-    if (expected.count(identity) == 0) lines.push_back("left: " + line);
-  }
-  return lines;
-}
-
-class CutSweepTest : public MachineTest, public ::testing::WithParamInterface<Kind> {};
+class CutSweepTest : public MachineTest, public ::testing::WithParamInterface<NamedSetting> {};
 
 TEST_P(CutSweepTest, ARunCutOffAtAnyCallIsFinishedByTheNextRun) {
-  const Kind& kind = GetParam();
+  const NamedSetting& kind = GetParam();
   unsigned calls = 0;
   WholeRun whole{.install = [&] { InstallWholeProduct(kind.product); },
                  .afterRun = [&] {
                    calls = machine().faults.TotalCalls();
                    machine().Restart();
                  },
-                 .snapshot = SnapshotWithProgramGroups,
                  .log = kLog};
   const RunRecord once = RunOverInstall(whole);
   ASSERT_EQ(once.exitCode, IDYES);
@@ -80,44 +55,46 @@ TEST_P(CutSweepTest, ARunCutOffAtAnyCallIsFinishedByTheNextRun) {
   // line traced before it.
   std::map<std::string, std::vector<unsigned>> cutsBy;
   std::map<unsigned, std::string> where;
-  std::size_t cuts = 0, unlike = 0;
-  for (const unsigned cut : CutPoints(calls)) {
-    ++cuts;
+  const std::vector<unsigned> cuts = CutPoints(calls);
+  std::size_t ending = 0;  // unlike one run
+  for (const unsigned cut : cuts) {
     std::string atCut;
     std::vector<std::string> problems;
     whole.beforeRun = [&] {
       machine().faults.BeforeCall("*", cut, [&] {
-        atCut = SnapshotWithProgramGroups();
+        atCut = machine().Snapshot();
         const std::string text = machine().debug.Text();
-        where[cut] = text.substr(text.rfind('\n', text.size() - 2) + 1);
+        const std::size_t line = text.rfind('\n', text.size() - 2) + 1;
+        where[cut] = "call " + std::to_string(cut) + ", " + machine().faults.Calls().back() + " after \"" +
+                     text.substr(line, text.find('\n', line) - line) + "\"";
       });
       machine().faults.CutPower(cut);
     };
     whole.afterRun = [&] {
-      if (SnapshotWithProgramGroups() != atCut) problems.push_back("the run went on changing the machine after the cut");
+      if (machine().Snapshot() != atCut) problems.push_back("the run went on changing the machine after the cut");
       machine().Restart();
       RunUninstall("");
       if (const std::size_t open = machine().LeakedHandles()) problems.push_back(std::to_string(open) + " handles left open by the second run");
       machine().Restart();
     };
     const RunRecord run = RunOverInstall(whole);
-    for (const std::string& line : Differences(once.afterRun, run.afterRun)) problems.push_back(line);
-    where[cut] = "call " + std::to_string(cut) + ", " + machine().faults.Calls()[cut - 1] + " after \"" +
-                 where[cut].substr(0, where[cut].find('\n')) + "\"";
+    // Each item of one run's end counts as foreign: what the cut run changed, removed or left.
+    const Collateral unlike = CheckCollateral(once.afterRun, once.afterRun, run.afterRun);
+    problems.insert(problems.end(), unlike.touched.begin(), unlike.touched.end());
+    for (const std::string& line : unlike.created) problems.push_back("left: " + line);
     if (problems.empty()) continue;
-    if (++unlike <= 3) ADD_FAILURE() << "power cut at " << where[cut] << ":\n" << Lines(problems);
+    if (++ending <= 3) ADD_FAILURE() << "power cut at " << where[cut] << ":\n" << Lines(problems);
     cutsBy[Lines(problems)].push_back(cut);
   }
   std::printf("[ cut sweep ] %s: %u calls in the run, %zu cuts, %zu ending unlike one run\n", kind.name, calls,
-              cuts, unlike);
+              cuts.size(), ending);
   for (const auto& [items, at] : cutsBy) {
     std::printf("  cut at %s%s (%zu in all):\n%s", where[at.front()].c_str(),
                 at.size() > 1 ? (" ... " + where[at.back()]).c_str() : "", at.size(), items.c_str());
   }
-  EXPECT_EQ(unlike, 0u);
+  EXPECT_EQ(ending, 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(WholeRuns, CutSweepTest, ::testing::ValuesIn(kKinds),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(WholeRuns, CutSweepTest, ::testing::ValuesIn(kKinds), NameOf);
 
 }  // namespace

@@ -12,18 +12,10 @@
 
 namespace {
 
-struct Scenario {
-  const char* name;
-  ProductSetting product;
-  // Registered as a link to the Windows directory, which holds a system file: only what
-  // the directory is tells it from the product's, so the warning must come however the
-  // check's own calls fail. It is answered No.
-  bool ThroughLinkToWindows() const { return !product.appPath.empty(); }
-};
-
-void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
-
-const Scenario kScenarios[] = {
+// The last is registered as a link to the Windows directory, which holds a system file:
+// only what the directory is tells it from the product's, so the warning must come
+// however the check's own calls fail. It is answered No.
+const NamedSetting kScenarios[] = {
     {"Nt4WholeDirectory"},
     {"Nt4ListedFiles", {.listedFiles = {"TESSORNT.EXE", "VAGENT.EXE", "Bases\\daily.avc", "..\\..\\Outside.txt"}}},
     {"Nt351ProgramManager", {.nt351 = true}},
@@ -59,10 +51,11 @@ std::string UnattendedProblem(int exitCode) {
   return ended && body == trace ? "" : "a log unlike the trace";
 }
 
-class FaultSweepTest : public MachineTest, public ::testing::WithParamInterface<Scenario> {};
+class FaultSweepTest : public MachineTest, public ::testing::WithParamInterface<NamedSetting> {};
 
 TEST_P(FaultSweepTest, EverySingleFailureOfEveryCallIsSurvived) {
-  const Scenario& scenario = GetParam();
+  const NamedSetting& scenario = GetParam();
+  const bool throughLinkToWindows = !scenario.product.appPath.empty();
   WholeRun whole{.foreign =
                      [] {
                        winsim::machine().files.AddFile("C:\\WINNT\\win.ini", "not the product's");
@@ -70,7 +63,7 @@ TEST_P(FaultSweepTest, EverySingleFailureOfEveryCallIsSurvived) {
                      },
                  .install = [&] { InstallWholeProduct(scenario.product); },
                  .log = kLog};
-  if (scenario.ThroughLinkToWindows()) {
+  if (throughLinkToWindows) {
     // Told by when it comes, as its text may be lost with the profile.
     whole.answer = [](const winsim::MessageBoxRecord& box) {
       const bool warning = winsim::machine().debug.pieces.back() == "Checking if VDAV directory can be removed...\n";
@@ -78,7 +71,7 @@ TEST_P(FaultSweepTest, EverySingleFailureOfEveryCallIsSurvived) {
     };
   }
   const RunRecord clean = RunOverInstall(whole);
-  ASSERT_EQ(clean.exitCode, scenario.ThroughLinkToWindows() ? kExitDeclined : IDYES);
+  ASSERT_EQ(clean.exitCode, throughLinkToWindows ? kExitDeclined : IDYES);
   ASSERT_EQ(Lines(RunProblems(clean)), "");
   ASSERT_EQ(scenario.product.unattended ? UnattendedProblem(clean.exitCode) : "", "");
   const std::vector<std::string> calls = machine().faults.Calls();
@@ -129,7 +122,6 @@ TEST_P(FaultSweepTest, EverySingleFailureOfEveryCallIsSurvived) {
               calls.size(), swept, survived);
 }
 
-INSTANTIATE_TEST_SUITE_P(WholeRuns, FaultSweepTest, ::testing::ValuesIn(kScenarios),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(WholeRuns, FaultSweepTest, ::testing::ValuesIn(kScenarios), NameOf);
 
 }  // namespace

@@ -120,19 +120,6 @@ ForeignSoftware InstallForeignSoftware(winsim::Machine& machine, unsigned seed) 
   for (const auto& [group, item] : kProgramManagerItems) {
     if (random() % 100 >= 70) continue;
     machine.dde.programManager.AddItem(group, item);
-    software.programManagerItems.emplace_back(group, item);
   }
-  software.programManagerItems.insert(software.programManagerItems.end(), {{"Varden Anti-Virus", "Varden Anti-Virus"},
-                                      {"Varden Anti-Virus", "V-Agent"}, {"Startup", "V-Agent"}});
   return software;
-}
-
-std::string AuditSnapshot(const winsim::Machine& machine, const ForeignSoftware& software) {
-  std::string text = machine.Snapshot() + "[groups]\n";
-  const winsim::ProgramManager& programManager = machine.dde.programManager;
-  for (const std::string& group : programManager.GroupNames()) text += group + "\n";
-  for (const auto& [group, item] : software.programManagerItems) {
-    if (programManager.HasItem(group, item)) text += group + " : " + item + "\n";
-  }
-  return text;
 }

@@ -6,19 +6,9 @@
 
 #include <winsim/machine.h>
 
-#include <string>
-#include <utility>
-#include <vector>
-
 struct ForeignSoftware {
   bool dependsOnOnAccessDriver = false;  // a foreign service needs "Varden Wardel"
-  // Program Manager items, by group, that the audit follows (foreign and the product's).
-  std::vector<std::pair<std::string, std::string>> programManagerItems;
 };
 
 // Installs the foreign software of `seed` on `machine`, before the product is installed.
 ForeignSoftware InstallForeignSoftware(winsim::Machine& machine, unsigned seed);
-
-// The machine's lasting state as winsim::Machine::Snapshot gives it, plus the Program
-// Manager groups and the followed items.
-std::string AuditSnapshot(const winsim::Machine& machine, const ForeignSoftware& software);

@@ -27,10 +27,6 @@ void InstallWholeProduct(const ProductSetting& setting) {
   machine.files.AddDirectory("C:\\Logs");
 }
 
-std::string SnapshotWithProgramGroups() {
-  return winsim::machine().Snapshot() + "[program groups]\n" + winsim::machine().dde.programManager.Dump();
-}
-
 std::vector<int> AnswersOf(UINT style) {
   switch (style & MB_TYPEMASK) {
     case MB_YESNO: return {IDYES, IDNO};

@@ -3,6 +3,7 @@
 // after the run, and what the run did to items that were not the product's.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 #include <winsim/ui.h>
 
@@ -47,8 +48,13 @@ struct ProductSetting {
 };
 void InstallWholeProduct(const ProductSetting& setting);
 
-// The machine's lasting state: its Snapshot() and Program Manager's groups.
-std::string SnapshotWithProgramGroups();
+// A setting as a parameterised test names it.
+struct NamedSetting {
+  const char* name;
+  ProductSetting product;
+};
+inline void PrintTo(const NamedSetting& setting, std::ostream* out) { *out << setting.name; }
+inline std::string NameOf(const ::testing::TestParamInfo<NamedSetting>& info) { return info.param.name; }
 
 struct WholeRun {
   std::function<void()> foreign;  // other software, there before the product

@@ -57,7 +57,7 @@ std::string Machine::Snapshot() const {
   for (const PendingMove& move : Pending()) {
     text += move.from + " -> " + (move.to ? *move.to : "(delete)") + "\n";
   }
-  return text;
+  return text + "[groups]\n" + dde.programManager.Dump();
 }
 
 void Machine::Restart() {

@@ -37,7 +37,8 @@ struct Machine {
   std::size_t OpenHandles() const;
   // The handles the program leaked: those open, less the one whose closing was made to fail.
   std::size_t LeakedHandles() const;
-  // The machine's whole lasting state (registry, files, services, pending list), as text.
+  // The machine's whole lasting state (registry, files, services, pending list, Program
+  // Manager's groups), as text.
   std::string Snapshot() const;
   // The moves and deletions scheduled for the next restart (see pending_moves.h).
   std::vector<PendingMove> Pending() const { return PendingMoves(registry); }
