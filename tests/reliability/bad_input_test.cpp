@@ -10,7 +10,6 @@
 namespace {
 
 const std::string kDirectory = SampleProduct().directory;
-const char kProfile[] = "C:\\WINNT\\tvuninst.ini";
 
 class BadInputTest : public MachineTest {
  protected:

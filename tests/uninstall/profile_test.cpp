@@ -8,13 +8,12 @@ namespace {
 
 class ProfileTest : public MachineTest {
  protected:
-  const std::string path = "C:\\WINNT\\tvuninst.ini";
-  void WriteProfile(const std::string& text) { machine().files.AddFile(path, text); }
+  void WriteProfile(const std::string& text) { machine().files.AddFile(kProfile, text); }
 };
 
 TEST_F(ProfileTest, ReadsEveryTextIntoItsField) {
   InstallProduct();
-  ProfileTexts profile = LoadProfile(path, false);
+  ProfileTexts profile = LoadProfile(kProfile, false);
   EXPECT_EQ(profile.caption, texts::kCaption);
   EXPECT_EQ(profile.couldNotFindPath, texts::kCouldNotFindPath);
   EXPECT_EQ(profile.noModifyRights, texts::kNoModifyRights);
@@ -35,7 +34,7 @@ TEST_F(ProfileTest, WholeDirectorySettingIsOffOnlyForZero) {
            {"0", false}, {"1", true}, {"7", true}, {"no", false}, {"0x0", false}, {"", true}}) {
     winsim::Reset();
     WriteProfile("[Settings]\nEnableWholeDirRemove=" + value + "\n");
-    ProfileTexts profile = LoadProfile(path, false);
+    ProfileTexts profile = LoadProfile(kProfile, false);
     EXPECT_EQ(profile.wholeDirectoryRemoval, expected) << "value \"" << value << "\"";
     EXPECT_EQ(winsim::machine().debug.pieces.at(2), expected ? "TRUE" : "FALSE");
   }
@@ -43,7 +42,7 @@ TEST_F(ProfileTest, WholeDirectorySettingIsOffOnlyForZero) {
 
 TEST_F(ProfileTest, TextsAreCutTo199Characters) {
   WriteProfile("[Strings]\nRemovePrompt=" + std::string(250, 'r') + "\n");
-  EXPECT_EQ(LoadProfile(path, false).removePrompt, std::string(199, 'r'));
+  EXPECT_EQ(LoadProfile(kProfile, false).removePrompt, std::string(199, 'r'));
 }
 
 }  // namespace

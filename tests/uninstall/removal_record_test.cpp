@@ -9,7 +9,6 @@
 
 namespace {
 
-const char kProfile[] = "C:\\WINNT\\tvuninst.ini";
 const char kRecord[] = "C:\\WINNT\\tvuninst.rec";
 
 class RemovalRecordTest : public MachineTest {};

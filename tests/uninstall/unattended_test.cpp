@@ -107,7 +107,7 @@ TEST_F(UnattendedTest, TheLogIsTheTraceBetweenAFirstAndALastLineAndRunsAppend) {
   // after the restart, nothing is left to finish).
   machine().Restart();
   const std::string firstRun = Log();
-  machine().files.AddFile("C:\\WINNT\\tvuninst.ini",
+  machine().files.AddFile(kProfile,
                           std::string("[Settings]\r\nUnattended=1\r\nLogFile=") + kLog + "\r\n");
   machine().registry.DeleteTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths");
   machine().system.commandLine = "tvuninst.exe /again";
