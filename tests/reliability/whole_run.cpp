@@ -50,7 +50,7 @@ RunRecord RunOverInstall(const WholeRun& run) {
   record.installed = snapshot();
   winsim::machine().ui.answerer = run.answer;
   if (run.beforeRun) run.beforeRun();
-  record.exitCode = RunUninstall(run.tail.c_str());
+  record.exitCode = RunUninstall("");
   if (run.afterRun) run.afterRun();
   record.afterRun = snapshot();
   record.afterRun.erase("file " + run.log);

@@ -59,7 +59,7 @@ TEST_F(SequenceTest, FullUninstallOnNt4PassesTheTailOnAndLeavesOnlyItsOwnFileFor
     for (const char* key : applicationKeys) keysLeftToIt += machine().registry.KeyExists(HKEY_LOCAL_MACHINE, key);
     RunInstallShieldUninstallerStandIn(launch.commandLine);
   }});
-  const std::string tail = " extra " + std::string(300, 't');
+  const std::string tail = " extra " + std::string(10000, 't');  // no bound of its own
   machine().ui.Answer(IDYES);
   machine().ui.Answer(IDOK);
   EXPECT_EQ(RunUninstall(tail.c_str()), IDYES);
