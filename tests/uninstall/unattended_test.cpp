@@ -220,13 +220,6 @@ TEST_F(UnattendedTest, ALogInWhatTheRunRemovesIsRefused) {
   }
 }
 
-// A run that changes nothing keeps its log wherever it lies, even in the root of the
-// drive the product is registered as (which is warned about, and answered No).
-TEST_F(UnattendedTest, ARunThatEndsBeforeAnyChangeKeepsItsLog) {
-  EXPECT_EQ(Run(Unattended({.appPath = "C:\\"})), kExitDeclined);
-  EXPECT_EQ(Log(), kFirstLine + machine().debug.Text() + "Run ended with exit code 0\n");
-}
-
 TEST_F(UnattendedTest, ARunCutOffHalfWayKeepsItsLogUpToTheStepItWasIn) {
   struct PowerFailure {};
   InstallProduct(Unattended({}));
