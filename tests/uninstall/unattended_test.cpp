@@ -58,7 +58,6 @@ TEST_F(UnattendedTest, EveryQuestionGetsItsFixedAnswerAndEveryTextGoesToTheTrace
     int exitCode;
     Lines answers;
   };
-  auto nt351 = [] { winsim::machine().system.majorVersion = 3; };
   const Case cases[] = {
       {"the SNMP agent's DLL missing", Unattended({.withSnmp = true}),
        [] { winsim::machine().files.Remove(*winsim::machine().files.Lookup(
@@ -68,12 +67,10 @@ TEST_F(UnattendedTest, EveryQuestionGetsItsFixedAnswerAndEveryTextGoesToTheTrace
         "Unattended: message not shown: No such file or directory",
         std::string("Unattended: message not shown: ") + texts::kSnmpCannot,
         "Unattended: message not shown: " + kRestartLine}},
-      {"NT 3.51", Unattended({}), nt351, IDYES,
+      {"NT 3.51", Unattended({}), [] { winsim::machine().system.majorVersion = 3; }, IDYES,
        {"Unattended: removal prompt answered Yes.", std::string("Unattended: message not shown: ") + texts::kFinish}},
-      {"not installed", Unattended({}),
-       [] { winsim::machine().registry.DeleteTree(HKEY_LOCAL_MACHINE,
-                "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TESSORNT.EXE"); },
-       kExitNoProductDirectory, {std::string("Unattended: message not shown: ") + texts::kCouldNotFindPath}},
+      {"not installed", Unattended({.appPathsEntry = false}), nullptr, kExitNoProductDirectory,
+       {std::string("Unattended: message not shown: ") + texts::kCouldNotFindPath}},
       {"no rights", Unattended({}), [] { winsim::machine().services.deniedAccess = SC_MANAGER_LOCK; },
        kExitNoRights, {std::string("Unattended: message not shown: ") + texts::kNoModifyRights}},
   };
@@ -173,7 +170,8 @@ TEST_F(UnattendedTest, ALogThatCannotBeOpenedOrWrittenChangesNothingInTheRun) {
 }
 
 // A log in what the run removes is refused before the first change, in any spelling of
-// it; one that cannot be placed safely is refused as the run starts.
+// it; one that cannot be placed safely is refused as the run starts. A driver file as the
+// log is the scenario unattended-log-named-like-driver-file.
 TEST_F(UnattendedTest, ALogInWhatTheRunRemovesIsRefused) {
   struct Case {
     std::string path;
@@ -188,7 +186,6 @@ TEST_F(UnattendedTest, ALogInWhatTheRunRemovesIsRefused) {
       {directory + "2\\uninstall.log", false},
       {directory + "\\..\\uninstall.log", false},
       {"C:\\Links\\Product\\uninstall.log", true},  // a junction to the product directory
-      {std::string(keys::kCommonDirectory) + "\\vdwd.sys", true},
       {"C:\\WINNT\\tvsetup.log", true},
       {"uninstall.log", true},  // relative: wherever the program was started
       // Cut to 259 characters it would name another file, so it is not cut.
