@@ -13,6 +13,9 @@
 namespace texts = sample_texts;
 namespace keys = sample_keys;
 
+// Where the product's setup leaves the uninstaller's profile.
+inline const char kProfile[] = "C:\\WINNT\\tvuninst.ini";
+
 // Installs the product as its setup leaves it, its programs scripted to come up as
 // StartProductRunning() shows them when started and the Windows directory's
 // "uninst.exe" as the Install Shield uninstaller's stand-in; what does not go in is

@@ -12,24 +12,21 @@
 
 namespace {
 
+// Each test writes its files into a folder of its own, which goes with it.
 class ScenarioFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const ::testing::UnitTest& run = *::testing::UnitTest::GetInstance();
-    folder_ = std::filesystem::temp_directory_path() /
-              ("scenario_file_test_" + std::to_string(run.random_seed()) + "_" +
-               run.current_test_info()->name());
-    std::filesystem::create_directories(folder_);
-  }
   void TearDown() override { std::filesystem::remove_all(folder_); }
 
   std::string Write(const std::string& name, const std::string& text) {
+    std::filesystem::create_directories(folder_);
     const std::string path = (folder_ / name).string();
     std::ofstream(path, std::ios::binary) << text;
     return path;
   }
 
-  std::filesystem::path folder_;
+  const ::testing::UnitTest& run_ = *::testing::UnitTest::GetInstance();
+  const std::filesystem::path folder_ = std::filesystem::temp_directory_path() /
+      ("scenario_file_test_" + std::to_string(run_.random_seed()) + "_" + run_.current_test_info()->name());
 };
 
 // What a scenario holds besides a fresh one's defaults, an entry for each thing read.
@@ -67,15 +64,14 @@ std::string Contents(const Scenario& s) {
   return out.str();
 }
 
-// Each line read alone after a comment and a blank line, with Windows' line ends.
+// Each line read alone after a comment and a blank line, with Windows' line ends. A
+// line misread that would leave no check behind is here; the others (another platform,
+// variant, launch or pending deletion) fail their scenario.
 TEST_F(ScenarioFileTest, ReadsEveryKindOfLineWithTheWindowsDirectoryFilledIn) {
   Write("common.inc", "trace from the include\\n\r\nfile absent %WINDIR%\\tvsetup.log\r\n");
   const std::pair<const char*, std::string> lines[] = {
       {"windows nt351", "windows 3.51.1057 nt;"},
-      {"windows win95", "windows 4.0.950 9x;"},
       {"install no-app-paths", "variant " + std::to_string(int(SampleVariant::kNoAppPaths)) + ";"},
-      {"install program-groups",
-       "variant " + std::to_string(int(SampleVariant::kProgramGroups)) + ";"},
       {"app-path %WINDIR%/", "app-path %WINDIR%/;"},  // as written: its spelling is tried
       {"caption In %WINDIR%", "caption In C:\\WINNT;"},
       {"box No Yes,No One\\nTwo in %WINDIR%\\\\", "box No|Yes,No|One\nTwo in C:\\WINNT\\;"},
@@ -88,8 +84,6 @@ TEST_F(ScenarioFileTest, ReadsEveryKindOfLineWithTheWindowsDirectoryFilledIn) {
       {"value present HKLM\\Run|Varden Anti-Virus", "key present HKLM\\Run / Varden Anti-Virus;"},
       {"group absent Varden Anti-Virus", "group absent Varden Anti-Virus;"},
       {"item present Startup|Other Tool", "group present Startup / Other Tool;"},
-      {"pending %WINDIR%\\tvuninst.exe", "pending C:\\WINNT\\tvuninst.exe;"},
-      {"launch uninst.exe -y -f", "launch uninst.exe -y -f;"},
       {"hold %WINDIR%\\in use.dat", "hold C:\\WINNT\\in use.dat;"},
       {"log %WINDIR%\\run.log", "log C:\\WINNT\\run.log;"},
       {"winsim-only no window", "winsim-only no window;"},
@@ -173,7 +167,8 @@ TEST(RunVerdict, ARerunsTraceIsComparedOnlyWhenTheScenarioListsOne) {
   EXPECT_EQ(CompareRun(scenario, observed).size(), 1u);
 }
 
-// An unexpected box, or one with another caption, is closed with its last button.
+// An unexpected box, or one with another caption, is closed with its last button. The
+// buttons of each style the program shows are named by every scenario's boxes.
 TEST(Answers, FollowTheScenarioAndNameTheButtonsOfEveryStyleInScreenOrder) {
   Scenario scenario;
   scenario.caption = "Caption";
@@ -185,11 +180,6 @@ TEST(Answers, FollowTheScenarioAndNameTheButtonsOfEveryStyleInScreenOrder) {
         std::tuple{1, "Caption", "OK", "OK"}}) {
     EXPECT_EQ(ChooseAnswer(scenario, index, caption, buttons), answer)
         << index << caption << buttons;
-  }
-  for (const auto& [style, buttons] :
-       {std::pair{0x0u, "OK"}, std::pair{0x2u | 0x30u, "Abort,Retry,Ignore"},
-        std::pair{0x3u, "Yes,No,Cancel"}, std::pair{0x4u, "Yes,No"}}) {
-    EXPECT_EQ(ButtonsOfStyle(style), buttons);  // icon bits do not matter
   }
   for (int id = 1; id <= 7; ++id) EXPECT_EQ(ButtonId(ButtonName(id)), id);
   EXPECT_EQ(ButtonId("Help"), 0);

@@ -10,13 +10,12 @@
 namespace {
 
 const std::string kDirectory = SampleProduct().directory;
-const char kProfile[] = "C:\\WINNT\\tvuninst.ini";
 
 class BadInputTest : public MachineTest {
  protected:
   // A whole run over the product as `install` leaves it, which must leave nothing unsound.
-  RunRecord Run(const SampleProduct& product, const std::function<void()>& input, const std::string& tail = "") {
-    const RunRecord run = RunOverInstall({.install = [&] { InstallProduct(product), input(); }, .tail = tail});
+  RunRecord Run(const SampleProduct& product, const std::function<void()>& input) {
+    const RunRecord run = RunOverInstall({.install = [&] { InstallProduct(product), input(); }});
     EXPECT_EQ(Lines(RunProblems(run)), "");
     return run;
   }
@@ -54,13 +53,6 @@ TEST_F(BadInputTest, AUncProductDirectoryIsTriedAndNothingElseIsTouched) {
   EXPECT_EQ(Run({}, RegisteredDirectory("\\\\server\\share\\Varden")).exitCode, IDYES);
   EXPECT_EQ(machine().ui.boxes.size(), 2u);  // no warning: consent and the last message
   EXPECT_TRUE(machine().files.Exists(kDirectory));  // not the one registered
-}
-
-TEST_F(BadInputTest, ACommandTailOfTenThousandCharactersIsHandedOnWhole) {
-  const std::string tail = " " + std::string(10000, 'x');
-  EXPECT_EQ(Run({}, [] {}, tail).exitCode, IDYES);
-  ASSERT_EQ(machine().processes.launches.size(), 1u);
-  EXPECT_EQ(machine().processes.launches[0].commandLine, "uninst.exe -y -f" + tail);
 }
 
 }  // namespace

@@ -15,12 +15,9 @@ void InstallWholeProduct(const ProductSetting& setting) {
     machine.system.minorVersion = 51;
     machine.system.buildNumber = 1057;
   }
-  SampleProduct install;
-  install.withManager = install.withSnmp = true;
-  install.withProgramGroups = setting.nt351;
-  install.wholeDirectoryRemoval = setting.listedFiles.empty();
-  install.listedFiles = setting.listedFiles;
-  install.appPath = setting.appPath;
+  SampleProduct install{.appPath = setting.appPath, .wholeDirectoryRemoval = setting.listedFiles.empty(),
+                        .listedFiles = setting.listedFiles, .withManager = true,
+                        .withProgramGroups = setting.nt351, .withSnmp = true};
   if (setting.unattended) install.settings = {"Unattended=1", std::string("LogFile=") + kLog};
   InstallProduct(install);
   StartProductRunning();
@@ -46,7 +43,7 @@ RunRecord RunOverInstall(const WholeRun& run) {
   record.installed = snapshot();
   winsim::machine().ui.answerer = run.answer;
   if (run.beforeRun) run.beforeRun();
-  record.exitCode = RunUninstall(run.tail.c_str());
+  record.exitCode = RunUninstall("");
   if (run.afterRun) run.afterRun();
   record.afterRun = snapshot();
   record.afterRun.erase("file " + run.log);

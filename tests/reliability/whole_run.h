@@ -66,7 +66,6 @@ struct WholeRun {
   std::function<void()> afterRun;   // what follows before the machine is recorded (a restart)
   std::function<std::string()> snapshot;  // the machine's state; Snapshot() when none
   std::string log;  // the run's own log file, which it may make: not counted as made
-  std::string tail;  // the command-line tail
 };
 
 struct RunRecord {

@@ -95,12 +95,7 @@ class StopComponentsTest : public MachineTest {
     if (c.check) c.check();
   }
 
-  ProfileTexts profile_ = [] {
-    ProfileTexts profile;
-    profile.caption = texts::kCaption;
-    profile.stopErrors = {kMainPrompt, kAgentPrompt, kOnAccessPrompt};
-    return profile;
-  }();
+  ProfileTexts profile_{.caption = texts::kCaption, .stopErrors = {kMainPrompt, kAgentPrompt, kOnAccessPrompt}};
 };
 
 // The main program, then the agent program, each asked to quit and prompted for until it

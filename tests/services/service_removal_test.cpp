@@ -34,14 +34,13 @@ struct RemovalCase {
 class RemoveServiceTest : public MachineTest {};
 
 // Each outcome of the removal: its result, its trace word for word, its pause, and no
-// handle left open.
+// handle left open. A running service stopped and removed, and one not installed, are
+// the scenarios components-running and full-uninstall.
 TEST_F(RemoveServiceTest, EachOutcomeHasItsResultAndTrace) {
   const auto none = [](winsim::Service&) {};
   const std::string running = Listed(kName, SERVICE_RUNNING);
   const RemovalCase cases[] = {
       {"stopped: no stop request, no pause", SERVICE_STOPPED, none, 0, {kFound, kRemoving, kRemoved}, {}, ""},
-      {"running: stopped once and paused for", SERVICE_RUNNING, none, 0,
-       {kFound, kStopping, "Done.\n", kRemoving, kRemoved}, {500}, ""},
       // Deleted after the one pause all the same, it goes once it has stopped.
       {"slow to stop", SERVICE_RUNNING, NeverStops, 0, {kFound, kStopping, "Done.\n", kRemoving, kRemoved}, {500},
        Listed(kName, SERVICE_STOP_PENDING, true)},
@@ -51,7 +50,6 @@ TEST_F(RemoveServiceTest, EachOutcomeHasItsResultAndTrace) {
       {"manager denied", SERVICE_RUNNING,
        [](winsim::Service&) { winsim::machine().services.deniedAccess = SC_MANAGER_CREATE_SERVICE; }, -1,
        {"Can't open service...\n"}, {}, running},
-      {"not installed: the unended line", 0, none, -2, {"Service was not foundn"}, {}, ""},
       {"no access", SERVICE_RUNNING, [](winsim::Service& s) { s.deniedAccess = DELETE; }, -2,
        {"Service was not foundn"}, {}, running},
       {"status unreadable", SERVICE_RUNNING, [](winsim::Service& s) { s.queryError = ERROR_ACCESS_DENIED; }, -3,
@@ -106,6 +104,8 @@ class DependencyCheckTest : public MachineTest {
   }
 };
 
+// The driver without dependents, and not installed at all, are the scenarios
+// demo-everything and full-uninstall.
 TEST_F(DependencyCheckTest, OnlyTheProductScannersMayDependOnTheOnAccessDriver) {
   const DWORD kRunning = SERVICE_RUNNING;
   const DWORD kStopped = SERVICE_STOPPED;
@@ -115,7 +115,6 @@ TEST_F(DependencyCheckTest, OnlyTheProductScannersMayDependOnTheOnAccessDriver) 
     };
   };
   const DependencyCase cases[] = {
-      {"no dependents", {}, nullptr, 1, {kOpening, kEnumerating, kRemovable}},
       {"the scanners, running or not", {{"Varden Tessor", kRunning}, {"Varden Mirel", kStopped}}, nullptr, 1,
        {kOpening, kEnumerating, kRemovable}},
       {"a record without a name names no service", {{"Varden Tessor", kRunning}},
@@ -134,8 +133,6 @@ TEST_F(DependencyCheckTest, OnlyTheProductScannersMayDependOnTheOnAccessDriver) 
        {kOpening, kEnumerating, kNotRemovable}},
       {"the listing fails", {{"Varden Tessor", kRunning}}, failingEnumeration(2), 0,
        {kOpening, kEnumerating, kNotRemovable}},
-      {"the driver not installed", {}, [](winsim::ServiceManager&) { winsim::Reset(); }, 1,
-       {kOpening, "Can't open service\n", kRemovable}},
       {"the driver that cannot be opened otherwise", {},
        [](winsim::ServiceManager& s) { s.Get(kWardel)->deniedAccess = SERVICE_ENUMERATE_DEPENDENTS; }, 0,
        {kOpening, "Can't open service\n", kNotRemovable}},

@@ -47,7 +47,6 @@ TEST_F(ManagerTest, InstalledOnlyWhenVdmgrExeIsFoundThroughAMaskThatFits) {
            {std::string(300, 'd'), 0, false, 0, {refused}},
            {std::nullopt, 260, false, 0, {refused}},  // would lose its last character
            {plain, 0, false, 0, searched(plain, plain + "\\VDMGR.EXE", notFound)},
-           {plain, 0, true, 1, searched(plain, plain + "\\VDMGR.EXE", found)},
            {plain + "\\", 0, true, 1, searched(plain + "\\", plain + "\\\\VDMGR.EXE", found)},
            {longest, 0, true, 1, searched(longest, longest + "\\VDMGR.EXE", found)},
            {tooLongByOne, 0, true, 0,
@@ -67,10 +66,6 @@ TEST_F(ManagerTest, InstalledOnlyWhenVdmgrExeIsFoundThroughAMaskThatFits) {
     expected.insert(expected.end(), c.afterLookingFor.begin(), c.afterLookingFor.end());
     EXPECT_EQ(trace(), expected);
   }
-
-  winsim::Reset();
-  EXPECT_EQ(ManagerInstalled(), 0);
-  EXPECT_EQ(trace(), Pieces{"VDMGR is not installed...\n"});
 }
 
 TEST_F(ManagerTest, CommonDirectoryReadOnlyWhenItFits) {
@@ -95,16 +90,14 @@ TEST_F(ManagerTest, CommonDirectoryReadOnlyWhenItFits) {
   EXPECT_TRUE(trace().empty());
 }
 
+// Its trace word for word is the scenario manager-uninstall's; on the simulated machine
+// the scenario's stand-in is done as soon as it starts, so only here is the wait seen.
 TEST_F(ManagerTest, RunsTheUninstallerFromTheCommonDirectoryAndWaits) {
   machine().registry.SetString(HKEY_LOCAL_MACHINE, kCommonKey, "Common", kCommonDirectory);
   const std::string uninstaller = std::string(kCommonDirectory) + "\\vduninst.exe";
   machine().files.AddFile(uninstaller);
   machine().processes.Script(uninstaller, {nullptr, 90000, 0});
-
   EXPECT_EQ(RemoveManager(), 1);
-
-  EXPECT_EQ(trace(), (Pieces{"Getting common dir...\n", kCommonDirectory, "\n", uninstaller, "\n",
-                             "vduninst.exe UNINSTALL", "\n"}));
   ASSERT_EQ(machine().processes.launches.size(), 1u);
   ExpectStartedAndWaitedFor(machine().processes.launches[0], uninstaller, "vduninst.exe UNINSTALL");
   EXPECT_EQ(machine().clock.Now(), 90000u);

@@ -8,6 +8,7 @@
 #include "common/machine_test.h"
 #include "common/product.h"
 #include "snmp/snmp_agent.h"
+#include "uninstall/profile.h"
 
 namespace {
 
@@ -15,8 +16,8 @@ using Names = std::vector<std::string>;
 
 class UninstallSnmpAgentTest : public MachineTest {};
 
+// The plain Yes, No and Cancel are the scenarios snmp-agent-yes, -no and -cancel.
 TEST_F(UninstallSnmpAgentTest, TheAnswerDecidesAndEveryOutcomeIsTold) {
-  const std::string noSuchFile = "The system cannot find the file specified.";
   struct Case {
     const char* what;
     std::vector<int> answers;
@@ -30,9 +31,6 @@ TEST_F(UninstallSnmpAgentTest, TheAnswerDecidesAndEveryOutcomeIsTold) {
     std::string directory = "C:\\Program Files\\Varden\\Anti-Virus";
   };
   for (const Case& c : std::vector<Case>{
-           {"Yes removes everything", {IDYES, IDOK}, nullptr, texts::kSnmpDone, false, true, true, 1, 1, false},
-           {"No keeps the DLL", {IDNO, IDOK}, nullptr, texts::kSnmpDone, false, true, true, 1, 1, true},
-           {"Cancel changes nothing", {IDCANCEL}, nullptr, "", true, false, false, 0, 0, true},
            {"a question that cannot be shown is no answer", {},
             [](winsim::Machine& m, const std::string&) { m.faults.FailCall("MessageBoxA", 1, ERROR_NOT_ENOUGH_MEMORY); },
             "", true, false, false, 0, 0, true},
@@ -47,7 +45,7 @@ TEST_F(UninstallSnmpAgentTest, TheAnswerDecidesAndEveryOutcomeIsTold) {
             1, 1, true, "C:\\" + std::string(245, 'd')},
            {"a missing list stops everything", {IDYES, IDOK, IDOK},
             [](winsim::Machine& m, const std::string&) { m.registry.DeleteTree(HKEY_LOCAL_MACHINE, keys::kExtensionAgents); },
-            noSuchFile, false, false, false, 0, 0, true},
+            "The system cannot find the file specified.", false, false, false, 0, 0, true},
            {"an agent key with a subkey stops before the restart", {IDNO, IDOK, IDOK},
             [](winsim::Machine& m, const std::string&) {
               m.registry.CreateKey(HKEY_LOCAL_MACHINE, std::string(keys::kAgentKey) + "\\Traps");
@@ -66,19 +64,12 @@ TEST_F(UninstallSnmpAgentTest, TheAnswerDecidesAndEveryOutcomeIsTold) {
        }) {
     SCOPED_TRACE(c.what);
     winsim::Machine& m = winsim::Reset();
-    SampleProduct install;
-    install.withSnmp = true;
-    install.directory = c.directory;
-    InstallProduct(install);
+    InstallProduct({.directory = c.directory, .withSnmp = true});
     const std::string dll = c.directory + "\\vlalag32.dll";
     if (c.arrange) c.arrange(m, dll);
     const std::string before = m.Snapshot();
     for (int answer : c.answers) m.ui.Answer(answer);
-    ProfileTexts profile;
-    profile.caption = texts::kCaption;
-    profile.snmpUninstallPrompt = texts::kSnmpPrompt;
-    profile.snmpCannotUninstall = texts::kSnmpCannot;
-    profile.snmpUninstalled = texts::kSnmpDone;
+    const ProfileTexts profile = LoadProfile(kProfile, false);
     Prompts prompts(profile);
 
     EXPECT_EQ(UninstallSnmpAgent(prompts, c.directory.c_str()), 0);

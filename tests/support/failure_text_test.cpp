@@ -19,8 +19,6 @@ TEST_F(FailureTextTest, HoldsTheLastMessageFoundWithoutItsLineBreakOrTheLabel) {
     std::string text;     // the failure text afterwards
   };
   for (const Report& r : std::vector<Report>{
-           {ERROR_ACCESS_DENIED, "", "Access is denied."},
-           {ERROR_SERVICE_SPECIFIC_ERROR, "", "The service has returned a service-specific error code."},
            {ERROR_SERVICE_DOES_NOT_EXIST, "", "The specified service does not exist as an installed service."},
            {0x20004711u, "", "The specified service does not exist as an installed service."},  // no message
            {0x20000001, "A", "A"},

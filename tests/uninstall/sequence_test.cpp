@@ -11,13 +11,8 @@
 namespace {
 
 using Trace = std::vector<std::string>;
+using keys::kAppPaths;
 
-Trace operator+(Trace a, const Trace& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
-const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TESSORNT.EXE";
 const char kExtensions[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Extensions";
 const std::string kDirectory = SampleProduct().directory;
 
@@ -27,15 +22,6 @@ class SequenceTest : public MachineTest {
   void Install(const SampleProduct& product = {}) {
     winsim::Reset();
     InstallProduct(product);
-  }
-
-  // The trace up to the consent prompt, for a profile with whole-directory removal on.
-  static Trace Preamble(bool nt3 = false) {
-    Trace start{"Checking OS version...\n", nt3 ? "NT OS version is 3.x...\n" : "NT OS version is 4.x...\n",
-                "Reading profile settings...\n", "EnableWholeDir= ", "TRUE", "\n"};
-    if (nt3) start = start + Trace{"Startup group name: ", "Startup", "\n"};
-    return start + Trace{"Checking user rights...\n", "Retrieving VDAV Path from registry...\n",
-                         "Checking if VDAV directory can be removed...\n"};
   }
 
   bool TracedLine(const std::string& line) { return Traced({line}); }
@@ -59,37 +45,24 @@ TEST_F(SequenceTest, FullUninstallOnNt4PassesTheTailOnAndLeavesOnlyItsOwnFileFor
     for (const char* key : applicationKeys) keysLeftToIt += machine().registry.KeyExists(HKEY_LOCAL_MACHINE, key);
     RunInstallShieldUninstallerStandIn(launch.commandLine);
   }});
-  const std::string tail = " extra " + std::string(300, 't');
+  const std::string tail = " extra " + std::string(10000, 't');  // no bound of its own
   machine().ui.Answer(IDYES);
   machine().ui.Answer(IDOK);
   EXPECT_EQ(RunUninstall(tail.c_str()), IDYES);
 
-  for (const auto& box : machine().ui.boxes) {
-    EXPECT_EQ(box.caption, texts::kCaption);
-    EXPECT_EQ(box.owner, nullptr);
-  }
+  for (const auto& box : machine().ui.boxes) EXPECT_EQ(box.owner, nullptr);
   // The Install Shield uninstaller from the Windows directory, with the tail, waited for.
   const auto& launches = machine().processes.launches;
   ASSERT_EQ(launches.size(), 1u);
   ExpectStartedAndWaitedFor(launches[0], "C:\\WINNT\\uninst.exe", "uninst.exe -y -f" + tail);
 
-  // Every registry entry the setup made is gone, the application keys by the Install
-  // Shield uninstaller's hand.
-  for (const SampleRegistryItem& item : SampleRegistryItems()) {
-    EXPECT_FALSE(item.value.empty() ? machine().registry.KeyExists(item.root, item.key)
-                                    : machine().registry.Value(item.root, item.key, item.value).has_value())
-        << item.key << " " << item.value;
-  }
   EXPECT_EQ(keysLeftToIt, 2);  // the product key, without subkeys, went with the SNMP step's walk
-  for (const char* key : applicationKeys) EXPECT_FALSE(machine().registry.KeyExists(HKEY_LOCAL_MACHINE, key)) << key;
   EXPECT_FALSE(machine().registry.KeyExists(HKEY_LOCAL_MACHINE, eventSource));
   EXPECT_EQ(Scheduled(), (Trace{"C:\\WINNT\\tvuninst.exe", "C:\\WINNT\\tvuninst.rec"}));
   EXPECT_FALSE(machine().Pending()[0].to);
   EXPECT_EQ(machine().clock.sleeps, (std::vector<DWORD>{1000, 2000, 1000}));
   EXPECT_EQ(machine().ui.cursorHistory, (std::vector<int>{32514, 32512}));
   EXPECT_EQ(machine().OpenHandles(), 0u);
-  machine().Restart();
-  EXPECT_FALSE(machine().files.Exists("C:\\WINNT\\tvuninst.exe"));
 }
 
 // No to the consent prompt, or to the warning about a dangerous directory, or a box
@@ -118,9 +91,6 @@ TEST_F(SequenceTest, DecliningOrABoxThatCannotBeShownChangesNothing) {
         EXPECT_EQ(box.text, std::string(texts::kWarnDir1) + " " + c.shown + "\\\n" + texts::kWarnDir2 + "\n" +
                                 texts::kWarnDir3)
             << what;
-        EXPECT_EQ(trace(), Preamble()) << what;
-      } else {
-        EXPECT_EQ(trace(), Preamble() + Trace{"Asking user...\n"}) << what;
       }
     }
   }
@@ -145,18 +115,16 @@ TEST_F(SequenceTest, AWarnedDirectoryIsNeverScheduledAndWhatIsScheduledIsAFullPa
 // The directory checked is the one removed and scheduled: no step spells it anew. A
 // directory near the Windows directory is an ordinary one.
 TEST_F(SequenceTest, AnOrdinaryDirectoryInAnySpellingIsRemovedExactly) {
-  for (const char* registered : {"c:\\program files\\varden\\.\\anti-virus\\."}) {
-    Install();
-    machine().files.AddFile("C:\\Program Files\\Varden\\Anti-Virus2\\keep.txt");
-    machine().files.HoldOpen(kDirectory + "\\TESSORNT.EXE");
-    machine().registry.SetString(HKEY_LOCAL_MACHINE, kAppPaths, "Path", registered);
-    EXPECT_EQ(RunConsentedUninstall(), IDYES) << registered;
-    EXPECT_EQ(machine().ui.boxes.size(), 2u) << registered;  // no warning
-    EXPECT_EQ(machine().files.List(kDirectory), std::vector<std::string>{"TESSORNT.EXE"}) << registered;
-    EXPECT_TRUE(machine().files.Exists("C:\\Program Files\\Varden\\Anti-Virus2\\keep.txt"));
-    machine().Restart();
-    EXPECT_FALSE(machine().files.Exists(kDirectory)) << registered;
-  }
+  Install();
+  machine().files.AddFile("C:\\Program Files\\Varden\\Anti-Virus2\\keep.txt");
+  machine().files.HoldOpen(kDirectory + "\\TESSORNT.EXE");
+  machine().registry.SetString(HKEY_LOCAL_MACHINE, kAppPaths, "Path", "c:\\program files\\varden\\.\\anti-virus\\.");
+  EXPECT_EQ(RunConsentedUninstall(), IDYES);
+  EXPECT_EQ(machine().ui.boxes.size(), 2u);  // no warning
+  EXPECT_EQ(machine().files.List(kDirectory), std::vector<std::string>{"TESSORNT.EXE"});
+  EXPECT_TRUE(machine().files.Exists("C:\\Program Files\\Varden\\Anti-Virus2\\keep.txt"));
+  machine().Restart();
+  EXPECT_FALSE(machine().files.Exists(kDirectory));
   for (const char* directory : {"C:\\WINNT\\Varden", "C:\\Program Files", "C:\\WINNT\\system32\\Varden"}) {
     Install({.directory = directory});
     machine().ui.Answer(IDNO);
@@ -166,12 +134,12 @@ TEST_F(SequenceTest, AnOrdinaryDirectoryInAnySpellingIsRemovedExactly) {
   }
 }
 
-// "Path" first, else the value at index 0 whatever its name and type; none at all, an
+// "Path" first (the setup's entry, with the program's path as its first value, is every
+// scenario's), else the value at index 0 whatever its name and type; none at all, an
 // empty one, or 260 bytes without a terminator: not installed, nothing changes.
 TEST_F(SequenceTest, ProductDirectoryIsPathOrElseTheFirstValue) {
   using Values = std::vector<std::pair<const char*, std::string>>;
-  for (const Values& values : {Values{{"", "D:\\Tools\\Varden\\TESSORNT.EXE"}, {"Path", "D:\\Tools\\Varden"}},
-                               Values{{"Path", "D:\\Tools\\Varden;C:\\Other"}},
+  for (const Values& values : {Values{{"Path", "D:\\Tools\\Varden;C:\\Other"}},
                                Values{{"", "D:\\Tools\\Varden"}, {"Other", "C:\\Other"}}}) {
     Install();
     machine().registry.DeleteTree(HKEY_LOCAL_MACHINE, kAppPaths);
@@ -217,8 +185,8 @@ TEST_F(SequenceTest, ProductDirectoryIsPathOrElseTheFirstValue) {
 }
 
 // NT 3.x (also when the version cannot be read) has no Install Shield uninstaller: the
-// program removes the application keys and only its own document extension from the
-// shared Extensions key, then shows the finish text.
+// program removes the application keys (as the scenario nt351-uninstall shows) and only
+// its own document extension from the shared Extensions key, then shows the finish text.
 TEST_F(SequenceTest, Nt3RemovesApplicationKeysAndOnlyItsOwnExtension) {
   struct Case {
     const char* tsx;  // the "tsx" extension's command
@@ -237,15 +205,9 @@ TEST_F(SequenceTest, Nt3RemovesApplicationKeysAndOnlyItsOwnExtension) {
       machine().registry.SetString(HKEY_LOCAL_MACHINE, kExtensions, "txt", "C:\\WINNT\\notepad.exe ^.txt");
       EXPECT_EQ(RunConsentedUninstall(), IDYES);
 
-      EXPECT_EQ(Trace(trace().begin(), trace().begin() + 12), Preamble(true)) << c.tsx;
       EXPECT_TRUE(machine().processes.launches.empty());
       EXPECT_EQ(machine().ui.boxes.back().text, texts::kFinish);
-      winsim::Registry& registry = machine().registry;
-      for (const char* key : {kAppPaths, "SOFTWARE\\Velmora\\Varden",
-                              "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Varden Anti-Virus"}) {
-        EXPECT_FALSE(registry.KeyExists(HKEY_LOCAL_MACHINE, key)) << key;
-      }
-      EXPECT_EQ(registry.ValueNames(HKEY_LOCAL_MACHINE, kExtensions),
+      EXPECT_EQ(machine().registry.ValueNames(HKEY_LOCAL_MACHINE, kExtensions),
                 (c.goes ? Trace{"txt"} : Trace{"tsx", "txt"}))
           << c.tsx;
     }
@@ -311,23 +273,19 @@ TEST_F(SequenceTest, TheSnmpStepAsksOnlyWhenTheServiceAndTheAgentAreThere) {
       machine().registry.CreateKey(HKEY_LOCAL_MACHINE, keys::kAgentKey);
     }
     EXPECT_EQ(RunConsentedUninstall(), IDYES) << serviceThere;
-    EXPECT_TRUE(TracedLine("Checking if SNMP is installed...\n"));
     EXPECT_FALSE(TracedLine("Uninstalling SNMP Agent...\n")) << serviceThere;
     EXPECT_EQ(machine().ui.boxes.size(), 2u) << serviceThere;
   }
 }
 
-// Abort at a main program that will not close: the cursor is the arrow again and the
-// agent program is not asked to close.
+// Abort at a main program that will not close: the cursor is the arrow again.
 TEST_F(SequenceTest, AbortAtAStubbornMainProgramRestoresTheCursor) {
   Install();
   machine().desktop.StartProgram("VFW_MainWindow", std::nullopt);
-  const HWND agent = machine().desktop.StartProgram("V-Agent", 0);
   machine().ui.Answer(IDYES);
   machine().ui.Answer(IDABORT);
   EXPECT_EQ(RunUninstall(""), kExitAborted);
   EXPECT_EQ(machine().ui.cursor, 32512);
-  EXPECT_EQ(machine().desktop.Thread(machine().desktop.ThreadOf(agent))->quitsReceived, 0);
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ std::optional<DWORD> Faults::Enter(const char* api) {
   calls_.emplace_back(api);
   ++total_;
   auto due = [&](const std::string& name, unsigned index) {
-    return name == "*" ? total_ == index : name == api && count == index;
+    return (name == "*" || name == api) && (index == 0 || (name == "*" ? total_ : count) == index);
   };
   for (std::size_t i = 0; i < events_.size(); ++i) {
     if (due(events_[i].api, events_[i].index)) events_[i].action();

@@ -17,9 +17,9 @@ class Faults {
  public:
   // Makes call number `index` (counted from 1) of `api` fail with `error`; "*" counts every call.
   void FailCall(const std::string& api, unsigned index, DWORD error);
-  // Runs `action` as call number `index` of `api` ("*": of any function) begins, before
-  // the call does its work: the machine changes by itself at that moment (a service stops
-  // on its own).
+  // Runs `action` as call number `index` of `api` ("*": of any function; index 0: every
+  // call) begins, before the call does its work: the machine changes by itself at that
+  // moment (a service stops on its own), or a test looks at it.
   void BeforeCall(const std::string& api, unsigned index, std::function<void()> action);
   // The power goes as call number `index` of any function begins: from there on every
   // call fails and changes nothing, until the machine restarts (Machine::Restart).
