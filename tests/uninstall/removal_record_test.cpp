@@ -26,14 +26,16 @@ TEST_F(RemovalRecordTest, GivesBackWhatTheRunReadFromAnyProfile) {
   for (int seed = 0; seed < 60; ++seed) {
     winsim::Reset();
     std::string profile = "[Strings]\r\n";
-    for (const char* key : {"MessageBoxCaption", "RemovePrompt", "StopErrorMsgWD", "WarnDirPrompt2",
-                            "SNMPUninstalled", "RestartPromptPart1", "RestartPromptPart2"}) {
+    for (const char* key : {"MessageBoxCaption", "CouldNotFindPath", "RemovePrompt", "NoModifyRights",
+                            "StopErrorMsgVDAV", "StopErrorMsgVAgent", "StopErrorMsgWD", "WarnDirPrompt1",
+                            "WarnDirPrompt2", "WarnDirPrompt3", "SNMPUninstallPrompt", "SNMPCannotUninstall",
+                            "SNMPUninstalled", "FinishPrompt", "RestartPromptPart1", "RestartPromptPart2"}) {
       profile += std::string(key) + "=" + text() + "\r\n";
     }
     profile += "[Settings]\r\nEnableWholeDirRemove=" + std::to_string(random() % 2) +
                "\r\nUnattended=" + std::to_string(random() % 2) + "\r\nUnattendedStopFailure=" +
                (random() % 2 ? "abort" : "x") + "\r\nLogFile=C:\\" + text(200) + "\r\nStartupGroupName=" + text() +
-               "\r\n[Files]\r\n";
+               "\r\nProgramGroupName=" + text() + "\r\n[Files]\r\n";
     for (unsigned i = 1, n = random() % 6; i <= n; ++i) profile += "File" + std::to_string(i) + "=" + text() + "\r\n";
     machine().files.AddFile(kProfile, profile);
     const ProfileTexts read = LoadProfile(kProfile, true);
