@@ -66,7 +66,8 @@ bool AgentDllLeft(const char* productDirectory) {
 void RemoveAgentKeyParentsLeft() {
   const std::string path = std::string("SOFTWARE\\") + kSnmpAgentKeyPath;
   RegKey agent;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, agent.Receive()) == ERROR_FILE_NOT_FOUND) {
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, agent.Receive()) ==
+      ERROR_FILE_NOT_FOUND) {
     RegRemoveExtAgentSOFTWARE(kSnmpAgentKeyPath);
   }
 }

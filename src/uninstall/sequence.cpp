@@ -128,7 +128,8 @@ int RunSteps(const char* commandTail, RunLog& log) {
 
   TraceStep("Retrieving VDAV Path from registry...\n");
   std::string directory;
-  const PathValue read = finishing ? ReadRecordedDirectory(recordPath, directory) : ReadRegisteredDirectory(directory);
+  const PathValue read =
+      finishing ? ReadRecordedDirectory(recordPath, directory) : ReadRegisteredDirectory(directory);
   const std::string productDirectory = CheckedProductDirectory(read, directory);
   OpenRunLog(log, profile);
   if (productDirectory.empty()) {
@@ -160,9 +161,9 @@ int RunSteps(const char* commandTail, RunLog& log) {
   const bool recorded = WriteRemovalRecord(recordPath, productDirectory, profile, fileList);
   TraceStep("Killing VDAV active parts running...\n");
   if (StopRunningComponents(prompts, onAccessRemovable ? 1 : 0) != 0) {
-    // Nothing has been deleted yet; what still runs stays installed, and there is no
-    // removal left to finish.
-    if (recorded) DeleteFileA(recordPath.c_str());
+    // This run has deleted nothing; what still runs stays installed. Its record goes,
+    // unless it resumed a cut-off removal, which the record must still finish.
+    if (recorded && !resumed) DeleteFileA(recordPath.c_str());
     Trace("Uninstallation aborted by the user.\n");
     SetCursorShape(IDC_ARROW);
     return kExitAborted;

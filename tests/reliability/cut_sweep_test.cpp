@@ -48,7 +48,8 @@ std::vector<unsigned> CutPoints(std::vector<unsigned> changes, unsigned calls) {
   std::mt19937 random(calls);
   std::vector<unsigned> cuts;
   for (std::size_t stretch = 0; stretch < kSampled; ++stretch) {
-    const std::size_t first = changes.size() * stretch / kSampled, last = changes.size() * (stretch + 1) / kSampled - 1;
+    const std::size_t first = changes.size() * stretch / kSampled;
+    const std::size_t last = changes.size() * (stretch + 1) / kSampled - 1;
     cuts.push_back(changes[std::uniform_int_distribution<std::size_t>(first, last)(random)]);
   }
   return cuts;
@@ -97,7 +98,9 @@ TEST_P(CutSweepTest, ARunCutOffAtAnyCallIsFinishedByTheNextRun) {
       if (machine().Snapshot() != atCut) problems.push_back("the run went on changing the machine after the cut");
       machine().Restart();
       RunUninstall("");
-      if (const std::size_t open = machine().LeakedHandles()) problems.push_back(std::to_string(open) + " handles left open by the second run");
+      if (const std::size_t open = machine().LeakedHandles()) {
+        problems.push_back(std::to_string(open) + " handles left open by the second run");
+      }
       machine().Restart();
     };
     const RunRecord run = RunOverInstall(whole);
@@ -110,8 +113,8 @@ TEST_P(CutSweepTest, ARunCutOffAtAnyCallIsFinishedByTheNextRun) {
                     << lastLine.substr(0, lastLine.find('\n')) << "\":\n" << Lines(problems);
     }
   }
-  std::printf("[ cut sweep ] %s: %u calls in the run, %zu of them after a change, %zu cuts, %zu ending unlike one run\n",
-              kind.name, calls, changes.size(), cuts.size(), unlike);
+  std::printf("[ cut sweep ] %s: %u calls in the run, %zu of them after a change, %zu cuts, %zu ending unlike "
+              "one run\n", kind.name, calls, changes.size(), cuts.size(), unlike);
   EXPECT_EQ(unlike, 0u);
 }
 

@@ -7,6 +7,7 @@
 
 #include "common/machine_test.h"
 #include "common/product.h"
+#include "uninstall/removal_record.h"
 
 namespace {
 
@@ -279,13 +280,19 @@ TEST_F(SequenceTest, TheSnmpStepAsksOnlyWhenTheServiceAndTheAgentAreThere) {
 }
 
 // Abort at a main program that will not close: the cursor is the arrow again.
+// An aborted run leaves no removal record of its own, but keeps the one of a cut-off
+// removal that it resumed: that removal is still to be finished.
 TEST_F(SequenceTest, AbortAtAStubbornMainProgramRestoresTheCursor) {
-  Install();
-  machine().desktop.StartProgram("VFW_MainWindow", std::nullopt);
-  machine().ui.Answer(IDYES);
-  machine().ui.Answer(IDABORT);
-  EXPECT_EQ(RunUninstall(""), kExitAborted);
-  EXPECT_EQ(machine().ui.cursor, 32512);
+  for (const bool resumed : {false, true}) {
+    Install();
+    if (resumed) WriteRemovalRecord("C:\\WINNT\\tvuninst.rec", kDirectory, ProfileTexts(), {});
+    machine().desktop.StartProgram("VFW_MainWindow", std::nullopt);
+    machine().ui.Answer(IDYES);
+    machine().ui.Answer(IDABORT);
+    EXPECT_EQ(RunUninstall(""), kExitAborted);
+    EXPECT_EQ(machine().ui.cursor, 32512);
+    EXPECT_EQ(machine().files.Exists("C:\\WINNT\\tvuninst.rec"), resumed);
+  }
 }
 
 }  // namespace
