@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include "support/file_identity.h"
 #include "support/handles.h"
+#include "support/path_values.h"
 #include "support/trace.h"
 #include "support/windows_directory.h"
 #include "uninstall/product_directory.h"
@@ -85,20 +87,6 @@ bool IsWhole(const std::string& recordPath) {
   return GetPrivateProfileIntA("Record", "Complete", 0, recordPath.c_str()) == 1;
 }
 
-// The directory of a whole record; empty when there is none.
-std::string WholeRecordDirectory(const std::string& recordPath) {
-  std::string directory;
-  const bool read = !recordPath.empty() && IsWhole(recordPath) &&
-                    ReadRecordedDirectory(recordPath, directory) == PathValue::kRead;
-  return read ? directory : "";
-}
-
-bool IsMissing(const std::string& path) {
-  if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
-  const DWORD error = GetLastError();
-  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
 }  // namespace
 
 std::string RemovalRecordPath() { return WindowsDirectoryPath("tvuninst.rec"); }
@@ -112,20 +100,18 @@ bool WriteRemovalRecord(const std::string& recordPath, const std::string& produc
   return false;
 }
 
-bool FinishesRecordedRemoval(const std::string& recordPath, const std::string& profilePath) {
-  const std::string recorded = WholeRecordDirectory(recordPath);
+std::string RecordedDirectory(const std::string& recordPath) {
+  std::string directory;
+  const bool whole = !recordPath.empty() && IsWhole(recordPath) &&
+                     ReadProfilePath(recordPath, "Record", "Directory", directory) == PathValue::kRead;
+  return whole ? directory : "";
+}
+
+bool FinishesRecordedRemoval(const std::string& recorded, const std::string& profilePath) {
   if (recorded.empty()) return false;
   std::string registered;
   const PathValue read = ReadRegisteredDirectory(registered);
   if (read == PathValue::kMissing || (read == PathValue::kRead && registered.empty())) return true;
-  return read == PathValue::kRead && IsMissing(profilePath) && IsSameDirectory(registered, recorded);
-}
-
-bool RecordsRemovalOf(const std::string& recordPath, const std::string& productDirectory) {
-  const std::string recorded = WholeRecordDirectory(recordPath);
-  return !recorded.empty() && IsSameDirectory(recorded, productDirectory);
-}
-
-PathValue ReadRecordedDirectory(const std::string& recordPath, std::string& directory) {
-  return ReadProfilePath(recordPath, "Record", "Directory", directory);
+  const bool profileGone = LookUpIdentity(profilePath).outcome == IdentityLookup::Outcome::kMissing;
+  return read == PathValue::kRead && profileGone && IsSameDirectory(registered, recorded);
 }

@@ -13,7 +13,6 @@
 #include <string>
 
 #include "files/listed_files.h"
-#include "support/path_values.h"
 #include "support/profile_texts.h"
 
 // The record's path: the Windows directory and "tvuninst.rec"; empty when the system
@@ -25,13 +24,11 @@ std::string RemovalRecordPath();
 bool WriteRemovalRecord(const std::string& recordPath, const std::string& productDirectory,
                         const ProfileTexts& profile, const FileList& files);
 
-// True when this run is to finish the removal of a whole record: the App Paths entry is
-// gone, or the profile is gone and the entry names the recorded directory. While the
+// The product directory that a whole record names, read whole; empty when there is no
+// whole record.
+std::string RecordedDirectory(const std::string& recordPath);
+
+// True when this run is to finish the removal of the `recorded` directory: the App Paths
+// entry is gone, or the profile is gone and the entry names that directory. While the
 // product is registered with its profile, the record is older than what is installed.
-bool FinishesRecordedRemoval(const std::string& recordPath, const std::string& profilePath);
-
-// True when a whole record of `productDirectory` is there: a removal of it was cut off.
-bool RecordsRemovalOf(const std::string& recordPath, const std::string& productDirectory);
-
-// The product directory that the record names, read whole or not at all.
-PathValue ReadRecordedDirectory(const std::string& recordPath, std::string& directory);
+bool FinishesRecordedRemoval(const std::string& recorded, const std::string& profilePath);

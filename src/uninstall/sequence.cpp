@@ -111,7 +111,8 @@ int RunSteps(const char* commandTail, RunLog& log) {
   // A run cut off after the App Paths entry or the profile went left its record: the
   // texts, the settings and the directory are then that run's.
   const std::string recordPath = RemovalRecordPath();
-  const bool finishing = FinishesRecordedRemoval(recordPath, ProfilePath());
+  const std::string recorded = RecordedDirectory(recordPath);
+  const bool finishing = FinishesRecordedRemoval(recorded, ProfilePath());
   if (finishing) TraceValue("Finishing the removal that a cut-off run recorded in ", recordPath);
   const std::string profilePath = finishing ? recordPath : ProfilePath();
   const ProfileTexts profile = LoadProfile(profilePath, nt3Mode);
@@ -127,9 +128,8 @@ int RunSteps(const char* commandTail, RunLog& log) {
   }
 
   TraceStep("Retrieving VDAV Path from registry...\n");
-  std::string directory;
-  const PathValue read =
-      finishing ? ReadRecordedDirectory(recordPath, directory) : ReadRegisteredDirectory(directory);
+  std::string directory = finishing ? recorded : "";
+  const PathValue read = finishing ? PathValue::kRead : ReadRegisteredDirectory(directory);
   const std::string productDirectory = CheckedProductDirectory(read, directory);
   OpenRunLog(log, profile);
   if (productDirectory.empty()) {
@@ -157,13 +157,14 @@ int RunSteps(const char* commandTail, RunLog& log) {
   const bool onAccessRemovable = OnAccessDriversRemovable() != 0;
 
   RefuseLogInRemoval(log, productDirectory, FilesTheRunRemoves(onAccessRemovable));
-  const bool resumed = RecordsRemovalOf(recordPath, productDirectory);
-  const bool recorded = WriteRemovalRecord(recordPath, productDirectory, profile, fileList);
+  // A record of this directory from before this run is one of a removal cut off.
+  const bool resumed = !recorded.empty() && IsSameDirectory(recorded, productDirectory);
+  const bool written = WriteRemovalRecord(recordPath, productDirectory, profile, fileList);
   TraceStep("Killing VDAV active parts running...\n");
   if (StopRunningComponents(prompts, onAccessRemovable ? 1 : 0) != 0) {
     // This run has deleted nothing; what still runs stays installed. Its record goes,
     // unless it resumed a cut-off removal, which the record must still finish.
-    if (recorded && !resumed) DeleteFileA(recordPath.c_str());
+    if (written && !resumed) DeleteFileA(recordPath.c_str());
     Trace("Uninstallation aborted by the user.\n");
     SetCursorShape(IDC_ARROW);
     return kExitAborted;
@@ -239,7 +240,7 @@ int RunSteps(const char* commandTail, RunLog& log) {
 
   if (onAccessRemovable) RemoveDriverFiles();
   RemoveSupplementaryFiles();
-  ScheduleOwnFileRemoval(recorded ? recordPath : "");
+  ScheduleOwnFileRemoval(written ? recordPath : "");
 
   prompts.Tell(nt3Mode ? profile.finishPrompt : profile.restartText);
   TraceStep("The work is done. Quiting...\n");

@@ -46,9 +46,7 @@ TEST_F(RemovalRecordTest, GivesBackWhatTheRunReadFromAnyProfile) {
     ASSERT_TRUE(WriteRemovalRecord(kRecord, directory, read, files)) << profile;
     FileList recordedFiles;
     ReadFileList(kRecord, recordedFiles);
-    std::string recordedDirectory;
-    EXPECT_EQ(ReadRecordedDirectory(kRecord, recordedDirectory), PathValue::kRead);
-    EXPECT_EQ(recordedDirectory, directory);
+    EXPECT_EQ(RecordedDirectory(kRecord), directory);
     EXPECT_TRUE(LoadProfile(kRecord, true) == read) << profile;
     EXPECT_EQ(recordedFiles, files) << profile;
   }
@@ -76,7 +74,7 @@ TEST_F(RemovalRecordTest, IsFollowedOnceTheAppPathsEntryOrTheProfileOfItsDirecto
     if (!c.whole) machine().files.AddFile(kRecord, machine().files.ReadFile(kRecord)->substr(0, 300));
     if (!c.appPaths) machine().registry.DeleteTree(HKEY_LOCAL_MACHINE, kAppPaths);
     if (!c.profile) machine().files.Remove(*machine().files.Lookup(kProfile));
-    EXPECT_EQ(FinishesRecordedRemoval(kRecord, kProfile), c.finishes);
+    EXPECT_EQ(FinishesRecordedRemoval(RecordedDirectory(kRecord), kProfile), c.finishes);
   }
 }
 
