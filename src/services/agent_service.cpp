@@ -50,12 +50,9 @@ int UnregisterAgentService() {
 }
 
 void RemoveAgentEventSource() {
-  // Only an entry that is there: the notation would create the keys above it.
-  RegKey source;
+  // Straight by its path: the notation would create the keys above a missing entry.
   const std::string key = std::string(kApplicationLogKey) + "\\" + kAgentService;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, source.Receive()) != ERROR_SUCCESS) return;
-  source.Reset();
-  RegPathDeleteKey(EventLogSourcePath().c_str(), false);
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
 }
 
 int AgentServiceRunning() {
