@@ -69,9 +69,7 @@ void RunLog::Open(const std::string& path) {
     return GiveUp("Log file cannot be opened, the run goes on without it: ");
   }
   state_ = State::kOpen;
-  line_ = FirstLine() + kept;
-  if (!Write(line_)) return GiveUp("Log file cannot be written, the run goes on without it: ");
-  line_.clear();
+  if (!Write(FirstLine() + kept)) return GiveUp("Log file cannot be written, the run goes on without it: ");
   Flush();
   if (state_ == State::kOpen) TraceValue("Log file: ", path_);
 }
