@@ -7,6 +7,7 @@ void ProbeBeforeRestart(const std::string& childProgram) {
   ProbeRegistry();
   ProbeProfile();
   ProbeMessages();
+  ProbeEnvironment();
   ProbeProcesses(childProgram);
   ProbeServices();
   ProbeScheduling();

@@ -19,6 +19,7 @@ void ProbePathNames();
 void ProbeRegistry();
 void ProbeProfile();
 void ProbeMessages();
+void ProbeEnvironment();
 void ProbeProcesses(const std::string& childProgram);
 void ProbeServices();
 void ProbeScheduling();

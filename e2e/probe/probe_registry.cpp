@@ -1,4 +1,4 @@
-// The registry: keys, values, their order and sizes, deleted keys; and the list of
+// The registry: keys, values, subkeys, their order and sizes, deleted keys; and the list of
 // moves and deletions that MoveFileExA keeps there for the next restart.
 #include <windows.h>
 
@@ -46,6 +46,49 @@ std::string ValueNames(HKEY key) {
     names.emplace_back(name);
   }
   return Joined(names);
+}
+
+std::string SubkeyNames(HKEY key) {
+  std::vector<std::string> names;
+  char name[64];
+  for (DWORD index = 0;; ++index) {
+    DWORD length = sizeof name;
+    const LONG status =
+        RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (status != ERROR_SUCCESS) {
+      names.push_back(std::string("(") + Status(status) + ")");
+      break;
+    }
+    names.emplace_back(name);
+  }
+  return Joined(names);
+}
+
+// The first subkey read into a buffer of `capacity` characters: the status, and the
+// name and its length when it fitted.
+std::string FirstSubkey(HKEY key, DWORD capacity) {
+  char name[64] = "";
+  DWORD length = capacity;
+  const LONG status = RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr);
+  if (status != ERROR_SUCCESS) return Status(status);
+  return Status(status) + " name " + name + " length " + std::to_string(length);
+}
+
+// Subkeys of a key of their own, so that the other lines stay as they were: their
+// order, and a name that fits only with its terminator.
+void ProbeSubkeys(HKEY parent) {
+  RegKey key;
+  RegCreateKeyExA(parent, "Enum", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Receive(), nullptr);
+  for (const char* name : {"beta", "Alpha", "Gamma"}) {
+    RegKey sub;
+    RegCreateKeyExA(key.Get(), name, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, sub.Receive(), nullptr);
+  }
+  Report("registry.subkey-order", SubkeyNames(key.Get()));
+  Report("registry.subkey-name-without-room-for-terminator", FirstSubkey(key.Get(), 5));
+  Report("registry.subkey-name-just-fits", FirstSubkey(key.Get(), 6));
+  for (const char* name : {"beta", "Alpha", "Gamma"}) RegDeleteKeyA(key.Get(), name);
+  key.Reset();
+  RegDeleteKeyA(parent, "Enum");
 }
 
 // The pairs of the delete-at-restart list that name the probe's folder, as "source ->
@@ -148,6 +191,7 @@ void ProbeRegistry() {
     Report("registry.deleted-key-set", Status(SetText(leaf.Get(), "x", "y")));
   }
   Report("registry.flush", Status(RegFlushKey(key.Get())));
+  ProbeSubkeys(key.Get());
 }
 
 void ProbeScheduling() {

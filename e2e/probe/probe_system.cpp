@@ -1,4 +1,5 @@
-// Profiles, system message texts, starting programs, and the service manager.
+// Profiles, system message texts, the environment, starting programs, and the service
+// manager.
 #include <windows.h>
 
 #include <cstring>
@@ -59,6 +60,26 @@ std::string MessageShape(DWORD code, DWORD flags) {
   return "ends with CRLF " + YesNo(endsWithLineEnd) + ", line ends " + std::to_string(lineEnds) +
          ", bare LF " + YesNo(bareLineFeeds > 0) + ", has inserts " +
          YesNo(message.find("%1") != std::string::npos);
+}
+
+// `source` expanded into a buffer of `capacity` characters: the size reported, and the
+// text when it fitted (a buffer too small holds nothing to rely on).
+std::string Expanded(const char* source, DWORD capacity = 64) {
+  char text[64] = "";
+  const DWORD size = ExpandEnvironmentStringsA(source, text, capacity);
+  if (size == 0) return "FAILED " + std::to_string(GetLastError());
+  std::string result = "size " + std::to_string(size);
+  if (size <= capacity) result += ", " + Escaped(text);
+  return result;
+}
+
+// Whether `source` expands to the Windows directory, which differs between machines.
+std::string IsWindowsDirectory(const char* source) {
+  char windows[MAX_PATH] = "", text[MAX_PATH] = "";
+  const UINT length = GetWindowsDirectoryA(windows, sizeof windows);
+  const DWORD size = ExpandEnvironmentStringsA(source, text, sizeof text);
+  return "the Windows directory " + YesNo(length > 0 && std::strcmp(text, windows) == 0) +
+         ", size counts the terminator " + YesNo(size == length + 1);
 }
 
 // Starts a program and waits for it: "TRUE" and the wait's result, or the failure.
@@ -181,6 +202,15 @@ void ProbeMessages() {
   }
   Report("message.34-inserts-ignored", MessageShape(34, FORMAT_MESSAGE_IGNORE_INSERTS));
   Report("message.missing", MessageShape(0x2BADF00D, FORMAT_MESSAGE_IGNORE_INSERTS));
+}
+
+void ProbeEnvironment() {
+  Report("environment.system-drive", Expanded("%SystemDrive%\\tvprobe"));
+  Report("environment.system-root", IsWindowsDirectory("%SystemRoot%"));
+  Report("environment.windir-any-case", IsWindowsDirectory("%WINDIR%"));
+  Report("environment.undefined", Expanded("a%TVPROBE_UNDEFINED%b"));
+  Report("environment.unpaired-percent", Expanded("%SystemDrive% 100%"));
+  Report("environment.buffer-too-small", Expanded("%SystemDrive%\\tvprobe", 4));
 }
 
 void ProbeProcesses(const std::string& childProgram) {

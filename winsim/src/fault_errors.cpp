@@ -15,6 +15,7 @@ const std::map<std::string_view, DWORD>& ErrorTable() {
       // Registry
       {"RegOpenKeyExA", ERROR_ACCESS_DENIED},
       {"RegCreateKeyExA", ERROR_ACCESS_DENIED},
+      {"RegEnumKeyExA", ERROR_ACCESS_DENIED},
       {"RegEnumValueA", ERROR_MORE_DATA},
       {"RegQueryInfoKeyA", ERROR_ACCESS_DENIED},
       {"RegQueryValueExA", ERROR_MORE_DATA},
@@ -59,11 +60,15 @@ const std::map<std::string_view, DWORD>& ErrorTable() {
       {"GetFileInformationByHandle", ERROR_INVALID_FUNCTION /* a file system without file indexes */},
       {"GetLogicalDrives", ERROR_NOT_ENOUGH_MEMORY},
       {"GetDriveTypeA", ERROR_NOT_ENOUGH_MEMORY},
+      {"GetFinalPathNameByHandleA", ERROR_INVALID_FUNCTION /* a redirector that cannot name its files */},
       // Processes and the system
       {"CreateProcessA", ERROR_FILE_NOT_FOUND},
       {"WaitForSingleObject", ERROR_INVALID_HANDLE},
       {"CloseHandle", ERROR_INVALID_HANDLE},
       {"GetWindowsDirectoryA", ERROR_NOT_ENOUGH_MEMORY},
+      {"ExpandEnvironmentStringsA", ERROR_NOT_ENOUGH_MEMORY},
+      {"GetModuleHandleA", ERROR_MOD_NOT_FOUND},
+      {"GetProcAddress", ERROR_PROC_NOT_FOUND /* an older KERNEL32 without the export */},
       {"GetVersionExA", ERROR_INSUFFICIENT_BUFFER},
       {"GetComputerNameA", ERROR_NOT_ENOUGH_MEMORY},
       {"FormatMessageA", ERROR_NOT_ENOUGH_MEMORY},

@@ -217,7 +217,7 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
   const std::string_view name = lpFileName ? lpFileName : "";
   if ((name.rfind("\\\\.\\", 0) == 0 && fs().devices.count(winsim::Upper(name.substr(4)))) ||
       IsReservedDeviceName(name)) {
-    return fs().OpenFile({nullptr, std::string(name), dwDesiredAccess, dwShareMode, 0});
+    return fs().OpenFile({nullptr, std::string(name), dwDesiredAccess, dwShareMode, 0, ""});
   }
   // A directory opens only for backup semantics; a link is followed unless the caller
   // asks for the link itself.
@@ -228,7 +228,7 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
     if (!(dwFlagsAndAttributes & FILE_FLAG_OPEN_REPARSE_POINT)) node = fs().Resolve(node);
     if (!node) return fail(ERROR_FILE_NOT_FOUND);  // a dangling link
     machine().system.lastError = ERROR_SUCCESS;
-    return fs().OpenFile({node, "", dwDesiredAccess, dwShareMode, 0});
+    return fs().OpenFile({node, "", dwDesiredAccess, dwShareMode, 0, fs().FullPathName(name)});
   }
   if (!node) {
     if (dwCreationDisposition == OPEN_EXISTING || dwCreationDisposition == TRUNCATE_EXISTING) {
@@ -254,7 +254,7 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
         dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS;
     machine().system.lastError = mayCreate ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
   }
-  return fs().OpenFile({node, "", dwDesiredAccess, dwShareMode, 0});
+  return fs().OpenFile({node, "", dwDesiredAccess, dwShareMode, 0, fs().FullPathName(name)});
 }
 
 BOOL WINAPI GetFileInformationByHandle(HANDLE hFile, LPBY_HANDLE_FILE_INFORMATION lpFileInformation) {

@@ -1,5 +1,5 @@
-// GetFullPathNameA, GetShortPathNameA and the current directory, over the simulated file
-// system.
+// GetFullPathNameA, GetShortPathNameA, GetFinalPathNameByHandleA and the current
+// directory, over the simulated file system.
 #include <windows.h>
 
 #include <cstring>
@@ -37,6 +37,21 @@ DWORD WINAPI GetShortPathNameA(LPCSTR lpszLongPath, LPSTR lpszShortPath, DWORD c
   const auto shortPath = winsim::machine().files.ShortPathName(lpszLongPath ? lpszLongPath : "");
   if (!shortPath) return winsim::api::FailWith(ERROR_FILE_NOT_FOUND, 0ul);
   return ReturnPath(*shortPath, lpszShortPath, cchBuffer);
+}
+
+// Only the normalized name with its drive letter (the flags 0) is modelled; a device has
+// no path to give.
+DWORD WINAPI GetFinalPathNameByHandleA(HANDLE hFile, LPSTR lpszFilePath, DWORD cchFilePath,
+                                       DWORD dwFlags) {
+  if (auto e = winsim::api::Enter("GetFinalPathNameByHandleA")) return winsim::api::FailWith(*e, 0ul);
+  winsim::FileSystem& files = winsim::machine().files;
+  const winsim::FileSystem::OpenedFile* file = files.GetFile(hFile);
+  if (!file) return winsim::api::FailWith(ERROR_INVALID_HANDLE, 0ul);
+  if (dwFlags != (FILE_NAME_NORMALIZED | VOLUME_NAME_DOS)) {
+    return winsim::api::FailWith(ERROR_INVALID_PARAMETER, 0ul);
+  }
+  if (!file->node) return winsim::api::FailWith(ERROR_INVALID_FUNCTION, 0ul);
+  return ReturnPath(files.FinalPathName(*file), lpszFilePath, cchFilePath);
 }
 
 DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer) {

@@ -1,5 +1,6 @@
-// How Windows spells a path out in full (GetFullPathNameA) and in 8.3 aliases
-// (GetShortPathNameA), over the simulated file system.
+// How Windows spells a path out in full (GetFullPathNameA), in 8.3 aliases
+// (GetShortPathNameA) and as what an open handle really is (GetFinalPathNameByHandleA),
+// over the simulated file system.
 #include <winsim/filesystem.h>
 #include <winsim/text.h>
 
@@ -37,6 +38,20 @@ Rooted SplitFull(const std::string& path) {
     return {path.substr(0, end), path.substr(std::min(end, path.size())), true};
   }
   return {path.substr(0, 2), path.size() > 2 ? path.substr(2) : ""};
+}
+
+// "\\?\C:\x" and "\\.\C:\x" as "C:\x", "\\?\UNC\server\share\x" as "\\server\share\x".
+std::string WithoutDevicePrefix(std::string path) {
+  while (path.size() >= 4 && IsSeparator(path[0]) && IsSeparator(path[1]) &&
+         (path[2] == '?' || path[2] == '.') && IsSeparator(path[3])) {
+    path.erase(0, 4);
+    if (path.size() >= 4 && SameName(path.substr(0, 4), "UNC\\")) path.replace(0, 4, "\\\\");
+  }
+  return path;
+}
+
+bool IsUncPath(const std::string& path) {
+  return path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
 }
 
 }  // namespace
@@ -123,6 +138,44 @@ std::optional<std::string> FileSystem::ShortPathName(std::string_view path) cons
   }
   if (parts.empty()) out += "\\";
   return out;
+}
+
+// A file opened through a share is known to the redirector by its path on the share: the
+// server follows the junctions on the way, and gives back the names it stores (long
+// names, not 8.3 aliases). Any other is named by where it is on its own drive, past the
+// junctions and SUBST drives that led to it.
+std::string FileSystem::FinalPathName(const OpenedFile& file) const {
+  const std::string path = WithoutSubstDrives(WithoutDevicePrefix(file.path));
+  if (IsUncPath(path)) return "\\\\?\\UNC\\" + StoredNamesOnShare(path).substr(2);
+  return "\\\\?\\" + PathOf(*file.node);
+}
+
+// A mapped network drive stands for a share, which the redirector names the file by.
+std::string FileSystem::WithoutSubstDrives(std::string path) const {
+  while (IsDrivePath(path)) {
+    const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
+    const auto subst = substDrives_.find(letter);
+    if (subst == substDrives_.end()) break;
+    path = FullPathName(subst->second + "\\" + path.substr(2));
+  }
+  return path;
+}
+
+// "\\server\share\rest" with each name of `rest` as the server stores it; as given when
+// a name is no longer there (renamed since the file was opened).
+std::string FileSystem::StoredNamesOnShare(const std::string& path) const {
+  const Rooted rooted = SplitFull(path);
+  const auto target = shares_.find(Upper(rooted.root));
+  FileNode* node = target == shares_.end() ? nullptr : Lookup(target->second);
+  std::string stored = rooted.root;
+  for (const std::string& name : SplitPath(rooted.rest)) {
+    if (name.empty()) continue;
+    node = Resolve(node);
+    node = node && node->IsDirectory() ? node->Child(name) : nullptr;
+    if (!node) return path;
+    stored += "\\" + node->name;
+  }
+  return stored == rooted.root ? stored + "\\" : stored;
 }
 
 }  // namespace winsim

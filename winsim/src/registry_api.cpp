@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "api.h"
 
@@ -122,6 +123,31 @@ LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
                          [&](const winsim::RegValue& v) { return winsim::SameName(v.name, name); });
   if (it == node->values.end()) return ERROR_FILE_NOT_FOUND;
   node->values.erase(it);
+  return ERROR_SUCCESS;
+}
+
+// Subkeys come in the registry's own order (see registry.h). A key's rights are the ones
+// it grants any handle: one that refuses enumeration refuses it here as RegOpenKeyExA
+// refuses KEY_READ on it.
+LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName,
+                          LPDWORD lpReserved, LPSTR lpClass, LPDWORD lpcchClass,
+                          PFILETIME lpftLastWriteTime) {
+  if (auto e = winsim::api::Enter("RegEnumKeyExA")) return static_cast<LONG>(*e);
+  LONG error = 0;
+  auto node = Open(hKey, &error);
+  if (!node) return error;
+  if (!lpName || !lpcchName || lpReserved) return ERROR_INVALID_PARAMETER;
+  if (node->deniedAccess & KEY_ENUMERATE_SUB_KEYS) return ERROR_ACCESS_DENIED;
+  if (dwIndex >= node->subkeys.size()) return ERROR_NO_MORE_ITEMS;
+  const std::string& name = std::next(node->subkeys.begin(), dwIndex)->second->name;
+  // No key has a class: an empty one still needs room for its terminator.
+  const bool classFits = !lpClass || !lpcchClass || *lpcchClass > 0;
+  if (*lpcchName <= name.size() || !classFits) return ERROR_MORE_DATA;
+  std::memcpy(lpName, name.c_str(), name.size() + 1);
+  *lpcchName = static_cast<DWORD>(name.size());
+  if (lpClass && lpcchClass) lpClass[0] = '\0';
+  if (lpcchClass) *lpcchClass = 0;
+  if (lpftLastWriteTime) *lpftLastWriteTime = FILETIME{0, 0};
   return ERROR_SUCCESS;
 }
 

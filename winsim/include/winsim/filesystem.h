@@ -139,10 +139,14 @@ class FileSystem {
     DWORD access = 0;
     DWORD share = 0;
     std::uint64_t position = 0;
+    std::string path;  // the full path it was opened by
     bool Writable() const;
   };
   HANDLE OpenFile(OpenedFile file);
   OpenedFile* GetFile(HANDLE handle);
+  // What GetFinalPathNameByHandleA gives for an open file or directory: "\\?\" and its
+  // own path on its drive, or "\\?\UNC\" and its path on the share it was opened through.
+  std::string FinalPathName(const OpenedFile& file) const;
   // Closes the handle; a file deleted while open goes with its last handle.
   bool CloseFile(HANDLE handle);
   // Whether an open of `node` for `access` that shares `share` goes with every open of
@@ -163,6 +167,8 @@ class FileSystem {
                  int hops) const;
   FileNode* Ensure(std::string_view path);
   void AddLink(std::string_view path, std::string_view target, DWORD attributes);
+  std::string WithoutSubstDrives(std::string path) const;
+  std::string StoredNamesOnShare(const std::string& path) const;
 
   std::map<char, std::unique_ptr<FileNode>> volumes_;
   std::map<char, std::string> substDrives_;

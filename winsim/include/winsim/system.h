@@ -1,10 +1,13 @@
-// Machine-wide settings: the Windows version, the Windows directory and the last error.
+// Machine-wide settings: the Windows version, the Windows directory, the environment and
+// the last error.
 #pragma once
 
 #include <windows.h>
 
 #include <map>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace winsim {
 
@@ -22,7 +25,16 @@ struct SystemInfo {
   UINT errorMode = 0;  // SetErrorMode: without SEM_FAILCRITICALERRORS the system asks for a missing disk
   // Message texts FormatMessageA gives instead of Windows' own, by code.
   std::map<DWORD, std::string> messageTexts;
+  // The program's environment besides SystemRoot, windir and SystemDrive, which follow
+  // windowsDirectory unless named here too (names compare without case).
+  std::map<std::string, std::string> environment;
+  // Whether KERNEL32 exports GetFinalPathNameByHandleA; false models Windows NT 3.51 and
+  // 4.0, which have no such export (GetProcAddress does not find it).
+  bool finalPathNameAvailable = true;
 };
+
+// The value of the environment variable `name` (any case) on this machine, or none.
+std::optional<std::string> EnvironmentVariable(const SystemInfo& system, std::string_view name);
 
 // The system's English message text for an error code, ending in "\r\n", or none.
 const char* SystemMessage(DWORD code);

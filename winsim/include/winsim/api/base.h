@@ -26,6 +26,7 @@ typedef void* LPVOID;
 typedef const void* LPCVOID;
 typedef uintptr_t ULONG_PTR;
 typedef intptr_t LONG_PTR;
+typedef intptr_t INT_PTR;
 typedef uintptr_t UINT_PTR;
 typedef ULONG_PTR WPARAM;
 typedef LONG_PTR LPARAM;
@@ -49,6 +50,7 @@ DECLARE_HANDLE(HINSTANCE);
 DECLARE_HANDLE(HICON);
 DECLARE_HANDLE(HKEY);
 typedef HICON HCURSOR;
+typedef HINSTANCE HMODULE;
 typedef HKEY* PHKEY;
 
 #define TRUE 1
@@ -81,3 +83,6 @@ typedef struct _FILETIME {
 } FILETIME, *PFILETIME, *LPFILETIME;
 
 typedef struct _OVERLAPPED OVERLAPPED, *LPOVERLAPPED;
+
+// What GetProcAddress gives: an export's address, to be cast to the function's own type.
+typedef INT_PTR(WINAPI* FARPROC)();

@@ -1,4 +1,4 @@
-// Processes and waits (KERNEL32).
+// Processes, waits and loaded modules (KERNEL32).
 #pragma once
 
 #include <winsim/api/base.h>
@@ -49,3 +49,6 @@ BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine,
                            LPPROCESS_INFORMATION lpProcessInformation);
 DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
 BOOL WINAPI CloseHandle(HANDLE hObject);
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
+FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName);

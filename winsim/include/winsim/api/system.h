@@ -1,4 +1,4 @@
-// Version, directories, time, debug output, profiles, system message texts.
+// Version, directories, the environment, time, debug output, profiles, system message texts.
 #pragma once
 
 #include <winsim/api/base.h>
@@ -18,6 +18,7 @@ typedef struct _OSVERSIONINFOA {
 
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);
 UINT WINAPI GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize);
+DWORD WINAPI ExpandEnvironmentStringsA(LPCSTR lpSrc, LPSTR lpDst, DWORD nSize);
 
 #define SEM_FAILCRITICALERRORS 0x0001
 #define SEM_NOOPENFILEERRORBOX 0x8000
