@@ -4,9 +4,12 @@
 
 #include <vector>
 
+#include "files/foreign_places.h"
+#include "files/holder_walk.h"
 #include "support/ascii.h"
 #include "support/file_identity.h"
 #include "support/full_path.h"
+#include "support/trace.h"
 
 namespace {
 
@@ -55,15 +58,16 @@ std::vector<std::string> FixedDriveRoots() {
   return roots;
 }
 
-int WarningByIdentity(const std::string& directory, const std::string& windows) {
-  const IdentityLookup product = LookUpIdentity(directory);
+int WarningByIdentity(const std::string& directory, const std::string& windows, const IdentityLookup& product,
+                      HolderWalk& holders) {
   if (!product.Found()) return product.Failed() ? kCannotTell : kNoWarning;
 
-  // The Windows directory and its holders exist; the system directories may not.
-  for (const std::string& holder : WindowsAndItsHolders(windows)) {
-    const IdentityLookup lookup = LookUpIdentity(holder);
-    if (!lookup.Found()) return kCannotTell;
-    if (lookup.Is(product)) return kSystemDirectory;
+  // The Windows directory and its holders exist, on its path and where it really is; the
+  // system directories may not.
+  switch (holders.FindHolder(windows, product)) {
+    case IdentityLookup::Outcome::kFound: return kSystemDirectory;
+    case IdentityLookup::Outcome::kFailed: return kCannotTell;
+    case IdentityLookup::Outcome::kMissing: break;
   }
   for (const char* system : {"\\system", "\\system32"}) {
     const IdentityLookup lookup = LookUpIdentity(windows + system);
@@ -87,11 +91,64 @@ int WarningByIdentity(const std::string& directory, const std::string& windows) 
   return volumeRootSeen ? kNoWarning : kCannotTell;
 }
 
+const char* ReasonOf(PlaceKind kind) {
+  switch (kind) {
+    case PlaceKind::kProgramsDirectory: return "VDAV directory is or holds the programs' directory: ";
+    case PlaceKind::kUserFolder: return "VDAV directory is or holds a user's folder: ";
+    case PlaceKind::kOtherProgram: break;
+  }
+  return "VDAV directory holds another program: ";
+}
+
+int Warn(const char* reason, const std::string& what) {
+  TraceValue(reason, what);
+  return kSystemDirectory;
+}
+
+int CannotTell(const std::string& what) {
+  TraceValue("VDAV directory cannot be checked against: ", what);
+  return kCannotTell;
+}
+
+// The directory is not the product's alone when it lies inside the Windows directory, or
+// is or holds a place registered as other programs' or users'. The reason is traced.
+int ForeignPlaceWarning(const std::string& directory, const std::string& windows, const IdentityLookup& product,
+                        HolderWalk& holders) {
+  constexpr char kInsideWindows[] = "VDAV directory lies inside the Windows directory: ";
+  if (IsAtOrBelow(directory, windows)) return Warn(kInsideWindows, windows);
+  if (product.Found()) {
+    const IdentityLookup& windowsIs = holders.LookUp(windows).identity;
+    if (!windowsIs.Found()) return CannotTell(windows);
+    switch (holders.FindHolder(ParentOf(directory), windowsIs)) {
+      case IdentityLookup::Outcome::kFound: return Warn(kInsideWindows, windows);
+      case IdentityLookup::Outcome::kFailed: return CannotTell(directory);
+      case IdentityLookup::Outcome::kMissing: break;
+    }
+  }
+
+  const ForeignPlaces foreign = ReadForeignPlaces(windows);
+  if (!foreign.unreadable.empty()) return CannotTell(foreign.unreadable);
+  for (const ForeignPlace& place : foreign.places) {
+    if (IsAtOrBelow(place.directory, directory)) return Warn(ReasonOf(place.kind), place.named);
+    if (!product.Found()) continue;  // a directory that is not there is judged by its path
+    switch (holders.FindHolder(place.directory, product)) {
+      case IdentityLookup::Outcome::kFound: return Warn(ReasonOf(place.kind), place.named);
+      case IdentityLookup::Outcome::kFailed: return CannotTell(place.named);
+      case IdentityLookup::Outcome::kMissing: break;
+    }
+  }
+  return kNoWarning;
+}
+
 }  // namespace
 
 int DirectoryNeedsWarning(const std::string& directory) {
   const std::string windows = WindowsDirectory();
   if (windows.empty()) return kCannotTell;
   const int byPath = WarningByPath(directory, windows);
-  return byPath != kNoWarning ? byPath : WarningByIdentity(directory, windows);
+  if (byPath != kNoWarning) return byPath;
+  const IdentityLookup product = LookUpIdentity(directory);
+  HolderWalk holders;
+  const int byIdentity = WarningByIdentity(directory, windows, product, holders);
+  return byIdentity != kNoWarning ? byIdentity : ForeignPlaceWarning(directory, windows, product, holders);
 }

@@ -6,6 +6,7 @@
 
 #include "support/bounded_text.h"
 #include "support/child_process.h"
+#include "support/full_path.h"
 #include "support/handles.h"
 #include "support/path_values.h"
 #include "support/trace.h"
@@ -15,19 +16,23 @@ namespace {
 constexpr char kManagerKey[] = "SOFTWARE\\Velmora\\Varden\\Manager\\1.0";
 constexpr char kCommonKey[] = "SOFTWARE\\Velmora\\Common\\Paths";
 
-// Reads a directory value into `buffer` (kCommonDirectoryCapacity characters). On
-// kTooLong the buffer is emptied; otherwise, when the value cannot be read, it is left
-// as it was.
-PathValue ReadDirectoryValue(HKEY key, const char* name, char* buffer) {
-  std::string directory;
+// A directory value of `key`, read whole, and only in the one strict full form: a path
+// without its drive letter would name a directory on whatever drive the program was
+// started from, so it counts as not registered.
+PathValue ReadDirectoryValue(HKEY key, const char* name, std::string& directory) {
   const PathValue read = ReadRegistryPath(key, name, directory);
-  if (read == PathValue::kTooLong) buffer[0] = '\0';
-  if (read == PathValue::kRead) CopyText(buffer, kCommonDirectoryCapacity, directory);
-  return read;
+  return read == PathValue::kRead && !IsStrictFullPath(directory) ? PathValue::kMissing : read;
+}
+
+PathValue ReadVendorDirectory(const char* keyPath, const char* name, std::string& directory) {
+  RegKey key;
+  const LONG opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_QUERY_VALUE, key.Receive());
+  if (opened != ERROR_SUCCESS) return opened == ERROR_FILE_NOT_FOUND ? PathValue::kMissing : PathValue::kFailed;
+  return ReadDirectoryValue(key.Get(), name, directory);
 }
 
 // A directory is used as read: one backslash always goes before the file name.
-std::string PathIn(const char* directory, const char* fileName) {
+std::string PathIn(const std::string& directory, const char* fileName) {
   return std::string(directory) + "\\" + fileName;
 }
 
@@ -51,7 +56,7 @@ int ManagerInstalled() {
   Trace("VDMGR key exists...\n");
   Trace("Looking for VDMGR.EXE file ...\n");
 
-  char directory[kCommonDirectoryCapacity];
+  std::string directory;
   if (ReadDirectoryValue(key.Get(), "ProgramDir", directory) != PathValue::kRead) {
     Trace("Can't open Program Dir value. Assuming that VDMGR is not installed...\n");
     return 0;
@@ -78,8 +83,19 @@ int ReadCommonDirectory(char* buffer) {
       ERROR_SUCCESS) {
     return 0;
   }
-  ReadDirectoryValue(key.Get(), "Common", buffer);
+  std::string directory;
+  const PathValue read = ReadDirectoryValue(key.Get(), "Common", directory);
+  if (read == PathValue::kRead) CopyText(buffer, kCommonDirectoryCapacity, directory);
+  if (read == PathValue::kTooLong) buffer[0] = '\0';
   return 1;
+}
+
+PathValue ReadCommonDirectoryPath(std::string& directory) {
+  return ReadVendorDirectory(kCommonKey, "Common", directory);
+}
+
+PathValue ReadManagerDirectory(std::string& directory) {
+  return ReadVendorDirectory(kManagerKey, "ProgramDir", directory);
 }
 
 int RemoveManager() {

@@ -2,6 +2,7 @@
 // to case, every other character exactly.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -12,4 +13,9 @@ inline bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
     if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
   }
   return true;
+}
+
+inline std::string AsciiLowered(std::string text) {
+  for (char& c : text) c = AsciiLower(c);
+  return text;
 }

@@ -1,7 +1,6 @@
 #include "support/file_identity.h"
 
 #include "support/full_path.h"
-#include "support/handles.h"
 
 namespace {
 
@@ -9,21 +8,26 @@ bool IsNotFound(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == 
 
 }  // namespace
 
-IdentityLookup LookUpIdentity(const std::string& path) {
+FileHandle OpenForAttributes(const std::string& path) {
   // Asking for the attributes alone opens what others hold open too, and a directory
   // opens only with backup semantics.
-  const FileHandle file(CreateFileA(CallablePath(path).c_str(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!file) {
-    // Missing only when the system says so twice: a path that exists is never taken
-    // for one that does not.
-    const bool missing = IsNotFound(GetLastError()) &&
-                         GetFileAttributesA(CallablePath(path).c_str()) == INVALID_FILE_ATTRIBUTES &&
-                         IsNotFound(GetLastError());
-    return {missing ? IdentityLookup::Outcome::kMissing : IdentityLookup::Outcome::kFailed, {}};
-  }
-  return IdentityOfOpenFile(file.Get());
+  return FileHandle(CreateFileA(CallablePath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+IdentityLookup AfterFailedOpen(const std::string& path) {
+  // Missing only when the system says so twice: a path that exists is never taken for
+  // one that does not.
+  const bool missing = IsNotFound(GetLastError()) &&
+                       GetFileAttributesA(CallablePath(path).c_str()) == INVALID_FILE_ATTRIBUTES &&
+                       IsNotFound(GetLastError());
+  return {missing ? IdentityLookup::Outcome::kMissing : IdentityLookup::Outcome::kFailed, {}};
+}
+
+IdentityLookup LookUpIdentity(const std::string& path) {
+  const FileHandle file = OpenForAttributes(path);
+  return file ? IdentityOfOpenFile(file.Get()) : AfterFailedOpen(path);
 }
 
 IdentityLookup IdentityOfOpenFile(HANDLE file) {

@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "support/handles.h"
+
 struct FileIdentity {
   DWORD volume = 0;
   DWORD indexHigh = 0;
@@ -30,6 +32,12 @@ struct IdentityLookup {
 // attributes only, following links, and reads what it is. kMissing when nothing is
 // there; kFailed when the system could not tell.
 IdentityLookup LookUpIdentity(const std::string& path);
+
+// `path` opened for its attributes only, following links; `AfterFailedOpen` tells,
+// right after an open of `path` failed, whether nothing is there (kMissing) or the
+// system could not tell (kFailed).
+FileHandle OpenForAttributes(const std::string& path);
+IdentityLookup AfterFailedOpen(const std::string& path);
 
 // What the file open as `file` is.
 IdentityLookup IdentityOfOpenFile(HANDLE file);

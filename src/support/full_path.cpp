@@ -77,6 +77,8 @@ std::string FullyQualifiedPath(std::string_view given) {
   return IsOnShare(path) ? path : "";
 }
 
+bool IsStrictFullPath(std::string_view path) { return !path.empty() && FullyQualifiedPath(path) == path; }
+
 std::string FullDirectoryPath(const char* path) {
   const std::string qualified = FullyQualifiedPath(path);
   if (qualified.empty()) return "";

@@ -15,6 +15,10 @@
 // other devices ("\\.\PhysicalDrive0", "\\?\GLOBALROOT\...", "\??\...", "\\.\pipe\x").
 std::string FullyQualifiedPath(std::string_view path);
 
+// True when `path` is already in the one strict form FullyQualifiedPath gives: "D:\..."
+// or "\\server\share...", without device prefixes or forward slashes.
+bool IsStrictFullPath(std::string_view path);
+
 // The full path of `path` as GetFullPathNameA resolves its fully qualified form ("."
 // and ".." resolved, runs of separators folded), without a trailing backslash: a
 // drive's root is "D:", a share's root "\\server\share". Empty when `path` is not fully

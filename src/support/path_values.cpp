@@ -48,3 +48,15 @@ PathValue ReadProfilePath(const std::string& profilePath, const char* section, c
   path = text;
   return PathValue::kRead;
 }
+
+PathValue ExpandPath(const std::string& value, std::string& path) {
+  char expanded[MAX_PATH];
+  const DWORD size = ExpandEnvironmentStringsA(value.c_str(), expanded, sizeof expanded);
+  if (size == 0) return PathValue::kFailed;
+  if (size > sizeof expanded) return PathValue::kTooLong;
+  const std::string text = expanded;
+  const std::size_t open = text.find('%');
+  if (open != std::string::npos && text.find('%', open + 1) != std::string::npos) return PathValue::kFailed;
+  path = text;
+  return PathValue::kRead;
+}

@@ -20,3 +20,9 @@ PathValue ReadFirstRegistryValue(HKEY key, std::string& path);
 // `key` of `section` in the profile `profilePath`; an empty value is missing.
 PathValue ReadProfilePath(const std::string& profilePath, const char* section, const char* key,
                           std::string& path);
+
+// `value` with its environment variables expanded (ExpandEnvironmentStringsA), as
+// registry values of the kind REG_EXPAND_SZ are meant: kTooLong when the result does not
+// fit MAX_PATH, kFailed when the system cannot expand it or a variable is left that it
+// does not know ("%NAME%" stays as it was).
+PathValue ExpandPath(const std::string& value, std::string& path);

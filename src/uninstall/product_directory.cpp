@@ -11,12 +11,13 @@
 #include "support/trace.h"
 
 PathValue ReadRegisteredDirectory(std::string& directory) {
+  // Reading needs no more than the right to read: a key refused to a wider access is
+  // still there, and only a key the system says is not there is gone.
   RegKey key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE,
-                    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TESSORNT.EXE", 0,
-                    KEY_ALL_ACCESS, key.Receive()) != ERROR_SUCCESS) {
-    return PathValue::kMissing;
-  }
+  const LONG opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE,
+                                    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TESSORNT.EXE", 0,
+                                    KEY_QUERY_VALUE, key.Receive());
+  if (opened != ERROR_SUCCESS) return opened == ERROR_FILE_NOT_FOUND ? PathValue::kMissing : PathValue::kFailed;
   const PathValue path = ReadRegistryPath(key.Get(), "Path", directory);
   if (path == PathValue::kRead) directory.erase(std::min(directory.find(';'), directory.size()));
   return path == PathValue::kMissing ? ReadFirstRegistryValue(key.Get(), directory) : path;
@@ -24,6 +25,7 @@ PathValue ReadRegisteredDirectory(std::string& directory) {
 
 std::string CheckedProductDirectory(PathValue read, const std::string& value) {
   if (read == PathValue::kTooLong) Trace("VDAV Path refused, it is too long.\n");
+  if (read == PathValue::kFailed) Trace("VDAV Path cannot be read.\n");
   if (read != PathValue::kRead || value.empty()) return "";
   if (FullyQualifiedPath(value).empty()) {
     TraceValue("VDAV Path refused, it is not a full path: ", value);

@@ -16,7 +16,7 @@ PathValue ReadRegisteredDirectory(std::string& directory);
 // spelling that every later step uses, so that the one that is checked is the one shown,
 // removed and scheduled. Only a fully qualified path is one: a relative one would name
 // whatever folder the program was started from. Empty, with the reason traced, when the
-// value is missing or empty, does not fit a path, is not such a path or cannot be
+// value is missing, empty or could not be read, does not fit a path, is not such a path or cannot be
 // resolved.
 std::string CheckedProductDirectory(PathValue read, const std::string& value);
 

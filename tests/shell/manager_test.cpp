@@ -77,8 +77,9 @@ TEST_F(ManagerTest, CommonDirectoryReadOnlyWhenItFits) {
   EXPECT_EQ(ReadCommonDirectory(buffer), 1);  // no value: untouched
   EXPECT_STREQ(buffer, "earlier");
 
-  const std::string longest(259, 'c');
-  for (const auto& [value, read] : {std::pair(longest, longest), std::pair(std::string(300, 'c'), std::string())}) {
+  const std::string longest = "C:\\" + std::string(256, 'c');
+  for (const auto& [value, read] : {std::pair(longest, longest), std::pair("C:" + std::string(300, 'c'), std::string()),
+                                    std::pair(std::string("\\Program Files\\Velmora"), std::string())}) {
     machine().registry.SetString(HKEY_LOCAL_MACHINE, kCommonKey, "Common", value);
     EXPECT_EQ(ReadCommonDirectory(buffer), 1);
     EXPECT_EQ(buffer, read);
