@@ -12,15 +12,18 @@
 
 namespace {
 
-// The last is registered as a link to the Windows directory, which holds a system file:
-// only what the directory is tells it from the product's, so the warning must come
-// however the check's own calls fail. It is answered No.
+// The last two are registered as a link to the Windows directory, which holds a system
+// file, and as a link to the vendor's folder, which holds the management product: only
+// what the directory is tells it from the product's, so the warning must come however
+// the check's own calls fail. The vendor's folder is the last place the check looks at,
+// so every read of the check is failed in turn. It is answered No.
 const NamedSetting kScenarios[] = {
     {"Nt4WholeDirectory"},
     {"Nt4ListedFiles", {.listedFiles = {"TESSORNT.EXE", "VAGENT.EXE", "Bases\\daily.avc", "..\\..\\Outside.txt"}}},
     {"Nt351ProgramManager", {.nt351 = true}},
     {"Nt4UnattendedWithLog", {.unattended = true}},
     {"Nt4WindowsDirectoryThroughALinkDeclined", {.appPath = "C:\\Links\\Windows"}},
+    {"Nt4VendorFolderThroughALinkDeclined", {.appPath = "C:\\Links\\Vendor"}},
 };
 
 // What is wrong with an unattended run, if anything: a box shown, or a log that is not
@@ -55,23 +58,28 @@ class FaultSweepTest : public MachineTest, public ::testing::WithParamInterface<
 
 TEST_P(FaultSweepTest, EverySingleFailureOfEveryCallIsSurvived) {
   const NamedSetting& scenario = GetParam();
-  const bool throughLinkToWindows = !scenario.product.appPath.empty();
+  const bool throughLink = !scenario.product.appPath.empty();
   WholeRun whole{.foreign =
                      [] {
                        winsim::machine().files.AddFile("C:\\WINNT\\win.ini", "not the product's");
                        winsim::machine().files.AddJunction("C:\\Links\\Windows", "C:\\WINNT\\");
+                       winsim::machine().files.AddJunction("C:\\Links\\Vendor", "C:\\Program Files\\Velmora\\");
                      },
                  .install = [&] { InstallWholeProduct(scenario.product); },
                  .log = kLog};
-  if (throughLinkToWindows) {
-    // Told by when it comes, as its text may be lost with the profile.
+  if (throughLink) {
+    // Told by when it comes (after the check, before the consent prompt), as its text may
+    // be lost with the profile.
     whole.answer = [](const winsim::MessageBoxRecord& box) {
-      const bool warning = winsim::machine().debug.pieces.back() == "Checking if VDAV directory can be removed...\n";
+      const std::vector<std::string>& pieces = winsim::machine().debug.pieces;
+      const bool warning =
+          std::find(pieces.begin(), pieces.end(), "Checking if VDAV directory can be removed...\n") != pieces.end() &&
+          std::find(pieces.begin(), pieces.end(), "Asking user...\n") == pieces.end();
       return warning ? IDNO : AnswerForRemoval(box.style);
     };
   }
   const RunRecord clean = RunOverInstall(whole);
-  ASSERT_EQ(clean.exitCode, throughLinkToWindows ? kExitDeclined : IDYES);
+  ASSERT_EQ(clean.exitCode, throughLink ? kExitDeclined : IDYES);
   ASSERT_EQ(Lines(RunProblems(clean)), "");
   ASSERT_EQ(scenario.product.unattended ? UnattendedProblem(clean.exitCode) : "", "");
   const std::vector<std::string> calls = machine().faults.Calls();

@@ -8,6 +8,31 @@
 #include "launch_record.h"
 #include "uninstall/sequence.h"
 
+void InstallWindowsPlaces() {
+  winsim::Machine& machine = winsim::machine();
+  winsim::Registry& registry = machine.registry;
+  const char kCurrentVersion[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+  const char kProfileList[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+  registry.SetString(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir", "C:\\Program Files");
+  registry.SetString(HKEY_LOCAL_MACHINE, kCurrentVersion, "CommonFilesDir", "C:\\Program Files\\Common Files");
+  registry.SetString(HKEY_LOCAL_MACHINE, kProfileList, "ProfilesDirectory", "%SystemDrive%\\Users", REG_EXPAND_SZ);
+  registry.SetString(HKEY_LOCAL_MACHINE, std::string(kProfileList) + "\\S-1-5-21-1000", "ProfileImagePath",
+                     "%SystemDrive%\\Users\\admin", REG_EXPAND_SZ);
+  machine.system.environment["USERPROFILE"] = "C:\\Users\\admin";
+  registry.SetString(HKEY_CURRENT_USER, std::string(kCurrentVersion) + "\\Explorer\\User Shell Folders", "Personal",
+                     "%USERPROFILE%\\Documents", REG_EXPAND_SZ);
+  registry.SetString(HKEY_LOCAL_MACHINE, std::string(kCurrentVersion) + "\\Explorer\\Shell Folders",
+                     "Common Documents", "C:\\Users\\Public\\Documents");
+  registry.SetString(HKEY_LOCAL_MACHINE, std::string(kCurrentVersion) + "\\App Paths\\NOTEPAD.EXE", "",
+                     "%SystemRoot%\\notepad.exe", REG_EXPAND_SZ);
+  registry.SetString(HKEY_LOCAL_MACHINE, std::string(kCurrentVersion) + "\\Uninstall\\Other Tools",
+                     "UninstallString", "\"C:\\Program Files\\Other Tools\\remove.exe\" /x");
+  for (const char* file : {"C:\\Program Files\\Common Files\\shared.dll", "C:\\Program Files\\Other Tools\\remove.exe",
+                           "C:\\Users\\admin\\Documents\\letter.txt", "C:\\Users\\Public\\Documents\\notice.txt"}) {
+    machine.files.AddFile(file, "not the product's");
+  }
+}
+
 void InstallWholeProduct(const ProductSetting& setting) {
   winsim::Machine& machine = winsim::machine();
   if (setting.nt351) {
@@ -37,6 +62,7 @@ RunRecord RunOverInstall(const WholeRun& run) {
   auto snapshot = [&] { return ItemsOf(run.snapshot ? run.snapshot() : winsim::machine().Snapshot()); };
   RunRecord record;
   winsim::Reset();
+  InstallWindowsPlaces();
   if (run.foreign) run.foreign();
   record.beforeInstall = snapshot();
   run.install();

@@ -38,6 +38,11 @@ Collateral CheckCollateral(const MachineItems& beforeInstall, const MachineItems
 std::vector<int> AnswersOf(UINT style);
 inline int AnswerForRemoval(UINT style) { return AnswersOf(style)[0]; }
 
+// What Windows and other setups register before the product: Program Files and Common
+// Files, the profiles and a user's and the common documents, another program's App Paths
+// and Uninstall entries, with a file in each folder. Every whole run's machine has them.
+void InstallWindowsPlaces();
+
 // The product with every component its setup can leave: the management product, the SNMP
 // agent, the running services and programs.
 struct ProductSetting {

@@ -129,7 +129,8 @@ TEST_F(SequenceTest, AnOrdinaryDirectoryInAnySpellingIsRemovedExactly) {
 
 // "Path" first (the setup's entry, with the program's path as its first value, is every
 // scenario's), else the value at index 0 whatever its name and type; none at all, an
-// empty one, or 260 bytes without a terminator: not installed, nothing changes.
+// empty one, 260 bytes without a terminator, or a key that cannot be read: not installed,
+// nothing changes.
 TEST_F(SequenceTest, ProductDirectoryIsPathOrElseTheFirstValue) {
   using Values = std::vector<std::pair<const char*, std::string>>;
   for (const Values& values : {Values{{"Path", "D:\\Tools\\Varden;C:\\Other"}},
@@ -145,10 +146,11 @@ TEST_F(SequenceTest, ProductDirectoryIsPathOrElseTheFirstValue) {
     EXPECT_TRUE(machine().files.Exists("D:\\Tools"));
     EXPECT_TRUE(machine().files.Exists("C:\\Other\\keep.txt"));
   }
-  for (int variant = 0; variant < 4; ++variant) {
+  for (int variant = 0; variant < 5; ++variant) {
     Install();
     winsim::Registry& registry = machine().registry;
-    registry.DeleteTree(HKEY_LOCAL_MACHINE, kAppPaths);
+    if (variant < 4) registry.DeleteTree(HKEY_LOCAL_MACHINE, kAppPaths);
+    if (variant == 4) registry.DenyAccess(HKEY_LOCAL_MACHINE, kAppPaths, KEY_QUERY_VALUE);
     if (variant == 1) registry.CreateKey(HKEY_LOCAL_MACHINE, kAppPaths);  // the key without values
     if (variant == 2) registry.SetString(HKEY_LOCAL_MACHINE, kAppPaths, "Path", "");
     // 260 bytes without a terminator: cut by one character it would name C:\Data1.
@@ -165,6 +167,7 @@ TEST_F(SequenceTest, ProductDirectoryIsPathOrElseTheFirstValue) {
     EXPECT_EQ(machine().ui.boxes[0].style, static_cast<UINT>(MB_OK));
     EXPECT_EQ(machine().Snapshot(), before);
     EXPECT_EQ(TracedLine("VDAV Path refused, it is too long.\n"), variant == 3);
+    EXPECT_EQ(TracedLine("VDAV Path cannot be read.\n"), variant == 4);
   }
   // A shorter unterminated value is read within its buffer: an ordinary directory.
   Install();
