@@ -24,9 +24,7 @@ IdentityLookup::Outcome HolderWalk::FindHolder(const std::string& directory, con
       const LocatedDirectory& located = LookUp(path);
       if (located.identity.Is(wanted)) return IdentityLookup::Outcome::kFound;
       failed = failed || located.identity.Failed();
-      if (!located.realPath.empty() && !EqualIgnoringAsciiCase(located.realPath, path)) {
-        paths.push_back(located.realPath);
-      }
+      if (!located.realPath.empty()) paths.push_back(located.realPath);
     }
   }
   return failed ? IdentityLookup::Outcome::kFailed : IdentityLookup::Outcome::kMissing;

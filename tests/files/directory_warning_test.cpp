@@ -46,6 +46,7 @@ const Target kTargets[] = {
     {"C:\\Users", true, kUsersFolder},  // the profiles
     {kUserFolder, true, kUsersFolder},   // a profile
     {"C:\\Users\\admin\\Documents", true, kUsersFolder},  // a shell folder
+    {"C:\\Users\\Public", true, kUsersFolder},  // holds the common documents
     {"C:\\Tools", true, kOtherProgram},   // another program's App Paths entry
     {"C:\\Agents", true, kOtherProgram},  // services' images
     {"C:\\Setup", true, kOtherProgram},   // another program's uninstaller
