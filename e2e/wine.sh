@@ -214,7 +214,8 @@ e2e_install() {
 # device is a link to /dev/null among the prefix's DOS devices, which makes "\\.\NAME"
 # open; a drive "X:\file" is a link "x:" there to a folder drive_x of the prefix that
 # holds the file; a file "X:\folder\name" of the user's is made with its folders; the
-# stub services and programs are e2e_setup.exe's to start.
+# stub services and programs are e2e_setup.exe's to start, and the registry values of
+# "setup value" lines its to write.
 e2e_setup() {
   local scenario=$1 device file letter
   grep -q '^setup ' "$scenario" || return 0

@@ -83,7 +83,7 @@ class Installer {
 
   // Creates the key; with a name, also sets that string value in it.
   void Registry(HKEY root, const std::string& key, const char* name = nullptr,
-                const std::string& text = "") {
+                const std::string& text = "", DWORD type = REG_SZ) {
     RegKey opened;
     if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
                         nullptr, opened.Receive(), nullptr) != ERROR_SUCCESS) {
@@ -91,7 +91,7 @@ class Installer {
       return;
     }
     if (name &&
-        RegSetValueExA(opened.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+        RegSetValueExA(opened.Get(), name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
                        static_cast<DWORD>(text.size() + 1)) != ERROR_SUCCESS) {
       Failed("RegSetValueExA " + key + " " + name);
     }
@@ -305,6 +305,16 @@ std::vector<std::string> SetProfileSetting(const std::string& keyAndValue) {
   Installer installer;
   installer.Profile(WindowsDirectory() + "\\tvuninst.ini", "Settings", keyAndValue.substr(0, equals).c_str(),
                     keyAndValue.substr(equals + 1));
+  return installer.failures;
+}
+
+std::vector<std::string> SetRegistryText(const std::string& key, const std::string& name,
+                                         const std::string& text) {
+  const bool machine = key.rfind("HKLM\\", 0) == 0;
+  if (!machine && key.rfind("HKCU\\", 0) != 0) return {"not a key of HKLM or HKCU: " + key};
+  Installer installer;
+  installer.Registry(machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, key.substr(5), name.c_str(), text,
+                     text.find('%') == std::string::npos ? REG_SZ : REG_EXPAND_SZ);
   return installer.failures;
 }
 

@@ -100,6 +100,12 @@ std::vector<std::string> InstallEventLogSource(const std::string& name);
 // an administrator does for an unattended removal. Returns the failures, one line each.
 std::vector<std::string> SetProfileSetting(const std::string& keyAndValue);
 
+// A text value of the registry as a user or another program left it: `key` is
+// "HKLM\..." or "HKCU\...", made when missing; the value is REG_EXPAND_SZ when `text`
+// holds a "%", else REG_SZ. Returns the failures, one line each.
+std::vector<std::string> SetRegistryText(const std::string& key, const std::string& name,
+                                         const std::string& text);
+
 // The product's texts in its profile, in English.
 namespace sample_texts {
 inline const char kCaption[] = "Varden Anti-Virus Uninstall";

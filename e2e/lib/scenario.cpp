@@ -214,11 +214,25 @@ class Reader {
         return "setup file needs <letter>:\\<path>";
       scenario_.userFiles.push_back(afterKind);
       return "";
+    } else if (kind == "value") {  // written by the runner's setup, not started
+      return ReadSetupValue(Expand(afterKind));
     } else if (kind != "event-source" && kind != "device") {
       return "unknown setup " + kind;
     }
     if (step.name.empty()) return "setup " + kind + " needs a name";
     scenario_.setup.push_back(step);
+    return "";
+  }
+
+  // "HKCU\key|name=text": the root, a key, a name (none for the default value) and text.
+  std::string ReadSetupValue(const std::string& line) {
+    const std::size_t bar = line.find('|');
+    const std::size_t equals = bar == std::string::npos ? bar : line.find('=', bar);
+    const std::string key = line.substr(0, bar);
+    const bool known = key.rfind("HKLM\\", 0) == 0 || key.rfind("HKCU\\", 0) == 0;
+    if (equals == std::string::npos || !known || key.size() == 5)
+      return "setup value needs <HKLM|HKCU>\\<key>|<name>=<text>";
+    scenario_.setupValues.push_back({key, line.substr(bar + 1, equals - bar - 1), line.substr(equals + 1)});
     return "";
   }
 

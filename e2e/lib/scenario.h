@@ -45,6 +45,11 @@
 //                                      that holds the file
 //   setup setting <Key>=<value>        a line added to [Settings] of the installed profile
 //   setup file <letter>:\<path>        a file of the user's, made with its folders
+//   setup value <ROOT\key>|<name>=<text>  a registry text value (HKLM or HKCU) written
+//                                      before the run, its key made when missing; as
+//                                      REG_EXPAND_SZ when the text holds a "%" (what
+//                                      remains of it once %WINDIR% is filled in), else
+//                                      as REG_SZ
 //   log <path>                         the run's log file afterwards: a first line, the
 //                                      trace piece by piece, and the line of the exit code
 //   service <running|stopped|absent> <name>  a service's state afterwards
@@ -99,6 +104,13 @@ struct SetupStep {
                           // file, or Key=Value
 };
 
+// A registry text value that a "setup value" line writes before the run.
+struct SetupValue {
+  std::string key;   // "HKCU\Software\..." or "HKLM\..."
+  std::string name;  // empty: the key's default value
+  std::string text;  // REG_EXPAND_SZ when it holds a "%", else REG_SZ
+};
+
 // A service's state ("running", "stopped", "absent") or a window's presence
 // ("present", "absent") after the run.
 struct ComponentExpectation {
@@ -115,6 +127,7 @@ struct Scenario {
   std::string appPath;  // the App Paths entry's "Path" as written; empty: the variant's
   std::string currentDirectory;  // where the uninstaller starts; empty: the runner's own
   std::vector<std::string> userFiles;  // "setup file" lines, made before the run
+  std::vector<SetupValue> setupValues;  // "setup value" lines, written before the run
   std::string caption;
   std::vector<ExpectedBox> boxes;
   long exitCode = 0;

@@ -59,6 +59,8 @@ std::string Contents(const Scenario& s) {
           << (e.value ? " / " + *e.value : "") << ';';
   for (const SetupStep& step : s.setup)
     out << "setup " << step.kind << '/' << step.behaviour << '/' << step.name << ';';
+  for (const SetupValue& value : s.setupValues)
+    out << "setup value " << value.key << '/' << value.name << '/' << value.text << ';';
   for (const ComponentExpectation& c : s.components)
     out << c.kind << ' ' << c.state << '/' << c.name << ';';
   return out.str();
@@ -95,6 +97,9 @@ TEST_F(ScenarioFileTest, ReadsEveryKindOfLineWithTheWindowsDirectoryFilledIn) {
       {"setup device WardelDev", "setup device//WardelDev;"},
       {"setup drive Q:\\notes.txt", "setup drive//Q:\\notes.txt;"},
       {"setup setting LogFile=%WINDIR%\\run.log", "setup setting//LogFile=C:\\WINNT\\run.log;"},
+      {"setup value HKCU\\Shell Folders|My Files=%WINDIR%\\a=b %USERPROFILE%",
+       "setup value HKCU\\Shell Folders/My Files/C:\\WINNT\\a=b %USERPROFILE%;"},
+      {"setup value HKLM\\Run|=x", "setup value HKLM\\Run//x;"},
       {"service stopped Tessor Wardel", "service stopped/Tessor Wardel;"},
       {"window absent KVX95MainWnd", "window absent/KVX95MainWnd;"}};
   for (const auto& [line, contents] : lines) {
@@ -117,6 +122,8 @@ TEST_F(ScenarioFileTest, NamesTheFileAndLineOfAMistake) {
       {"exit six\n", "exit needs a number"},
       {"item absent Startup\n", "an item needs"},
       {"setup drive Q:\\Docs\\notes.txt\n", "setup drive needs"},
+      {"setup value HKCR\\.TSX|=x\n", "setup value needs"},
+      {"setup value HKCU\\Run|x\n", "setup value needs"},
       {"trace %MESSAGE:145\n", "message code"},
       {"power-cut install-shield-middle\n", "unknown power-cut moment install-shield-middle"},
       {"include missing.inc\n", "missing.inc:0: cannot be read"}};

@@ -31,6 +31,32 @@ std::vector<std::string> ScenarioFiles() {
   return files;
 }
 
+// The places a fresh Wine prefix registers as Windows' own and its user's, as it
+// registers them there (its user named "root"): Program Files and Common Files, the
+// profiles' folder with the shared ones and the user's profile, and the user's
+// documents among the shell folders; the folders are there too. The program judges the
+// product directory against them, on this machine as under Wine.
+void AddWinePrefixPlaces(winsim::Machine& machine) {
+  const std::string currentVersion = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+  const std::string profiles = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+  const std::string shellFolders = currentVersion + "\\Explorer\\Shell Folders";
+  const std::string userShellFolders = currentVersion + "\\Explorer\\User Shell Folders";
+  winsim::Registry& registry = machine.registry;
+  registry.SetString(HKEY_LOCAL_MACHINE, currentVersion, "ProgramFilesDir", "C:\\Program Files");
+  registry.SetString(HKEY_LOCAL_MACHINE, currentVersion, "CommonFilesDir", "C:\\Program Files\\Common Files");
+  registry.SetString(HKEY_LOCAL_MACHINE, profiles, "ProfilesDirectory", "%SystemDrive%\\users", REG_EXPAND_SZ);
+  registry.SetString(HKEY_LOCAL_MACHINE, profiles, "ProgramData", "%SystemDrive%\\ProgramData", REG_EXPAND_SZ);
+  registry.SetString(HKEY_LOCAL_MACHINE, profiles, "Public", "%SystemDrive%\\users\\Public", REG_EXPAND_SZ);
+  registry.SetString(HKEY_LOCAL_MACHINE, profiles + "\\S-1-5-21-0-0-0-1000", "ProfileImagePath", "C:\\users\\root");
+  machine.system.environment["USERPROFILE"] = "C:\\users\\root";
+  registry.SetString(HKEY_CURRENT_USER, shellFolders, "Personal", "C:\\users\\root\\Documents");
+  registry.SetString(HKEY_CURRENT_USER, userShellFolders, "Personal", "%USERPROFILE%\\Documents", REG_EXPAND_SZ);
+  for (const char* folder : {"C:\\Program Files\\Common Files", "C:\\ProgramData", "C:\\users\\Public",
+                             "C:\\users\\root\\Documents"}) {
+    machine.files.AddDirectory(folder);
+  }
+}
+
 class ScenarioTest : public MachineTest, public ::testing::WithParamInterface<std::string> {
  protected:
   // Plays the user as the Wine run's answerer does.
@@ -60,9 +86,12 @@ TEST_P(ScenarioTest, HoldsOnTheSimulatedMachine) {
   std::string appPath = scenario->appPath;
   if (const std::size_t at = appPath.find("%WINDIR%"); at != std::string::npos)
     appPath.replace(at, 8, machine().system.windowsDirectory);
+  AddWinePrefixPlaces(machine());
   InstallProduct(SampleOfVariant(scenario->variant, appPath));
   ASSERT_TRUE(None(StartRunningParts(scenario->setup)));
   for (const std::string& path : scenario->userFiles) machine().files.AddFile(path, "the user's");
+  for (const SetupValue& value : scenario->setupValues)
+    ASSERT_TRUE(None(SetRegistryText(value.key, value.name, value.text)));
   if (!scenario->currentDirectory.empty())
     machine().files.currentDirectory = scenario->currentDirectory;
   machine().processes.Script(
