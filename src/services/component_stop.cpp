@@ -4,6 +4,7 @@
 
 #include "services/application_close.h"
 #include "services/on_access.h"
+#include "support/trace.h"
 
 namespace {
 
@@ -43,7 +44,10 @@ int StopRunningComponents(Prompts& prompts, int onAccessRemovable) {
 
   const Outcome agent = CloseProgram(prompts, kAgentProgramClass, kAgentProgramPrompt);
   if (agent == Outcome::kAborted) return 1;
-  if (agent == Outcome::kClosed) Sleep(kAfterAgentPauseMs);
+  if (agent == Outcome::kClosed) {
+    FlushRunLog();
+    Sleep(kAfterAgentPauseMs);
+  }
 
   if (onAccessRemovable != 1) return 0;
   while (OnAccessComponentRunning()) {

@@ -38,6 +38,7 @@ int RemoveServiceByName(const char* serviceName) {
       Trace("Error in ControlService...\n");
       return -4;
     }
+    FlushRunLog();
     Sleep(kAfterStopPauseMs);
     Trace("Done.\n");
   }

@@ -1,6 +1,7 @@
 #include "services/service_stop.h"
 
 #include "support/handles.h"
+#include "support/trace.h"
 
 namespace {
 
@@ -26,6 +27,7 @@ int StopServiceAndWait(SC_HANDLE manager, const char* serviceName) {
 
   int result = kStopDone;
   if (!ControlService(service.Get(), SERVICE_CONTROL_STOP, &status)) result = kStopRefused;
+  FlushRunLog();
   for (int poll = 0; poll < kStopPolls; ++poll) {
     Sleep(kStopPollPauseMs);
     if (!QueryServiceStatus(service.Get(), &status) ||

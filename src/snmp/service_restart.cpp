@@ -1,6 +1,7 @@
 #include "snmp/service_restart.h"
 
 #include "support/failure_text.h"
+#include "support/trace.h"
 
 namespace {
 
@@ -80,6 +81,7 @@ int WaitForServiceState(SC_HANDLE service, DWORD desiredState) {
     return 0;
   }
   // No overall limit: the wait lasts as long as the service reports progress.
+  FlushRunLog();
   while (status.dwCurrentState != desiredState) {
     const DWORD checkPoint = status.dwCheckPoint;
     Sleep(status.dwWaitHint);

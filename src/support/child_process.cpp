@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "support/handles.h"
+#include "support/trace.h"
 
 bool RunAndWait(const std::string& application, std::string commandLine) {
   STARTUPINFOA startup{};
@@ -16,6 +17,7 @@ bool RunAndWait(const std::string& application, std::string commandLine) {
   }
   KernelHandle processHandle(process.hProcess);
   KernelHandle threadHandle(process.hThread);
+  FlushRunLog();
   WaitForSingleObject(processHandle.Get(), INFINITE);
   return true;
 }

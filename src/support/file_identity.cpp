@@ -33,6 +33,8 @@ IdentityLookup LookUpIdentity(const std::string& path) {
 IdentityLookup IdentityOfOpenFile(HANDLE file) {
   BY_HANDLE_FILE_INFORMATION information;
   if (!GetFileInformationByHandle(file, &information)) return {};
-  return {IdentityLookup::Outcome::kFound,
-          {information.dwVolumeSerialNumber, information.nFileIndexHigh, information.nFileIndexLow}};
+  const FileIdentity identity{information.dwVolumeSerialNumber, information.nFileIndexHigh,
+                              information.nFileIndexLow};
+  if (!TellsFilesApart(identity)) return {};
+  return {IdentityLookup::Outcome::kFound, identity};
 }

@@ -17,6 +17,12 @@ struct FileIdentity {
   bool operator==(const FileIdentity&) const = default;
 };
 
+// False for a volume serial number or a file index of 0: network redirectors of old NT
+// give them for every file, so such a number would make any two files the same.
+inline bool TellsFilesApart(const FileIdentity& identity) {
+  return identity.volume != 0 && (identity.indexHigh != 0 || identity.indexLow != 0);
+}
+
 struct IdentityLookup {
   enum class Outcome { kFound, kMissing, kFailed } outcome = Outcome::kFailed;
   FileIdentity identity;  // when found
@@ -39,5 +45,6 @@ IdentityLookup LookUpIdentity(const std::string& path);
 FileHandle OpenForAttributes(const std::string& path);
 IdentityLookup AfterFailedOpen(const std::string& path);
 
-// What the file open as `file` is.
+// What the file open as `file` is; kFailed when what the system gives does not tell
+// files apart.
 IdentityLookup IdentityOfOpenFile(HANDLE file);

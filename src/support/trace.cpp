@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 #include "support/version.h"
 
 namespace {
@@ -43,12 +45,16 @@ void TraceValue(const char* label, const std::string& value) {
 
 void TraceStep(const char* line) {
   Trace(line);
+  FlushRunLog();
+}
+
+void FlushRunLog() {
   if (currentLog) currentLog->Flush();
 }
 
-RunLog::RunLog() { currentLog = this; }
+RunLog::RunLog() : previous_(std::exchange(currentLog, this)) {}
 
-RunLog::~RunLog() { currentLog = nullptr; }
+RunLog::~RunLog() { currentLog = previous_; }
 
 void RunLog::Open(const std::string& path) {
   if (state_ != State::kKeeping) return;

@@ -20,14 +20,18 @@ void TraceValue(const char* label, const std::string& value);
 // log made lasting, so that the step's first line is on the disk before its work begins.
 void TraceStep(const char* line);
 
+// Before the program waits (for a child program, in Sleep, for a service or program to
+// stop): makes the log's lines lasting, since none may come for a long while.
+void FlushRunLog();
+
 // The run's log file, appended to. From its construction it keeps the trace pieces until
 // Open says where they go; from then on each line is written with one WriteFile as soon
 // as it is complete, so a crash of the program loses nothing. Lines are made lasting
 // (FlushFileBuffers) in groups: at the start of every step (TraceStep), at most a quarter
-// of a second apart within a step, and at the end; so a power loss takes at most the
-// lines of the last quarter second inside one step. A log that cannot be opened or
-// written changes nothing in the run: the trace says so once, and the run goes on
-// without it. One RunLog at a time.
+// of a second apart within a step, before every wait (FlushRunLog), and at the end; so a
+// power loss takes at most the lines of the last quarter second. A log that cannot be
+// opened or written changes nothing in the run: the trace says so once, and the run goes
+// on without it. The newest RunLog is the one the trace goes to, until it ends.
 class RunLog {
  public:
   RunLog();
@@ -64,4 +68,5 @@ class RunLog {
   std::string path_;
   FileHandle file_;
   DWORD lastFlush_ = 0;  // GetTickCount() at the last FlushFileBuffers
+  RunLog* previous_;      // the one the trace went to before
 };

@@ -23,7 +23,7 @@ std::string ReadString(const std::string& profilePath, const char* key) {
 
 std::string ProfilePath() { return WindowsDirectoryPath("tvuninst.ini"); }
 
-ProfileTexts LoadProfile(const std::string& profilePath, bool nt3Mode) {
+ProfileTexts LoadProfile(const std::string& profilePath, const std::string& removalPath, bool nt3Mode) {
   Trace("Reading profile settings...\n");
   ProfileTexts profile;
   profile.caption = ReadString(profilePath, "MessageBoxCaption");
@@ -38,7 +38,7 @@ ProfileTexts LoadProfile(const std::string& profilePath, bool nt3Mode) {
   profile.warnDirPrompt3 = ReadString(profilePath, "WarnDirPrompt3");
 
   profile.wholeDirectoryRemoval =
-      GetPrivateProfileIntA("Settings", "EnableWholeDirRemove", 1, profilePath.c_str()) != 0;
+      GetPrivateProfileIntA("Settings", "EnableWholeDirRemove", 1, removalPath.c_str()) != 0;
   Trace("EnableWholeDir= ");
   Trace(profile.wholeDirectoryRemoval ? "TRUE" : "FALSE");
   Trace("\n");

@@ -15,6 +15,7 @@
 #include "shell/manager.h"
 #include "shell/program_manager.h"
 #include "snmp/snmp_agent.h"
+#include "support/file_identity.h"
 #include "support/prompts.h"
 #include "support/trace.h"
 #include "support/windows_directory.h"
@@ -25,6 +26,7 @@
 #include "uninstall/profile.h"
 #include "uninstall/removal_record.h"
 #include "uninstall/run_log.h"
+#include "uninstall/single_run.h"
 
 namespace {
 
@@ -109,15 +111,18 @@ int RunSteps(const char* commandTail, RunLog& log) {
   Trace(nt3Mode ? "NT OS version is 3.x...\n" : "NT OS version is 4.x...\n");
 
   // A run cut off after the App Paths entry or the profile went left its record: the
-  // texts, the settings and the directory are then that run's.
+  // directory, the removal mode and the list are then that run's. The texts and settings
+  // are a profile's that is there (an administrator may have put one in place since),
+  // else that run's too.
   const std::string recordPath = RemovalRecordPath();
-  const std::string recorded = RecordedDirectory(recordPath);
-  const bool finishing = FinishesRecordedRemoval(recorded, ProfilePath());
+  const RemovalRecord record = ReadRemovalRecord(recordPath);
+  const bool finishing = FinishesRecordedRemoval(record, ProfilePath());
   if (finishing) TraceValue("Finishing the removal that a cut-off run recorded in ", recordPath);
-  const std::string profilePath = finishing ? recordPath : ProfilePath();
-  const ProfileTexts profile = LoadProfile(profilePath, nt3Mode);
+  const bool profileThere = LookUpIdentity(ProfilePath()).Found();
+  const std::string removalPath = finishing ? recordPath : ProfilePath();
+  const ProfileTexts profile = LoadProfile(profileThere ? ProfilePath() : removalPath, removalPath, nt3Mode);
   FileList fileList;
-  if (!profile.wholeDirectoryRemoval) ReadFileList(profilePath.c_str(), fileList);
+  if (!profile.wholeDirectoryRemoval) ReadFileList(removalPath.c_str(), fileList);
   Prompts prompts(profile);
 
   TraceStep("Checking user rights...\n");
@@ -128,7 +133,7 @@ int RunSteps(const char* commandTail, RunLog& log) {
   }
 
   TraceStep("Retrieving VDAV Path from registry...\n");
-  std::string directory = finishing ? recorded : "";
+  std::string directory = finishing ? record.directory : "";
   const PathValue read = finishing ? PathValue::kRead : ReadRegisteredDirectory(directory);
   const std::string productDirectory = CheckedProductDirectory(read, directory);
   OpenRunLog(log, profile);
@@ -158,7 +163,7 @@ int RunSteps(const char* commandTail, RunLog& log) {
 
   RefuseLogInRemoval(log, productDirectory, FilesTheRunRemoves(onAccessRemovable));
   // A record of this directory from before this run is one of a removal cut off.
-  const bool resumed = !recorded.empty() && IsSameDirectory(recorded, productDirectory);
+  const bool resumed = IsRecordOf(record, productDirectory);
   const bool written = WriteRemovalRecord(recordPath, productDirectory, profile, fileList);
   TraceStep("Killing VDAV active parts running...\n");
   if (StopRunningComponents(prompts, onAccessRemovable ? 1 : 0) != 0) {
@@ -169,6 +174,7 @@ int RunSteps(const char* commandTail, RunLog& log) {
     SetCursorShape(IDC_ARROW);
     return kExitAborted;
   }
+  FlushRunLog();
   Sleep(1000);
 
   TraceStep("Checking if VAgent Service is installed...\n");
@@ -201,6 +207,7 @@ int RunSteps(const char* commandTail, RunLog& log) {
     RemoveAgentKeyParentsLeft();
   }
 
+  FlushRunLog();
   Sleep(2000);
   SetCursorShape(IDC_ARROW);
 
@@ -225,6 +232,7 @@ int RunSteps(const char* commandTail, RunLog& log) {
   if (profile.wholeDirectoryRemoval) {
     TraceStep("Removing the whole VDAV directory...\n");
     RemoveDirectoryTree(productDirectory.c_str());
+    FlushRunLog();
     Sleep(1000);
     RemoveDirectoryTree(productDirectory.c_str());
     // What is still in use now has been scheduled by the second pass; the directory
@@ -256,7 +264,8 @@ int RunUninstall(const char* commandTail) {
   // own questions.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   RunLog log;
-  const int exitCode = RunSteps(commandTail, log);
+  const SingleRun singleRun;
+  const int exitCode = singleRun.Refused() ? kExitAnotherRun : RunSteps(commandTail, log);
   log.Close(exitCode);
   return exitCode;
 }

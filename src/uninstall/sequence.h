@@ -6,6 +6,7 @@ constexpr int kExitNoProductDirectory = -1;  // the product directory is not reg
 constexpr int kExitDeclined = 0;             // the user answered No (or no answer)
 constexpr int kExitNoRights = -2;            // the user may not manage services
 constexpr int kExitAborted = 3;              // IDABORT: the user gave up on stopping a component
+constexpr int kExitAnotherRun = -3;          // another run of the uninstaller is in progress
 // A completed run returns the answer to the removal prompt: 6 (IDYES).
 
 // Runs the uninstallation; `commandTail` is handed on to the Install Shield uninstaller.

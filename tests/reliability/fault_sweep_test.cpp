@@ -106,7 +106,7 @@ TEST_P(FaultSweepTest, EverySingleFailureOfEveryCallIsSurvived) {
       problems.push_back("a completed run without its last line");
     }
     const auto before = std::count(calls.begin(), calls.begin() + call, "OutputDebugStringA");
-    if (before == 0 || trace().size() < static_cast<std::size_t>(before) ||
+    if (trace().size() < static_cast<std::size_t>(before) ||
         !std::equal(cleanTrace.begin(), cleanTrace.begin() + before, trace().begin())) {
       problems.push_back("the trace does not lead up to the failing call");
     }

@@ -82,7 +82,8 @@ RunRecord RunOverInstall(const WholeRun& run) {
 
 std::vector<std::string> RunProblems(const RunRecord& run) {
   std::vector<std::string> problems;
-  const std::vector<int> defined = {kExitNoProductDirectory, kExitDeclined, kExitNoRights, kExitAborted, IDYES};
+  const std::vector<int> defined = {kExitNoProductDirectory, kExitDeclined, kExitNoRights, kExitAborted,
+                                    kExitAnotherRun, IDYES};
   if (std::find(defined.begin(), defined.end(), run.exitCode) == defined.end()) {
     problems.push_back("exit code " + std::to_string(run.exitCode));
   }

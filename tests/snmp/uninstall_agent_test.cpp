@@ -69,7 +69,7 @@ TEST_F(UninstallSnmpAgentTest, TheAnswerDecidesAndEveryOutcomeIsTold) {
     if (c.arrange) c.arrange(m, dll);
     const std::string before = m.Snapshot();
     for (int answer : c.answers) m.ui.Answer(answer);
-    const ProfileTexts profile = LoadProfile(kProfile, false);
+    const ProfileTexts profile = LoadProfile(kProfile, kProfile, false);
     Prompts prompts(profile);
 
     EXPECT_EQ(UninstallSnmpAgent(prompts, c.directory.c_str()), 0);

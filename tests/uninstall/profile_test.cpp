@@ -16,7 +16,7 @@ class ProfileTest : public MachineTest {
 // the on-access component are in none.
 TEST_F(ProfileTest, ReadsTheStopErrorTextsOfTheAgentAndTheOnAccessComponent) {
   InstallProduct();
-  ProfileTexts profile = LoadProfile(kProfile, false);
+  ProfileTexts profile = LoadProfile(kProfile, kProfile, false);
   EXPECT_EQ(profile.stopErrors[1], texts::kStopErrorAgent);
   EXPECT_EQ(profile.stopErrors[2], texts::kStopErrorOnAccess);
 }
@@ -26,7 +26,7 @@ TEST_F(ProfileTest, WholeDirectorySettingIsOffOnlyForZero) {
            {"0", false}, {"1", true}, {"7", true}, {"no", false}, {"0x0", false}, {"", true}}) {
     winsim::Reset();
     WriteProfile("[Settings]\nEnableWholeDirRemove=" + value + "\n");
-    ProfileTexts profile = LoadProfile(kProfile, false);
+    ProfileTexts profile = LoadProfile(kProfile, kProfile, false);
     EXPECT_EQ(profile.wholeDirectoryRemoval, expected) << "value \"" << value << "\"";
     EXPECT_EQ(winsim::machine().debug.pieces.at(2), expected ? "TRUE" : "FALSE");
   }
@@ -34,7 +34,7 @@ TEST_F(ProfileTest, WholeDirectorySettingIsOffOnlyForZero) {
 
 TEST_F(ProfileTest, TextsAreCutTo199Characters) {
   WriteProfile("[Strings]\nRemovePrompt=" + std::string(250, 'r') + "\n");
-  EXPECT_EQ(LoadProfile(kProfile, false).removePrompt, std::string(199, 'r'));
+  EXPECT_EQ(LoadProfile(kProfile, kProfile, false).removePrompt, std::string(199, 'r'));
 }
 
 }  // namespace

@@ -64,6 +64,7 @@ const std::map<std::string_view, DWORD>& ErrorTable() {
       // Processes and the system
       {"CreateProcessA", ERROR_FILE_NOT_FOUND},
       {"WaitForSingleObject", ERROR_INVALID_HANDLE},
+      {"CreateMutexA", ERROR_ACCESS_DENIED /* made by another account, which denies this one */},
       {"CloseHandle", ERROR_INVALID_HANDLE},
       {"GetWindowsDirectoryA", ERROR_NOT_ENOUGH_MEMORY},
       {"ExpandEnvironmentStringsA", ERROR_NOT_ENOUGH_MEMORY},

@@ -266,10 +266,11 @@ BOOL WINAPI GetFileInformationByHandle(HANDLE hFile, LPBY_HANDLE_FILE_INFORMATIO
   while (root->parent) root = root->parent;
   *lpFileInformation = {};
   lpFileInformation->dwFileAttributes = file->node->attributes;
-  lpFileInformation->dwVolumeSerialNumber = root->index;
+  const bool indexed = fs().GivesFileIndexes(*root);
+  lpFileInformation->dwVolumeSerialNumber = indexed ? root->index : 0;
   lpFileInformation->nFileSizeLow = static_cast<DWORD>(file->node->content.size());
   lpFileInformation->nNumberOfLinks = 1;
-  lpFileInformation->nFileIndexLow = file->node->index;
+  lpFileInformation->nFileIndexLow = indexed ? file->node->index : 0;
   return TRUE;
 }
 

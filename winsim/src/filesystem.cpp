@@ -27,6 +27,11 @@ void FileSystem::AddVolume(char letter) {
   volumes_[drive] = std::move(root);
 }
 
+void FileSystem::AddVolumeWithoutFileIndexes(char letter) {
+  AddVolume(letter);
+  withoutIndexes_.insert(volumes_.at(static_cast<char>(std::toupper(static_cast<unsigned char>(letter)))).get());
+}
+
 namespace {
 
 DWORD NextFileIndex() {

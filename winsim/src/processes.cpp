@@ -110,7 +110,24 @@ DWORD Processes::Wait(HANDLE handle, DWORD timeoutMs) {
 }
 
 bool Processes::Close(HANDLE handle) {
-  return handles_.erase(reinterpret_cast<ULONG_PTR>(handle)) == 1;
+  const ULONG_PTR key = reinterpret_cast<ULONG_PTR>(handle);
+  return handles_.erase(key) == 1 || mutexes_.erase(key) == 1;
+}
+
+bool Processes::MutexOpen(const std::string& name) const {
+  for (const auto& [handle, mutexName] : mutexes_) {
+    if (!name.empty() && mutexName == name) return true;
+  }
+  return false;
+}
+
+// Names of kernel objects are compared with their case.
+HANDLE Processes::OpenMutex(const std::string& name, bool* existed) {
+  *existed = MutexOpen(name);
+  const ULONG_PTR handle = nextHandle_;
+  nextHandle_ += 8;
+  mutexes_[handle] = name;
+  return reinterpret_cast<HANDLE>(handle);
 }
 
 }  // namespace winsim
@@ -139,6 +156,14 @@ BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine, LPSECU
 DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
   if (auto e = winsim::api::Enter("WaitForSingleObject")) return winsim::api::FailWith(*e, WAIT_FAILED);
   return machine().processes.Wait(hHandle, dwMilliseconds);
+}
+
+HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL, LPCSTR lpName) {
+  if (auto e = winsim::api::Enter("CreateMutexA")) return winsim::api::FailWith(*e, HANDLE(nullptr));
+  bool existed = false;
+  HANDLE mutex = machine().processes.OpenMutex(lpName ? lpName : "", &existed);
+  SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+  return mutex;
 }
 
 BOOL WINAPI CloseHandle(HANDLE hObject) {

@@ -50,6 +50,10 @@ class FileSystem {
 
   // Setting the machine up. Missing parent directories are created.
   void AddVolume(char letter);
+  // A volume reached through an old network redirector: GetFileInformationByHandle gives
+  // file index 0 and volume serial number 0 for every file on it.
+  void AddVolumeWithoutFileIndexes(char letter);
+  bool GivesFileIndexes(const FileNode& root) const { return !withoutIndexes_.contains(&root); }
   void AddDirectory(std::string_view path);
   void AddFile(std::string_view path, std::string_view content = "");
   void SetAttributes(std::string_view path, DWORD attributes);
@@ -171,6 +175,7 @@ class FileSystem {
   std::string StoredNamesOnShare(const std::string& path) const;
 
   std::map<char, std::unique_ptr<FileNode>> volumes_;
+  std::set<const FileNode*> withoutIndexes_;  // roots of volumes without file indexes
   std::map<char, std::string> substDrives_;
   std::set<char> withoutMedium_;
   std::map<std::string, std::string> shares_;  // "\\SERVER\NAME" (upper case) to target

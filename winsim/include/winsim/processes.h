@@ -38,17 +38,24 @@ class Processes {
   // no script just ends.
   void Script(std::string_view applicationPath, ChildScript script);
   std::vector<Launch> launches;
-  std::size_t OpenHandles() const { return handles_.size(); }
+  std::size_t OpenHandles() const { return handles_.size() + mutexes_.size(); }
+  // True while a handle to the named mutex is open (the copies of a program share them).
+  bool MutexOpen(const std::string& name) const;
 
   // Starts the program a command line names as the system does at logon, keeping no
   // handle to it; nothing when its file is not there.
   void StartAtLogon(const std::string& commandLine);
-  void DropHandles() { handles_.clear(); }  // the program that held them has ended
+  void DropHandles() {  // the program that held them has ended
+    handles_.clear();
+    mutexes_.clear();
+  }
 
   // For the API layer.
   BOOL Start(Launch launch, LPPROCESS_INFORMATION info);
   DWORD Wait(HANDLE handle, DWORD timeoutMs);
   bool Close(HANDLE handle);
+  // A handle to the mutex `name` (none: unnamed), and whether it existed already.
+  HANDLE OpenMutex(const std::string& name, bool* existed);
 
  private:
   struct Child {
@@ -61,6 +68,7 @@ class Processes {
   std::optional<Child> Run(Launch launch, DWORD* error);
   std::map<std::string, ChildScript> scripts_;
   std::map<ULONG_PTR, Child> handles_;
+  std::map<ULONG_PTR, std::string> mutexes_;  // by handle: the mutex's name
   ULONG_PTR nextHandle_ = 0x9000;
   DWORD nextId_ = 0x400;
 };
