@@ -42,6 +42,7 @@ if errorlevel 1 goto unexpected
 if errorlevel 0 goto declined
 if errorlevel -1 goto notinstalled
 if errorlevel -2 goto norights
+if errorlevel -3 goto inprogress
 goto unexpected
 
 :removed
@@ -59,6 +60,10 @@ goto report
 :norights
 set CODE=-2
 set RESULT=not removed: this account may not manage services
+goto report
+:inprogress
+set CODE=-3
+set RESULT=not removed: another run of the uninstaller is in progress; try again later
 goto report
 :aborted
 set CODE=3

@@ -8,6 +8,7 @@
 
 #include "launch_record.h"
 #include "power_cut.h"
+#include "second_copy.h"
 #include "support/handles.h"
 
 namespace {
@@ -406,6 +407,7 @@ void RunInstallShieldUninstallerStandIn(const std::string& commandLine) {
   using namespace sample_keys;
   const std::optional<PowerCutMoment> cut = RequestedPowerCut();
   RecordLaunch(commandLine);
+  if (SecondCopyRequested()) RecordSecondCopyExit(RunSecondCopy());
   if (cut == PowerCutMoment::kInstallShieldStart) CutPowerNow();
   for (const char* key : {kAppPaths, kProductKey, kUninstallEntry}) RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
   if (cut == PowerCutMoment::kInstallShieldEnd) CutPowerNow();

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cctype>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -168,6 +169,11 @@ class Reader {
       scenario_.powerCut = moment;
       scenario_.cutRunBoxes = std::move(scenario_.boxes);
       scenario_.boxes.clear();
+    } else if (word == "second-copy") {
+      char* end = nullptr;
+      const long code = std::strtol(rest.c_str(), &end, 10);
+      if (rest.empty() || *end != '\0') return "second-copy needs an exit code";
+      scenario_.secondCopyExit = code;
     } else if (word == "winsim-only") {
       scenario_.winsimOnly = rest;  // the Wine runner skips the scenario
     } else if (word == "setup") {

@@ -32,6 +32,9 @@
 //   group <present|absent> <name>      a Program Manager group afterwards
 //   item <present|absent> <group>|<name>  an item of a Program Manager group afterwards
 //   include <file>                     the lines of another file beside this one
+//   second-copy <exit code>            a second copy of the uninstaller is started as the
+//                                      Install Shield uninstaller starts (the first
+//                                      copy waiting for it) and must end with the code
 //   winsim-only <reason>               Wine cannot show this run faithfully: the Wine
 //                                      runner skips it and reports the reason
 //   setup service <normal|slow|refusing> <name>  a stub service installed and running
@@ -137,6 +140,7 @@ struct Scenario {
   std::vector<std::string> pending;
   std::vector<std::string> launches;
   std::vector<std::string> held;  // files held open by another program through the run
+  std::optional<long> secondCopyExit;  // a second copy's exit code; none: no second copy
   std::vector<StateExpectation> programGroups;  // `value` names an item of the group
   std::vector<SetupStep> setup;
   std::vector<ComponentExpectation> components;

@@ -7,6 +7,7 @@
 
 #include "launch_record.h"
 #include "program_groups.h"
+#include "second_copy.h"
 #include "support/ascii.h"
 #include "support/handles.h"
 #include "tvtrace/piece_log.h"
@@ -263,6 +264,12 @@ std::vector<std::string> CompareMachine(const Scenario& scenario,
     }
   }
   CompareLists("launch", scenario.launches, RecordedLaunches(), false, differences);
+  const std::optional<long> secondCopy = RecordedSecondCopyExit();
+  if (secondCopy != scenario.secondCopyExit) {
+    const auto text = [](std::optional<long> code) { return code ? std::to_string(*code) : "(no second copy)"; };
+    differences.push_back("second copy's exit code: expected " + text(scenario.secondCopyExit) + ", got " +
+                          text(secondCopy));
+  }
   std::vector<std::string> pendingPaths;
   for (const std::string& path : pending) pendingPaths.push_back(PendingPath(path));
   CompareLists("pending", scenario.pending, pendingPaths, true, differences);

@@ -96,6 +96,23 @@ std::string Start(const char* application, std::string commandLine) {
   return "TRUE, wait " + std::to_string(WaitForSingleObject(processHandle.Get(), INFINITE));
 }
 
+// A named mutex: the last error of a first and a second CreateMutexA, and of one made
+// again once every handle to it was closed.
+std::string Created(KernelHandle& mutex) {
+  SetLastError(ERROR_SUCCESS);
+  mutex = KernelHandle(CreateMutexA(nullptr, FALSE, "TvProbe mutex"));
+  return (mutex ? "handle" : "FAILED") + std::string(", last error ") + std::to_string(GetLastError());
+}
+
+void ProbeMutexes() {
+  KernelHandle first, second;
+  Report("mutex.first", Created(first));
+  Report("mutex.second", Created(second));
+  first.Reset();
+  second.Reset();
+  Report("mutex.after-closing", Created(first));
+}
+
 ServiceHandle CreateProbeService(SC_HANDLE manager, const std::string& name) {
   return ServiceHandle(
       CreateServiceA(manager, name.c_str(), ("Display " + name).c_str(), SERVICE_ALL_ACCESS,
@@ -242,6 +259,7 @@ void ProbeProcesses(const std::string& childProgram) {
          Start(nullptr, InProbe("two words\\none.exe") + " child"));
   Report("process.command-line-empty", Start(nullptr, ""));
   DeleteFileA(inWindows.c_str());
+  ProbeMutexes();
 }
 
 void ProbeServices() {

@@ -45,6 +45,7 @@ std::string Contents(const Scenario& s) {
     if (!text->empty()) out << word << *text << ';';
   for (const ExpectedBox& box : s.cutRunBoxes) out << "cut run's box " << box.text << ';';
   if (s.powerCut) out << "power-cut " << static_cast<int>(*s.powerCut) << ';';
+  if (s.secondCopyExit) out << "second-copy " << *s.secondCopyExit << ';';
   for (const ExpectedBox& box : s.boxes)
     out << "box " << box.pressed << '|' << box.buttons << '|' << box.text << ';';
   for (const auto& [word, list] : {std::pair{"trace ", &s.trace},

@@ -8,6 +8,7 @@
 #include "common/machine_test.h"
 #include "common/product.h"
 #include "pending_registry.h"
+#include "second_copy.h"
 #include "verdict.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int);
@@ -112,6 +113,7 @@ TEST_P(ScenarioTest, HoldsOnTheSimulatedMachine) {
     machine().Restart();
     machine().debug = {};
   }
+  if (scenario->secondCopyExit) RequestSecondCopy();
   Observed observed;
   AnswerAsScenarioSays(*scenario, observed);
   observed.exitCode = WinMain(nullptr, nullptr, emptyTail, SW_SHOWNORMAL);

@@ -291,3 +291,25 @@ TEST_F(SequenceTest, AbortAtAStubbornMainProgramRestoresTheCursor) {
 }
 
 }  // namespace
+
+// A second copy started while the first waits for the Install Shield uninstaller changes
+// nothing and asks nothing: the first goes on with its own record and its own boxes.
+TEST_F(SequenceTest, ASecondCopyEndsAtOnceWhileTheFirstRuns) {
+  Install();
+  int secondExit = 0;
+  std::size_t boxesBefore = 0;
+  std::string recordBefore;
+  machine().processes.Script("C:\\WINNT\\uninst.exe", {[&](const winsim::Launch& launch) {
+    boxesBefore = machine().ui.boxes.size();
+    recordBefore = machine().Snapshot();
+    secondExit = RunUninstall("");
+    EXPECT_EQ(machine().Snapshot(), recordBefore);
+    EXPECT_EQ(machine().ui.boxes.size(), boxesBefore);
+    RunInstallShieldUninstallerStandIn(launch.commandLine);
+  }});
+  EXPECT_EQ(RunConsentedUninstall(), IDYES);
+  EXPECT_EQ(secondExit, kExitAnotherRun);
+  EXPECT_EQ(std::count(trace().begin(), trace().end(), "Another run of the uninstaller is in progress, this one ends.\n"), 1);
+  EXPECT_FALSE(machine().files.Exists(kDirectory));
+  EXPECT_TRUE(machine().files.Exists("C:\\WINNT\\tvuninst.rec"));  // until the restart
+}

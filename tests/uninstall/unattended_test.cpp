@@ -222,6 +222,19 @@ TEST_F(UnattendedTest, ARunCutOffHalfWayKeepsItsLogUpToTheStepItWasIn) {
   EXPECT_EQ(trace().back(), "Launch Install Shield's uninst.exe...\n");
 }
 
+// The lines before a long wait are on the disk while it lasts: a power failure while the
+// management product's uninstaller runs keeps the line that names it.
+TEST_F(UnattendedTest, ALineBeforeAWaitForAChildProgramIsLasting) {
+  struct PowerFailure {};
+  InstallProduct(Unattended({.withManager = true}));
+  machine().files.AddDirectory("C:\\Logs");
+  machine().faults.BeforeCall("WaitForSingleObject", 2, [] { throw PowerFailure(); });
+  EXPECT_THROW(RunUninstall(""), PowerFailure);
+  machine().files.LosePower();
+  EXPECT_EQ(machine().processes.launches.back().commandLine, "vduninst.exe UNINSTALL");
+  EXPECT_EQ(Log(), kFirstLine + machine().debug.Text());
+}
+
 // No box of the system's either: a drive without a medium holding the log or the product
 // directory, or a device named as the log.
 TEST_F(UnattendedTest, NothingStopsTheRunToAskForADiskOrWritesTheLogToADevice) {
