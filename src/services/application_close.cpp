@@ -1,5 +1,7 @@
 #include "services/application_close.h"
 
+#include "support/trace.h"
+
 namespace {
 
 // The program has no window of its own, but whatever reaches its thread's queue is
@@ -23,6 +25,7 @@ int CloseApplicationByClass(const char* windowClass, DWORD timeoutMs) {
   if (!window) return kCloseNoWindow;
   PostThreadMessageA(GetWindowThreadProcessId(window, nullptr), WM_QUIT, 0, 0);
 
+  FlushRunLog();
   const DWORD start = GetTickCount();
   for (;;) {
     DrainOwnQueue();
