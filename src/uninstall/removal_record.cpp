@@ -137,7 +137,7 @@ FileHandle CreateRecordFile(const std::string& path) {
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
   };
   FileHandle file = create();
-  if (file || GetLastError() != ERROR_ACCESS_DENIED) return file;
+  if (file) return file;
   const DWORD attributes = GetFileAttributesA(path.c_str());
   const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   const bool plainFile = attributes != INVALID_FILE_ATTRIBUTES &&

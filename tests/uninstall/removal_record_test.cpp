@@ -47,10 +47,11 @@ ProfileTexts Recordable(ProfileTexts texts) {
 // left out and named.
 TEST_F(RemovalRecordTest, GivesBackWhatTheRunReadFromAnyProfile) {
   std::mt19937 random(23);
-  const std::string alphabet = "ab Z\t\"'=;[]%\\.:\r";
+  const std::string alphabet = "ab Z\t\"'=;[]%\\.:";
   auto text = [&](std::size_t longest = 270) {
     std::string value(std::uniform_int_distribution<std::size_t>(0, longest)(random), ' ');
     for (char& c : value) c = alphabet[random() % alphabet.size()];
+    if (!value.empty() && random() % 8 == 0) value[random() % value.size()] = '\r';  // a bare carriage return
     return value;
   };
   for (int seed = 0; seed < 60; ++seed) {
@@ -86,11 +87,13 @@ TEST_F(RemovalRecordTest, GivesBackWhatTheRunReadFromAnyProfile) {
     const bool gaps = !(Recordable(read) == read) || recordable != files;
     EXPECT_EQ(TracedStart("Removal record written with gaps, left out: "), gaps) << profile;
   }
-  // A restart text of one line is its first part alone.
+  // A restart text of one line is its first part alone; the gaps are named by their keys.
   ProfileTexts oneLine;
   oneLine.restartText = "Restart now.";
-  ASSERT_TRUE(WriteRemovalRecord(kRecord, kDirectory, oneLine, {}));
+  oneLine.removePrompt = "Remove\r?";
+  ASSERT_TRUE(WriteRemovalRecord(kRecord, kDirectory, oneLine, {"a.exe", "b\r.exe", "c.exe"}));
   EXPECT_EQ(LoadProfile(kRecord, kRecord, false).restartText, "Restart now.\n");
+  EXPECT_TRUE(Traced({"Removal record written with gaps, left out: ", "RemovePrompt File2", "\n"}));
 }
 
 // The record speaks for the run only where the product's own entries no longer can, and
@@ -115,6 +118,11 @@ TEST_F(RemovalRecordTest, IsFollowedOnlyForItsOwnDirectoryOnceTheProductsEntries
     const std::size_t at = text.find("Identity=") + 9;
     machine().files.AddFile(kRecord, text.substr(0, at) + text.substr(text.find('\r', at)));
   };
+  const auto garbled = [this] {  // one digit short
+    const std::string text = *machine().files.ReadFile(kRecord);
+    const std::size_t at = text.find("Identity=") + 9;
+    machine().files.AddFile(kRecord, text.substr(0, at) + text.substr(at + 1));
+  };
   const char* const another = "Removal record not followed, another directory is at its path: ";
   const char* const untold = "Removal record not followed, the directory at its path cannot be told: ";
   for (const Case& c : {
@@ -126,6 +134,7 @@ TEST_F(RemovalRecordTest, IsFollowedOnlyForItsOwnDirectoryOnceTheProductsEntries
            Case{"a user's folder made at its path", kDirectory, false, true, true, userFolder, false, another},
            Case{"the profile gone, another folder", kDirectory, true, false, true, userFolder, false, another},
            Case{"a record without the identity", kDirectory, false, true, true, recordWithoutIdentity, false, untold},
+           Case{"a garbled identity", kDirectory, false, true, true, garbled, false, untold},
        }) {
     SCOPED_TRACE(c.what);
     winsim::Reset();
