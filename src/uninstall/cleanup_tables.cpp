@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <initializer_list>
+#include <span>
 #include <string>
 
 #include "support/ascii.h"
@@ -11,25 +11,9 @@
 
 namespace {
 
-const char kShellExtensionClass[] = "{6F3A9C10-4E21-11d0-A7B2-0060B0C4D2E1}";
-
 // Deletes keys given by their full paths below `root`, leaves before their parents.
-void DeleteKeys(HKEY root, std::initializer_list<const char*> paths) {
+void DeleteKeys(HKEY root, std::span<const char* const> paths) {
   for (const char* path : paths) RegDeleteKeyA(root, path);
-}
-
-// Opens `parent` once and deletes the named direct subkeys of it.
-void DeleteSubkeys(HKEY root, const char* parent, std::initializer_list<const char*> names) {
-  RegKey key;
-  if (RegOpenKeyExA(root, parent, 0, KEY_ALL_ACCESS, key.Receive()) != ERROR_SUCCESS) return;
-  for (const char* name : names) RegDeleteKeyA(key.Get(), name);
-}
-
-// Opens `parent` and deletes one value of it.
-void DeleteValue(HKEY root, const char* parent, const char* name) {
-  RegKey key;
-  if (RegOpenKeyExA(root, parent, 0, KEY_ALL_ACCESS, key.Receive()) != ERROR_SUCCESS) return;
-  RegDeleteValueA(key.Get(), name);
 }
 
 // NT 3.x keeps document extensions as values of one system key that every program
@@ -59,69 +43,71 @@ void RemoveProductExtension(const char* productDirectory) {
 
 }  // namespace
 
-void RemoveScannerServiceKeys() {
-  DeleteKeys(HKEY_LOCAL_MACHINE,
-             {
-                 "SYSTEM\\CurrentControlSet\\Services\\Varden Anti-Virus Service\\Enum",
-                 "SYSTEM\\CurrentControlSet\\Services\\Varden Anti-Virus Service\\Security",
-                 "SYSTEM\\CurrentControlSet\\Services\\Varden Anti-Virus Service",
-                 "SYSTEM\\CurrentControlSet\\Services\\Varden Mirel\\Enum",
-                 "SYSTEM\\CurrentControlSet\\Services\\Varden Mirel\\Parameters",
-                 "SYSTEM\\CurrentControlSet\\Services\\Varden Mirel\\Security",
-                 "SYSTEM\\CurrentControlSet\\Services\\Varden Mirel",
-                 "SYSTEM\\CurrentControlSet\\Services\\Varden Tessor\\Enum",
-                 "SYSTEM\\CurrentControlSet\\Services\\Varden Tessor\\Parameters\\Options",
-                 "SYSTEM\\CurrentControlSet\\Services\\Varden Tessor\\Parameters",
-                 "SYSTEM\\CurrentControlSet\\Services\\Varden Tessor\\Security",
-                 "SYSTEM\\CurrentControlSet\\Services\\Varden Tessor",
-             });
-}
+const char* const kScannerServiceKeys[12] = {
+    "SYSTEM\\CurrentControlSet\\Services\\Varden Anti-Virus Service\\Enum",
+    "SYSTEM\\CurrentControlSet\\Services\\Varden Anti-Virus Service\\Security",
+    "SYSTEM\\CurrentControlSet\\Services\\Varden Anti-Virus Service",
+    "SYSTEM\\CurrentControlSet\\Services\\Varden Mirel\\Enum",
+    "SYSTEM\\CurrentControlSet\\Services\\Varden Mirel\\Parameters",
+    "SYSTEM\\CurrentControlSet\\Services\\Varden Mirel\\Security",
+    "SYSTEM\\CurrentControlSet\\Services\\Varden Mirel",
+    "SYSTEM\\CurrentControlSet\\Services\\Varden Tessor\\Enum",
+    "SYSTEM\\CurrentControlSet\\Services\\Varden Tessor\\Parameters\\Options",
+    "SYSTEM\\CurrentControlSet\\Services\\Varden Tessor\\Parameters",
+    "SYSTEM\\CurrentControlSet\\Services\\Varden Tessor\\Security",
+    "SYSTEM\\CurrentControlSet\\Services\\Varden Tessor",
+};
 
-void RemoveOnAccessDriverKeys() {
-  DeleteKeys(HKEY_LOCAL_MACHINE,
-             {
-                 "SYSTEM\\CurrentControlSet\\Services\\Varden Filter\\Enum",
-                 "SYSTEM\\CurrentControlSet\\Services\\Varden Filter\\Security",
-                 "SYSTEM\\CurrentControlSet\\Services\\Varden Filter",
-                 "SYSTEM\\CurrentControlSet\\Services\\Varden Wardel\\Enum",
-                 "SYSTEM\\CurrentControlSet\\Services\\Varden Wardel\\Security",
-                 "SYSTEM\\CurrentControlSet\\Services\\Varden Wardel\\Options",
-                 "SYSTEM\\CurrentControlSet\\Services\\Varden Wardel\\Paths",
-                 "SYSTEM\\CurrentControlSet\\Services\\Varden Wardel\\Parameters",
-                 "SYSTEM\\CurrentControlSet\\Services\\Varden Wardel",
-                 "SYSTEM\\CurrentControlSet\\Services\\Varden Recognizer\\Enum",
-                 "SYSTEM\\CurrentControlSet\\Services\\Varden Recognizer\\Security",
-                 "SYSTEM\\CurrentControlSet\\Services\\Varden Recognizer",
-             });
-}
+const char* const kOnAccessDriverKeys[12] = {
+    "SYSTEM\\CurrentControlSet\\Services\\Varden Filter\\Enum",
+    "SYSTEM\\CurrentControlSet\\Services\\Varden Filter\\Security",
+    "SYSTEM\\CurrentControlSet\\Services\\Varden Filter",
+    "SYSTEM\\CurrentControlSet\\Services\\Varden Wardel\\Enum",
+    "SYSTEM\\CurrentControlSet\\Services\\Varden Wardel\\Security",
+    "SYSTEM\\CurrentControlSet\\Services\\Varden Wardel\\Options",
+    "SYSTEM\\CurrentControlSet\\Services\\Varden Wardel\\Paths",
+    "SYSTEM\\CurrentControlSet\\Services\\Varden Wardel\\Parameters",
+    "SYSTEM\\CurrentControlSet\\Services\\Varden Wardel",
+    "SYSTEM\\CurrentControlSet\\Services\\Varden Recognizer\\Enum",
+    "SYSTEM\\CurrentControlSet\\Services\\Varden Recognizer\\Security",
+    "SYSTEM\\CurrentControlSet\\Services\\Varden Recognizer",
+};
+
+const char* const kApplicationKeys[3] = {
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TESSORNT.EXE",
+    "SOFTWARE\\Velmora\\Varden\\Anti-Virus",
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Varden Anti-Virus",
+};
+
+const char* const kShellKeys[10] = {
+    ".TSX",
+    "TESSOR\\shell\\open\\command",
+    "TESSOR\\shell\\open",
+    "TESSOR\\shell",
+    "TESSOR",
+    "CLSID\\{6F3A9C10-4E21-11d0-A7B2-0060B0C4D2E1}\\InprocServer",
+    "CLSID\\{6F3A9C10-4E21-11d0-A7B2-0060B0C4D2E1}\\InprocServer32",
+    "CLSID\\{6F3A9C10-4E21-11d0-A7B2-0060B0C4D2E1}",
+    "*\\shellex\\ContextMenuHandlers\\{6F3A9C10-4E21-11d0-A7B2-0060B0C4D2E1}",
+    "Folder\\shellex\\ContextMenuHandlers\\{6F3A9C10-4E21-11d0-A7B2-0060B0C4D2E1}",
+};
+
+const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char* const kStartupValues[2] = {"Tessor Professional", "Varden Anti-Virus"};
+
+void RemoveScannerServiceKeys() { DeleteKeys(HKEY_LOCAL_MACHINE, kScannerServiceKeys); }
+
+void RemoveOnAccessDriverKeys() { DeleteKeys(HKEY_LOCAL_MACHINE, kOnAccessDriverKeys); }
 
 void RemoveApplicationKeys(const char* productDirectory) {
-  DeleteKeys(HKEY_LOCAL_MACHINE,
-             {
-                 "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TESSORNT.EXE",
-                 "SOFTWARE\\Velmora\\Varden\\Anti-Virus",
-                 "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Varden Anti-Virus",
-             });
+  DeleteKeys(HKEY_LOCAL_MACHINE, kApplicationKeys);
   RemoveProductExtension(productDirectory);
 }
 
-void RemoveShellIntegration() {
-  DeleteKeys(HKEY_CLASSES_ROOT, {
-                                    ".TSX",
-                                    "TESSOR\\shell\\open\\command",
-                                    "TESSOR\\shell\\open",
-                                    "TESSOR\\shell",
-                                    "TESSOR",
-                                });
-  DeleteSubkeys(HKEY_CLASSES_ROOT, (std::string("CLSID\\") + kShellExtensionClass).c_str(),
-                {"InprocServer", "InprocServer32"});
-  DeleteSubkeys(HKEY_CLASSES_ROOT, "CLSID", {kShellExtensionClass});
-  DeleteSubkeys(HKEY_CLASSES_ROOT, "*\\shellex\\ContextMenuHandlers", {kShellExtensionClass});
-  DeleteSubkeys(HKEY_CLASSES_ROOT, "Folder\\shellex\\ContextMenuHandlers", {kShellExtensionClass});
-}
+void RemoveShellIntegration() { DeleteKeys(HKEY_CLASSES_ROOT, kShellKeys); }
 
 void RemoveStartupValues() {
-  const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-  DeleteValue(HKEY_LOCAL_MACHINE, kRun, "Tessor Professional");
-  DeleteValue(HKEY_LOCAL_MACHINE, kRun, "Varden Anti-Virus");
+  RegKey key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_ALL_ACCESS, key.Receive()) != ERROR_SUCCESS) return;
+  for (const char* name : kStartupValues) RegDeleteValueA(key.Get(), name);
 }

@@ -3,6 +3,16 @@
 // table names, or a refused access leaves that entry in place and the rest goes on.
 #pragma once
 
+// The keys each table removes, leaves before their parents: the tables of a whole run,
+// and what a run looking for leftovers looks for.
+extern const char* const kScannerServiceKeys[12];   // below HKEY_LOCAL_MACHINE
+extern const char* const kOnAccessDriverKeys[12];   // below HKEY_LOCAL_MACHINE
+extern const char* const kApplicationKeys[3];       // below HKEY_LOCAL_MACHINE
+extern const char* const kShellKeys[10];            // below HKEY_CLASSES_ROOT
+// The start-up values of HKEY_LOCAL_MACHINE's Run key.
+extern const char kRunKey[];
+extern const char* const kStartupValues[2];
+
 // The service keys of the scanner services.
 void RemoveScannerServiceKeys();
 // The service keys of the on-access drivers.
