@@ -49,10 +49,11 @@ int UnregisterAgentService() {
   return 0;
 }
 
+std::string AgentEventSourceKey() { return std::string(kApplicationLogKey) + "\\" + kAgentService; }
+
 void RemoveAgentEventSource() {
   // Straight by its path: the notation would create the keys above a missing entry.
-  const std::string key = std::string(kApplicationLogKey) + "\\" + kAgentService;
-  RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, AgentEventSourceKey().c_str());
 }
 
 int AgentServiceRunning() {

@@ -8,8 +8,8 @@
 
 namespace {
 
-const char kMainProgramClass[] = "VFW_MainWindow";
-const char kAgentProgramClass[] = "V-Agent";
+const char* const kMainProgramClass = kProductProgramClasses[0];
+const char* const kAgentProgramClass = kProductProgramClasses[1];
 
 constexpr int kMainProgramPrompt = 0;
 constexpr int kAgentProgramPrompt = 1;

@@ -12,8 +12,6 @@
 
 namespace {
 
-const char kExtensionAgentsKey[] =
-    "SYSTEM\\CurrentControlSet\\Services\\SNMP\\Parameters\\ExtensionAgents";
 const char kSoftwarePrefix[] = "SOFTWARE\\";
 // The walk up stops at a path this long or shorter: "SOFTWARE" and its backslash.
 constexpr std::size_t kWalkStopLength = sizeof kSoftwarePrefix - 1;

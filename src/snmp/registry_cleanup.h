@@ -4,6 +4,11 @@
 // failure in the failure text.
 #pragma once
 
+// The SNMP service's list of extension agents, below HKEY_LOCAL_MACHINE: one value per
+// agent, its data the agent key's path below HKEY_LOCAL_MACHINE.
+inline constexpr char kExtensionAgentsKey[] =
+    "SYSTEM\\CurrentControlSet\\Services\\SNMP\\Parameters\\ExtensionAgents";
+
 // Deletes every value of the ExtensionAgents list whose data is exactly
 // "SOFTWARE\<agent key path>". No such value is no failure; the other values keep
 // their names.

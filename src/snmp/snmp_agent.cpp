@@ -20,23 +20,19 @@ const char kAgentDllSuffix[] = "\\vlalag32.dll";
 // The user sees at most this much of the failure text, terminator included.
 constexpr unsigned kFailureTextCapacity = 256;
 
-// The agent DLL's path in the product directory; false when it does not fit.
-bool AgentDllPath(char (&path)[MAX_PATH], const char* productDirectory) {
-  return CopyText(path, productDirectory) && AppendText(path, kAgentDllSuffix);
-}
-
 // Deletes the agent DLL through the runtime library. Returns 0, or the runtime's error
-// number of the failed deletion; a path too long for its buffer is not tried.
-int DeleteAgentDll(const char* productDirectory) {
-  char path[MAX_PATH];
-  if (!AgentDllPath(path, productDirectory)) return ENAMETOOLONG;
-  if (_unlink(path) == 0) return 0;
+// number of the failed deletion; a path too long for a path buffer is not tried.
+int DeleteAgentDll(const std::string& path) {
+  if (path.size() >= MAX_PATH) return ENAMETOOLONG;
+  if (_unlink(path.c_str()) == 0) return 0;
   return errno;
 }
 
 }  // namespace
 
-int UninstallSnmpAgent(Prompts& prompts, const char* productDirectory) {
+std::string AgentDllIn(const std::string& productDirectory) { return productDirectory + kAgentDllSuffix; }
+
+int UninstallSnmpAgent(Prompts& prompts, const std::string& agentDll) {
   // Only Yes or No goes on: Cancel, or a box that could not be shown, changes nothing.
   const int answer = prompts.AskSnmpAgentRemoval();
   if (answer != IDYES && answer != IDNO) return 0;
@@ -48,8 +44,8 @@ int UninstallSnmpAgent(Prompts& prompts, const char* productDirectory) {
     prompts.TellSnmpAgentNotRemoved(failureText);
     return 0;
   }
-  if (answer == IDYES) {
-    if (int error = DeleteAgentDll(productDirectory)) {
+  if (answer == IDYES && !agentDll.empty()) {
+    if (int error = DeleteAgentDll(agentDll)) {
       prompts.TellSnmpAgentNotRemoved(std::strerror(error));
       return 0;
     }
@@ -58,9 +54,9 @@ int UninstallSnmpAgent(Prompts& prompts, const char* productDirectory) {
   return 0;
 }
 
-bool AgentDllLeft(const char* productDirectory) {
-  char path[MAX_PATH];
-  return AgentDllPath(path, productDirectory) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+bool AgentDllLeft(const std::string& productDirectory) {
+  const std::string path = AgentDllIn(productDirectory);
+  return path.size() < MAX_PATH && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 void RemoveAgentKeyParentsLeft() {

@@ -3,6 +3,8 @@
 // DLL in the product directory.
 #pragma once
 
+#include <string>
+
 #include "support/prompts.h"
 
 // The agent's key, relative to HKEY_LOCAL_MACHINE\SOFTWARE.
@@ -15,14 +17,17 @@ int IsSNMPMasterAgentInstalled();
 // 1 when the product's agent key can be opened with full access.
 int SnmpAgentInstalled();
 
+// The agent DLL's path in `productDirectory`.
+std::string AgentDllIn(const std::string& productDirectory);
+
 // Asks through `prompts`, unregisters the agent, restarts the SNMP service and, on Yes,
-// deletes the agent DLL from the product directory; Cancel changes nothing. The outcome
+// deletes the agent DLL `agentDll` (none when empty); Cancel changes nothing. The outcome
 // is told through `prompts` only: the result is always 0.
-int UninstallSnmpAgent(Prompts& prompts, const char* productDirectory);
+int UninstallSnmpAgent(Prompts& prompts, const std::string& agentDll);
 
 // True when the agent DLL is in `productDirectory`. A run cut off after it unregistered
 // the agent and before it deleted the DLL leaves it so.
-bool AgentDllLeft(const char* productDirectory);
+bool AgentDllLeft(const std::string& productDirectory);
 
 // Once the agent's own key is gone, deletes its parents that are left without subkeys,
 // as the walk of UnregisterSnmpAgent does: a run cut off during that walk leaves them.

@@ -35,6 +35,9 @@ struct ProfileTexts {
   bool unattended = false;
   StopFailureAnswer unattendedStopFailure = StopFailureAnswer::kIgnore;
   std::string logFile;  // where the trace is also written; empty for none
+  // With the product directory no longer registered, remove what a half-removed product
+  // left (uninstall/leftovers.h).
+  bool removeLeftovers = false;
   bool logFileTooLong = false;  // LogFile does not fit a path: no log, and the trace says so
 
   bool operator==(const ProfileTexts&) const = default;

@@ -64,6 +64,7 @@ ProfileTexts LoadProfile(const std::string& profilePath, const std::string& remo
   if (EqualIgnoringAsciiCase(ReadText(profilePath, "Settings", "UnattendedStopFailure"), "Abort")) {
     profile.unattendedStopFailure = StopFailureAnswer::kAbort;
   }
+  profile.removeLeftovers = GetPrivateProfileIntA("Settings", "RemoveLeftovers", 0, profilePath.c_str()) != 0;
   profile.logFileTooLong =
       ReadProfilePath(profilePath, "Settings", "LogFile", profile.logFile) == PathValue::kTooLong;
   return profile;

@@ -51,7 +51,7 @@ void OpenRunLog(RunLog& log, const ProfileTexts& profile) { log.Open(AcceptedLog
 void RefuseLogInRemoval(RunLog& log, const std::string& productDirectory,
                         const std::vector<std::string>& files) {
   if (log.File() == INVALID_HANDLE_VALUE) return;
-  if (LiesIn(log.Path(), productDirectory)) {
+  if (!productDirectory.empty() && LiesIn(log.Path(), productDirectory)) {
     log.Refuse("Log file refused, it lies in the VDAV directory: ");
   } else if (IsOneOf(IdentityOfOpenFile(log.File()), files)) {
     log.Refuse("Log file refused, it is a file the run removes: ");

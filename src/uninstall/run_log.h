@@ -15,6 +15,7 @@ void OpenRunLog(RunLog& log, const ProfileTexts& profile);
 // Before the run's first change: stops the log with a trace line when it lies in what the
 // run removes, inside `productDirectory` or as one of `files`, compared by what the
 // files and directories are, so that no other spelling of them escapes; and when that
-// cannot be made sure of. A run that ends before then keeps its log wherever it lies.
+// cannot be made sure of (without a product directory, only `files` count). A run that
+// ends before then keeps its log wherever it lies.
 void RefuseLogInRemoval(RunLog& log, const std::string& productDirectory,
                         const std::vector<std::string>& files);

@@ -22,33 +22,15 @@
 #include "uninstall/cleanup_tables.h"
 #include "uninstall/environment.h"
 #include "uninstall/install_shield.h"
+#include "uninstall/leftovers.h"
 #include "uninstall/product_directory.h"
+#include "uninstall/product_files.h"
 #include "uninstall/profile.h"
 #include "uninstall/removal_record.h"
 #include "uninstall/run_log.h"
 #include "uninstall/single_run.h"
 
 namespace {
-
-const char* const kDriverFiles[] = {
-    "vdwd.sys", "vdfilter.sys", "vdrec.sys", "vdwd.400", "vdfilter.400", "vdrec.400",
-    "vdwd.351", "vdfilter.351", "vdrec.351", "vdwd.350", "vdfilter.350", "vdrec.350",
-};
-
-const char* const kSupplementaryFiles[] = {"tvsetup.log", "tvuninst.ini", "tessorw.cfg"};
-
-// The on-access driver files lie in the vendor's common directory. Without that
-// directory there is nothing to remove: a bare "\vdwd.sys" would name the root of the
-// current drive.
-std::vector<std::string> DriverFilePaths() {
-  char commonDirectory[kCommonDirectoryCapacity] = "";
-  ReadCommonDirectory(commonDirectory);
-  StripTrailingBackslash(commonDirectory);
-  std::vector<std::string> paths;
-  if (commonDirectory[0] == '\0') return paths;
-  for (const char* name : kDriverFiles) paths.push_back(std::string(commonDirectory) + "\\" + name);
-  return paths;
-}
 
 void RemoveDriverFiles() {
   TraceStep("Remove WD driver files...\n");
@@ -137,16 +119,25 @@ int RunSteps(const char* commandTail, RunLog& log) {
   const PathValue read = finishing ? PathValue::kRead : ReadRegisteredDirectory(directory);
   const std::string productDirectory = CheckedProductDirectory(read, directory);
   OpenRunLog(log, profile);
-  if (productDirectory.empty()) {
+  // Once the product is no longer registered at all, the profile may ask for what a
+  // half-removed product left: everything but the directory then goes.
+  Leftovers leftovers;
+  if (productDirectory.empty() && read == PathValue::kMissing && profile.removeLeftovers) {
+    TraceStep("Looking for what VDAV left...\n");
+    leftovers = FindLeftovers();
+  }
+  const bool leftoversOnly = productDirectory.empty();
+  if (leftoversOnly && leftovers.found.empty()) {
     prompts.Tell(profile.couldNotFindPath);
     return kExitNoProductDirectory;
   }
 
   // Only a Yes goes on: a box that could not be shown is no consent.
-  TraceStep("Checking if VDAV directory can be removed...\n");
-  const bool warned = DirectoryNeedsWarning(productDirectory) != 0;
-  if (warned && !prompts.ConfirmDirectoryWarning(productDirectory.c_str())) {
-    return kExitDeclined;
+  bool warned = false;
+  if (!leftoversOnly) {
+    TraceStep("Checking if VDAV directory can be removed...\n");
+    warned = DirectoryNeedsWarning(productDirectory) != 0;
+    if (warned && !prompts.ConfirmDirectoryWarning(productDirectory.c_str())) return kExitDeclined;
   }
   TraceStep("Asking user...\n");
   const int removalAnswer = prompts.AskForConsent();
@@ -164,7 +155,7 @@ int RunSteps(const char* commandTail, RunLog& log) {
   RefuseLogInRemoval(log, productDirectory, FilesTheRunRemoves(onAccessRemovable));
   // A record of this directory from before this run is one of a removal cut off.
   const bool resumed = IsRecordOf(record, productDirectory);
-  const bool written = WriteRemovalRecord(recordPath, productDirectory, profile, fileList);
+  const bool written = !leftoversOnly && WriteRemovalRecord(recordPath, productDirectory, profile, fileList);
   TraceStep("Killing VDAV active parts running...\n");
   if (StopRunningComponents(prompts, onAccessRemovable ? 1 : 0) != 0) {
     // This run has deleted nothing; what still runs stays installed. Its record goes,
@@ -200,9 +191,9 @@ int RunSteps(const char* commandTail, RunLog& log) {
   // A cut-off run may have unregistered the agent and left its DLL: the question comes
   // again, as the answer went with that run.
   if (IsSNMPMasterAgentInstalled() &&
-      (SnmpAgentInstalled() == 1 || (resumed && AgentDllLeft(productDirectory.c_str())))) {
+      (SnmpAgentInstalled() == 1 || (resumed && AgentDllLeft(productDirectory)))) {
     TraceStep("Uninstalling SNMP Agent...\n");
-    UninstallSnmpAgent(prompts, productDirectory.c_str());
+    UninstallSnmpAgent(prompts, leftoversOnly ? RemovableAgentDll() : AgentDllIn(productDirectory));
   } else {
     RemoveAgentKeyParentsLeft();
   }
@@ -214,6 +205,10 @@ int RunSteps(const char* commandTail, RunLog& log) {
   if (nt3Mode) {
     DeleteProgramGroup(profile.programGroupName.c_str());
     DeleteProgramItem(profile.startupGroupName.c_str(), "V-Agent");
+  }
+  // The Install Shield uninstaller works from its log in the product directory: without
+  // one, its application keys go as on NT 3.x.
+  if (nt3Mode || leftoversOnly) {
     RemoveApplicationKeys(productDirectory.c_str());
   } else {
     TraceStep("Launch Install Shield's uninst.exe...\n");
@@ -229,7 +224,9 @@ int RunSteps(const char* commandTail, RunLog& log) {
     RemoveManager();
   }
 
-  if (profile.wholeDirectoryRemoval) {
+  if (leftoversOnly) {
+    TracePlacesLeft(leftovers);
+  } else if (profile.wholeDirectoryRemoval) {
     TraceStep("Removing the whole VDAV directory...\n");
     RemoveDirectoryTree(productDirectory.c_str());
     FlushRunLog();

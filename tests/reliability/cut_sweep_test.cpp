@@ -6,6 +6,12 @@
 // between two changes ends alike, and the cuts worth making are one after each change
 // of an uncut run. ctest makes a seeded sample of those; TVUNINST_CUT_EVERY_CALL=1 cuts at
 // every call instead.
+//
+// Each cut is also followed the way a product that lost its registration and its record
+// is: the App Paths entry and the record are deleted after the restart, and the second
+// run has a profile with RemoveLeftovers=1. It must end as one run ends, but for the
+// product directory, which it leaves, and the profile and the program's own file, which
+// stay when it finds nothing more to remove.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +19,7 @@
 
 #include "common/machine_test.h"
 #include "reliability/whole_run.h"
+#include "sample_product.h"
 #include "uninstall/sequence.h"
 
 namespace {
@@ -28,6 +35,29 @@ const NamedSetting kKinds[] = {
 };
 
 constexpr std::size_t kSampled = 80;  // cut points a kind
+
+const std::string kProductDirectory = SampleProduct().directory;
+
+// What a product's registration and its removal record, lost, leave: the administrator's
+// profile asking for the leftovers.
+void LoseRegistrationAndRecord() {
+  winsim::Machine& machine = winsim::machine();
+  machine.registry.DeleteTree(HKEY_LOCAL_MACHINE, kAppPaths);
+  if (const winsim::FileNode* record = machine.files.Lookup("C:\\WINNT\\tvuninst.rec")) {
+    machine.files.Remove(*const_cast<winsim::FileNode*>(record));
+  }
+  WritePrivateProfileStringA("Settings", "RemoveLeftovers", "1", "C:\\WINNT\\tvuninst.ini");
+}
+
+// The items a leftovers run may leave besides one run's end.
+MachineItems WithoutWhatLeftoversKeep(MachineItems items) {
+  std::erase_if(items, [](const auto& item) {
+    const std::string& identity = item.first;
+    return identity.rfind("file " + kProductDirectory, 0) == 0 || identity == "file C:\\WINNT\\tvuninst.ini" ||
+           identity == "file C:\\WINNT\\tvuninst.exe";
+  });
+  return items;
+}
 
 // The machine as a cut leaves it for the restart; the log's lines are not counted.
 std::string LastingState() {
@@ -83,7 +113,7 @@ TEST_P(CutSweepTest, ARunCutOffAtAnyCallIsFinishedByTheNextRun) {
 
   std::size_t unlike = 0;
   const std::vector<unsigned> cuts = CutPoints(changes, calls);
-  for (const unsigned cut : cuts) {
+  for (const bool leftovers : {false, true}) for (const unsigned cut : cuts) {
     std::string atCut, lastLine;
     std::vector<std::string> problems;
     whole.beforeRun = [&] {
@@ -97,6 +127,7 @@ TEST_P(CutSweepTest, ARunCutOffAtAnyCallIsFinishedByTheNextRun) {
     whole.afterRun = [&] {
       if (machine().Snapshot() != atCut) problems.push_back("the run went on changing the machine after the cut");
       machine().Restart();
+      if (leftovers) LoseRegistrationAndRecord();
       RunUninstall("");
       if (const std::size_t open = machine().LeakedHandles()) {
         problems.push_back(std::to_string(open) + " handles left open by the second run");
@@ -105,16 +136,18 @@ TEST_P(CutSweepTest, ARunCutOffAtAnyCallIsFinishedByTheNextRun) {
     };
     const RunRecord run = RunOverInstall(whole);
     // Each item of one run's end counts as foreign: what the cut run changed, removed or left.
-    const Collateral differences = CheckCollateral(once.afterRun, once.afterRun, run.afterRun);
+    const MachineItems oneRun = leftovers ? WithoutWhatLeftoversKeep(once.afterRun) : once.afterRun;
+    const Collateral differences =
+        CheckCollateral(oneRun, oneRun, leftovers ? WithoutWhatLeftoversKeep(run.afterRun) : run.afterRun);
     problems.insert(problems.end(), differences.touched.begin(), differences.touched.end());
     for (const std::string& line : differences.created) problems.push_back("left: " + line);
     if (!problems.empty() && ++unlike <= 3) {
-      ADD_FAILURE() << "power cut at call " << cut << ", " << machine().faults.Calls()[cut - 1] << " after \""
+      ADD_FAILURE() << (leftovers ? "leftovers after a " : "") << "power cut at call " << cut << ", " << machine().faults.Calls()[cut - 1] << " after \""
                     << lastLine.substr(0, lastLine.find('\n')) << "\":\n" << Lines(problems);
     }
   }
   std::printf("[ cut sweep ] %s: %u calls in the run, %zu of them after a change, %zu cuts, %zu ending unlike "
-              "one run\n", kind.name, calls, changes.size(), cuts.size(), unlike);
+              "one run\n", kind.name, calls, changes.size(), 2 * cuts.size(), unlike);
   EXPECT_EQ(unlike, 0u);
 }
 

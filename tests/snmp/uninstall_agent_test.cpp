@@ -72,7 +72,7 @@ TEST_F(UninstallSnmpAgentTest, TheAnswerDecidesAndEveryOutcomeIsTold) {
     const ProfileTexts profile = LoadProfile(kProfile, kProfile, false);
     Prompts prompts(profile);
 
-    EXPECT_EQ(UninstallSnmpAgent(prompts, c.directory.c_str()), 0);
+    EXPECT_EQ(UninstallSnmpAgent(prompts, AgentDllIn(c.directory)), 0);
 
     Names expected{texts::kSnmpPrompt};
     if (!c.told.empty()) expected.push_back(c.told);
