@@ -285,6 +285,8 @@ bool ParseSampleVariant(const std::string& name, SampleVariant* variant) {
     *variant = SampleVariant::kProgramGroups;
   } else if (name == "everything") {
     *variant = SampleVariant::kEverything;
+  } else if (name == "half-removed") {
+    *variant = SampleVariant::kHalfRemoved;
   } else {
     return false;
   }
@@ -350,6 +352,10 @@ SampleProduct SampleOfVariant(SampleVariant variant, const std::string& appPath)
     case SampleVariant::kEverything:
       product.withSnmp = true;
       product.withManager = true;
+      break;
+    case SampleVariant::kHalfRemoved:
+      product.withSnmp = true;
+      product.appPathsEntry = false;
       break;
   }
   return product;

@@ -24,10 +24,13 @@ enum class SampleVariant {
                       // start-up group, and a foreign group and start-up item
   kEverything,        // standard, with the SNMP service and agent as in kSnmpAgent and
                       // the management product beside it: the whole job of a run
+  kHalfRemoved,       // standard with the SNMP service and agent, as a failed setup or
+                      // uninstaller leaves it: everything but the App Paths entry
 };
 
 // The variant named in a scenario ("standard", "no-app-paths", "windows-directory",
-// "snmp-agent", "listed-files", "manager", "program-groups", "everything").
+// "snmp-agent", "listed-files", "manager", "program-groups", "everything",
+// "half-removed").
 bool ParseSampleVariant(const std::string& name, SampleVariant* variant);
 
 // Where the sample product goes and what comes with it; every variant is one of these.

@@ -22,6 +22,8 @@
 //                                      ("Yes,No"), and its text (escaped as a trace piece)
 //   exit <code>                        the exit code
 //   trace <piece>                      the next debug-output piece, escaped: \n \\ \r \t \xHH
+//                                      ("%ANY%": any one piece, for a path that differs
+//                                      between the machines)
 //   key <present|absent> <ROOT\key>    a registry key afterwards (HKLM, HKCR, HKCU)
 //   value <present|absent> <ROOT\key>|<name>  a registry value afterwards
 //   file <present|absent> <path>       a file or directory afterwards
@@ -75,6 +77,9 @@
 
 #include "power_cut.h"
 #include "sample_product.h"
+
+// A trace piece that stands for any one piece.
+inline const char kAnyPiece[] = "%ANY%";
 
 struct WindowsVersion {
   unsigned major = 4;

@@ -62,6 +62,9 @@ std::vector<std::string> StartRunningParts(const std::vector<SetupStep>& steps) 
   for (const SetupStep& step : steps) {
     if (step.kind == "service") {
       winsim::Service& service = machine.services.Install(step.name, SERVICE_RUNNING);
+      // Its image where the Wine run's stub service is, in a folder of its own.
+      machine.registry.SetString(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\" + step.name, "ImagePath",
+                                 "\"C:\\e2e\\fixtures\\e2e_service.exe\" " + step.behaviour, REG_EXPAND_SZ);
       if (step.behaviour == "slow") {
         service.onStop = {{SERVICE_STOP_PENDING, 1, 500},
                           {SERVICE_STOP_PENDING, 2, 500},
