@@ -7,10 +7,12 @@ rem
 rem Put the folder in quotes when its name holds blanks, "(", ")" or "&".
 rem The prepared tvuninst.ini is the profile that the product's setup left in one
 rem machine's Windows directory, with Unattended=1 and LogFile=<full path> added to its
-rem [Settings] section. It is copied over this machine's profile, and tvuninst.exe runs
-rem from the Windows directory. The script ends the cmd.exe that runs it with the exit
-rem code of tvuninst.exe (2 when it could not run it), so the tool that started it can
-rem tell the outcome.
+rem [Settings] section (and RemoveLeftovers=1 for machines where a failed setup or
+rem uninstaller left the product half-removed, without its App Paths entry: everything
+rem of it but its directory is then removed). It is copied over this machine's
+rem profile, and tvuninst.exe runs from the Windows directory. The script ends the
+rem cmd.exe that runs it with the exit code of tvuninst.exe (2 when it could not run
+rem it), so the tool that started it can tell the outcome.
 rem
 rem It keeps to what the cmd.exe of Windows NT 4.0 documents (tools/cmd-features.txt
 rem lists it; tools/check-cmd-features checks it): no parenthesised blocks, since a

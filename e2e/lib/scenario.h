@@ -7,7 +7,7 @@
 // code as this machine's FormatMessageA gives it (Wine's wording differs from Windows').
 //   windows <win95|nt351|nt40|win2k|winxp|win10>  the Windows version (Wine's names)
 //   install <standard|no-app-paths|windows-directory|snmp-agent|listed-files|manager|
-//            program-groups|everything>  the sample product's variant
+//            program-groups|everything|half-removed>  the sample product's variant
 //   app-path <directory>               the App Paths entry's "Path" value, in place of
 //                                      the variant's directory (whose files stay): kept
 //                                      as written; each runner puts the Windows
