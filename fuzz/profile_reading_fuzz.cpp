@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                         std::string(reinterpret_cast<const char*>(data), size));
 
   const std::string path = ProfilePath();
-  const ProfileTexts texts = LoadProfile(path, nt3Mode);
+  const ProfileTexts texts = LoadProfile(path, path, nt3Mode);
   for (const std::string* text :
        {&texts.caption, &texts.couldNotFindPath, &texts.removePrompt, &texts.noModifyRights,
         &texts.stopErrors[0], &texts.stopErrors[1], &texts.stopErrors[2], &texts.warnDirPrompt1,
