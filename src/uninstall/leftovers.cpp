@@ -41,11 +41,11 @@ bool BelowAnother(const char* path, std::span<const char* const> table) {
 class Search {
  public:
   // A key that is there, readable or not: only "not found" means it is gone.
-  bool Key(HKEY root, const char* rootName, const std::string& path) {
+  void Key(HKEY root, const char* rootName, const std::string& path) {
     RegKey key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, key.Receive()) == ERROR_FILE_NOT_FOUND) return false;
-    Found(std::string(rootName) + "\\" + path);
-    return true;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, key.Receive()) != ERROR_FILE_NOT_FOUND) {
+      Found(std::string(rootName) + "\\" + path);
+    }
   }
 
   void TopKeys(HKEY root, const char* rootName, std::span<const char* const> table) {
@@ -94,7 +94,7 @@ void FindServices(Search& search) {
   const std::string windows = WindowsDirectoryPath("");
   for (const char* name : kProductServiceKeys) {
     const std::string key = kServices + std::string(name);
-    if (!search.Key(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", key)) continue;
+    search.Key(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", key);
     const std::string image = MachineText(key, "ImagePath");
     if (!image.empty() && !windows.empty()) search.PlaceOf(ServiceImage(image, windows.substr(0, windows.size() - 1)));
   }
@@ -102,9 +102,8 @@ void FindServices(Search& search) {
 }
 
 void FindSnmpAgent(Search& search) {
-  if (search.Key(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", AgentKey())) {
-    search.PlaceOf(MachineText(AgentKey(), "Pathname"));
-  }
+  search.Key(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", AgentKey());
+  search.PlaceOf(MachineText(AgentKey(), "Pathname"));
   RegKey list;
   std::vector<NamedText> entries;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kExtensionAgentsKey, 0, KEY_QUERY_VALUE, list.Receive()) != ERROR_SUCCESS) {
