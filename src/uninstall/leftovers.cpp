@@ -91,12 +91,13 @@ std::string MachineText(const std::string& path, const char* name) {
 }
 
 void FindServices(Search& search) {
-  const std::string windows = WindowsDirectoryPath("");
+  std::string windows = WindowsDirectoryPath("");  // the directory and a backslash
+  if (!windows.empty()) windows.pop_back();
   for (const char* name : kProductServiceKeys) {
     const std::string key = kServices + std::string(name);
     search.Key(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", key);
     const std::string image = MachineText(key, "ImagePath");
-    if (!image.empty() && !windows.empty()) search.PlaceOf(ServiceImage(image, windows.substr(0, windows.size() - 1)));
+    if (!image.empty() && !windows.empty()) search.PlaceOf(ServiceImage(image, windows));
   }
   search.Key(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", AgentEventSourceKey());
 }
