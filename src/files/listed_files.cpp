@@ -2,33 +2,16 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <optional>
 
 #include "files/directory_listing.h"
 #include "files/file_deletion.h"
 #include "files/relative_path.h"
+#include "support/failure_text.h"
 #include "support/path_values.h"
 #include "support/trace.h"
 
 namespace {
-
-struct LocalBlockDeleter {
-  void operator()(char* block) const { LocalFree(block); }
-};
-using SystemText = std::unique_ptr<char, LocalBlockDeleter>;
-
-// The system's own text for `error`, with its own line end; nothing when it has none.
-void TraceSystemText(DWORD error) {
-  char* text = nullptr;
-  if (FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, error,
-                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0,
-                     nullptr) == 0) {
-    return;
-  }
-  SystemText owned(text);
-  Trace(owned.get());
-}
 
 void TraceOutcome(bool removed) {
   if (removed) {
@@ -37,7 +20,8 @@ void TraceOutcome(bool removed) {
   }
   const DWORD error = GetLastError();
   Trace(" ...not removed\n");
-  TraceSystemText(error);
+  // The system's own text, with its own line end; nothing when it has none.
+  if (const std::string text = SystemMessage(error); !text.empty()) Trace(text);
 }
 
 // True when a directory on the entry's way is a junction or symbolic link, or one whose

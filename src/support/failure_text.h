@@ -5,6 +5,13 @@
 
 #include <windows.h>
 
+#include <string>
+
+// The system's own text for `error` as it stands, its line end included; its inserts
+// ("%1") are shown as they stand, as there are no values for them. Empty when the
+// system has no text for it. Every system message the program shows or traces is this.
+std::string SystemMessage(DWORD error);
+
 // Replaces the failure text with the system's message for `error`, without its line
 // break. A code the system has no message for leaves the text as it was. `label` names
 // the failing step ("StopService - ControlService"); it is not part of the text.

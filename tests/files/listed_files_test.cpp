@@ -79,6 +79,13 @@ TEST_F(ListedFiles, TracesEachPhaseAndTheSystemsTextForEachFailure) {
                            {" ...not removed\n", kNotEmpty}}));
   EXPECT_TRUE(files().Exists(kProduct + "\\Agent\\vhook.dll"));
   EXPECT_FALSE(files().Exists(kProduct + "\\TESSORNT.EXE"));
+
+  // A text with inserts, for which there are no values, as it stands.
+  files().AddFile(kProduct + "\\floppy.txt");
+  machine().faults.FailCall("DeleteFileA", machine().faults.CallCount("DeleteFileA") + 1, ERROR_WRONG_DISK);
+  Remove({"floppy.txt"});
+  EXPECT_TRUE(Traced({" ...not removed\n",
+                      "The wrong diskette is in the drive.\r\nInsert %2 (Volume Serial Number: %3) into drive %1.\r\n"}));
 }
 
 TEST_F(ListedFiles, MissingProductDirectoryFailsEveryStep) {

@@ -12,7 +12,7 @@ namespace {
 class FailureTextTest : public MachineTest {};
 
 TEST_F(FailureTextTest, HoldsTheLastMessageFoundWithoutItsLineBreakOrTheLabel) {
-  const std::string fitting(508, 'f');  // with the line break, the 511 the system writes at most
+  const std::string fitting(508, 'f');  // with the line break, the 510 the text keeps at most
   struct Report {
     DWORD error;
     std::string message;  // empty: the system's own
@@ -27,7 +27,7 @@ TEST_F(FailureTextTest, HoldsTheLastMessageFoundWithoutItsLineBreakOrTheLabel) {
            {ERROR_WRONG_DISK, "",
             "The wrong diskette is in the drive.\r\nInsert %2 (Volume Serial Number: %3) into drive %1."},
            {0x20000004, fitting + "\r\n", fitting},
-           {0x20000005, std::string(509, 'g') + "\r\n", fitting},  // does not fit: nothing is written
+           {0x20000005, std::string(509, 'g') + "\r\n", std::string(509, 'g')},  // cut to what fits
        }) {
     SCOPED_TRACE(r.error);
     if (!r.message.empty()) machine().system.messageTexts[r.error] = r.message;
