@@ -29,8 +29,14 @@ class UniqueHandle {
     Reset();
     return &handle_;
   }
+  // The last error stays as it was: a handle often goes out of scope between a failing
+  // call and the reading of its code.
   void Reset() {
-    if (handle_ != Traits::Invalid()) Traits::Close(handle_);
+    if (handle_ != Traits::Invalid()) {
+      const DWORD error = GetLastError();
+      Traits::Close(handle_);
+      SetLastError(error);
+    }
     handle_ = Traits::Invalid();
   }
 

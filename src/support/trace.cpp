@@ -32,9 +32,13 @@ std::string FirstLine() {
 
 }  // namespace
 
+// The caller's last error stays as it was, whatever writing the piece met: a failure is
+// often traced before its code is read.
 void Trace(const char* piece) {
+  const DWORD error = GetLastError();
   OutputDebugStringA(piece);
   if (currentLog) currentLog->Append(piece);
+  SetLastError(error);
 }
 
 void TraceValue(const char* label, const std::string& value) {

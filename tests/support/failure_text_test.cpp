@@ -1,4 +1,5 @@
-// The failure text: the system's message for the last reported failure.
+// The failure text: the system's message for the last reported failure; and the last
+// error, which tracing and closing a handle leave as they found it.
 #include "support/failure_text.h"
 
 #include <windows.h>
@@ -6,6 +7,8 @@
 #include <string>
 
 #include "common/machine_test.h"
+#include "support/handles.h"
+#include "support/trace.h"
 
 namespace {
 
@@ -34,6 +37,25 @@ TEST_F(FailureTextTest, HoldsTheLastMessageFoundWithoutItsLineBreakOrTheLabel) {
     EXPECT_EQ(FormatSystemError("StopService - ControlService", r.error), r.error);
     EXPECT_EQ(LastErrorText(), r.text);
   }
+}
+
+// A trace line whose log write fails, and a handle whose closing fails, between a failing
+// call and the reading of its code.
+TEST_F(FailureTextTest, TracingAndClosingAHandleKeepTheLastError) {
+  machine().files.AddDirectory("C:\\Logs");
+  RunLog log;
+  log.Open("C:\\Logs\\tvuninst.log");
+  machine().faults.FailCall("WriteFile", machine().faults.CallCount("WriteFile") + 1, ERROR_DISK_FULL);
+  SetLastError(ERROR_ACCESS_DENIED);
+  Trace("a line\n");
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_TRUE(Traced({"Log file cannot be written, the run goes on without it: "}));
+
+  FileHandle file(CreateFileA("C:\\Logs\\other", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  machine().faults.FailCall("CloseHandle", machine().faults.CallCount("CloseHandle") + 1, ERROR_INVALID_HANDLE);
+  SetLastError(ERROR_ACCESS_DENIED);
+  file.Reset();
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
 }
 
 }  // namespace
