@@ -36,6 +36,21 @@ std::string ProfileText(const char* section, const char* key, DWORD capacity = 6
   return std::to_string(length) + " \"" + text + "\"";
 }
 
+// A missing key's default, as given back: which of its blanks stay.
+std::string ProfileDefault(const char* fallback) {
+  char text[64] = "";
+  const DWORD length = GetPrivateProfileStringA("Strings", "None", fallback, text, sizeof text, InProbe("probe.ini").c_str());
+  return std::to_string(length) + " \"" + text + "\"";
+}
+
+// The last error that reading a missing profile leaves.
+std::string MissingProfileError() {
+  char text[64] = "";
+  SetLastError(ERROR_SUCCESS);
+  GetPrivateProfileStringA("Strings", "Caption", "default", text, sizeof text, InProbe("none.ini").c_str());
+  return "last error " + std::to_string(GetLastError());
+}
+
 std::string ProfileNumber(const char* key) {
   return std::to_string(GetPrivateProfileIntA("Settings", key, 5, InProbe("probe.ini").c_str()));
 }
@@ -206,6 +221,8 @@ void ProbeProfile() {
   Report("profile.missing-key", ProfileText("Strings", "None"));
   Report("profile.missing-section", ProfileText("None", "Caption"));
   Report("profile.missing-file", ProfileText("Strings", "Caption", 64, "none.ini"));
+  Report("profile.default-with-blanks", ProfileDefault("  padded default  "));
+  Report("profile.missing-file-error", MissingProfileError());
   Report("profile.number-with-text", ProfileNumber("Int"));
   Report("profile.number-hex", ProfileNumber("Hex"));
   Report("profile.number-negative", ProfileNumber("Negative"));

@@ -82,8 +82,12 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR
     lpReturnedString[0] = '\0';
     return 0;
   }
-  std::string value = Lookup(lpFileName, lpAppName, lpKeyName)
-                          .value_or(winsim::TrimBlanks(lpDefault ? lpDefault : ""));
+  // A missing file sets the last error; the default loses its trailing blanks only.
+  const winsim::FileNode* file = winsim::machine().files.Lookup(lpFileName ? lpFileName : "");
+  if (!file) SetLastError(ERROR_FILE_NOT_FOUND);
+  std::string fallback = lpDefault ? lpDefault : "";
+  fallback.erase(fallback.find_last_not_of(' ') + 1);
+  std::string value = Lookup(lpFileName, lpAppName, lpKeyName).value_or(fallback);
   std::size_t length = std::min<std::size_t>(value.size(), nSize - 1);
   std::memcpy(lpReturnedString, value.data(), length);
   lpReturnedString[length] = '\0';
