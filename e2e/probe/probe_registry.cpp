@@ -32,13 +32,15 @@ std::string Query(HKEY key, const char* name, DWORD capacity) {
   return text;
 }
 
-std::string ValueNames(HKEY key) {
+// The names RegEnumValueA or RegEnumKeyExA (`enumerate`) lists, then the status that
+// ended the listing.
+template <typename Enumerate>
+std::string ListedNames(HKEY key, Enumerate enumerate) {
   std::vector<std::string> names;
   char name[64];
   for (DWORD index = 0;; ++index) {
     DWORD length = sizeof name;
-    const LONG status =
-        RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    const LONG status = enumerate(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
     if (status != ERROR_SUCCESS) {
       names.push_back(std::string("(") + Status(status) + ")");
       break;
@@ -48,21 +50,9 @@ std::string ValueNames(HKEY key) {
   return Joined(names);
 }
 
-std::string SubkeyNames(HKEY key) {
-  std::vector<std::string> names;
-  char name[64];
-  for (DWORD index = 0;; ++index) {
-    DWORD length = sizeof name;
-    const LONG status =
-        RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
-    if (status != ERROR_SUCCESS) {
-      names.push_back(std::string("(") + Status(status) + ")");
-      break;
-    }
-    names.emplace_back(name);
-  }
-  return Joined(names);
-}
+std::string ValueNames(HKEY key) { return ListedNames(key, RegEnumValueA); }
+
+std::string SubkeyNames(HKEY key) { return ListedNames(key, RegEnumKeyExA); }
 
 // The first subkey read into a buffer of `capacity` characters: the status, and the
 // name and its length when it fitted.
