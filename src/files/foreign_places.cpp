@@ -19,7 +19,6 @@ constexpr char kCurrentVersion[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion
 constexpr char kProfileList[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 constexpr char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
 constexpr char kUninstall[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-constexpr char kServices[] = "SYSTEM\\CurrentControlSet\\Services";
 constexpr const char* kShellFolderKeys[] = {
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
@@ -155,11 +154,11 @@ class PlaceReader {
 
   void ReadServices() {
     std::vector<std::string> names;
-    const PathValue listed = ReadSubkeyNames(HKEY_LOCAL_MACHINE, kServices, names);
-    if (listed == PathValue::kFailed) return NoteUnreadable(HKEY_LOCAL_MACHINE, kServices);
+    const PathValue listed = ReadSubkeyNames(HKEY_LOCAL_MACHINE, kServicesKey, names);
+    if (listed == PathValue::kFailed) return NoteUnreadable(HKEY_LOCAL_MACHINE, kServicesKey);
     for (const std::string& name : names) {
       if (IsProductService(name)) continue;
-      ReadEntryValue(std::string(kServices) + "\\" + name, "ImagePath", [&](const std::string& imagePath) {
+      ReadEntryValue(std::string(kServicesKey) + "\\" + name, "ImagePath", [&](const std::string& imagePath) {
         AddProgram(ServiceImage(imagePath, windows_));
       });
     }

@@ -25,7 +25,6 @@
 
 namespace {
 
-constexpr char kServices[] = "SYSTEM\\CurrentControlSet\\Services\\";
 constexpr char kAgentDllName[] = "vlalag32.dll";
 
 std::string AgentKey() { return std::string("SOFTWARE\\") + kSnmpAgentKeyPath; }
@@ -94,7 +93,7 @@ void FindServices(Search& search) {
   std::string windows = WindowsDirectoryPath("");  // the directory and a backslash
   if (!windows.empty()) windows.pop_back();
   for (const char* name : kProductServiceKeys) {
-    const std::string key = kServices + std::string(name);
+    const std::string key = std::string(kServicesKey) + "\\" + name;
     search.Key(HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", key);
     const std::string image = MachineText(key, "ImagePath");
     if (!image.empty() && !windows.empty()) search.PlaceOf(ServiceImage(image, windows));
