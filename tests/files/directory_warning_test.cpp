@@ -80,8 +80,9 @@ void ForeignSoftware() {
   // Other programs' registered places, in the forms their setups and NT write them.
   winsim::Registry& registry = machine.registry;
   const std::string kCurrentVersion = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-  registry.SetString(HKEY_LOCAL_MACHINE, kCurrentVersion + "\\App Paths\\OTHER.EXE", "", "C:\\Tools\\Other\\other.exe");
-  registry.SetString(HKEY_LOCAL_MACHINE, kCurrentVersion + "\\App Paths\\OTHER.EXE", "Path", "C:\\Tools\\Other;C:\\Tools");
+  // C:\Tools is named by the first directory of the Path alone.
+  registry.SetString(HKEY_LOCAL_MACHINE, kCurrentVersion + "\\App Paths\\OTHER.EXE", "", "C:\\Programs\\Other\\other.exe");
+  registry.SetString(HKEY_LOCAL_MACHINE, kCurrentVersion + "\\App Paths\\OTHER.EXE", "Path", "C:\\Tools;C:\\Programs\\Other");
   registry.SetString(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\NetAgent", "ImagePath",
                      "\"C:\\Agents\\Net\\netagent.exe\" -service");
   registry.SetString(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\DiskWatch", "ImagePath",
