@@ -160,6 +160,10 @@ class Reader {
       scenario_.pending.push_back(Expand(rest));
     } else if (word == "log") {
       scenario_.log = Expand(rest);
+    } else if (word == "log-summary") {
+      std::optional<std::string> line = Piece(rest);
+      if (!line) return "bad escape or message code in log-summary line";
+      scenario_.logSummary += *line + "\n";
     } else if (word == "launch") {
       scenario_.launches.push_back(Expand(rest));
     } else if (word == "power-cut") {

@@ -57,6 +57,8 @@
 //                                      as REG_SZ
 //   log <path>                         the run's log file afterwards: a first line, the
 //                                      trace piece by piece, and the line of the exit code
+//   log-summary <line>                 a line of the summary that a completed run's log
+//                                      holds between its trace and its last line
 //   service <running|stopped|absent> <name>  a service's state afterwards
 //   window <present|absent> <window class>   a window of the class afterwards
 //   power-cut <install-shield-start|install-shield-end>  the run ends there: its power
@@ -150,6 +152,7 @@ struct Scenario {
   std::vector<SetupStep> setup;
   std::vector<ComponentExpectation> components;
   std::string log;  // the run's log file; empty when the scenario has none
+  std::string logSummary;  // the lines between the log's trace and its last line
   std::string winsimOnly;  // why Wine cannot show this run faithfully; empty when it can
   std::optional<PowerCutMoment> powerCut;  // where a first run loses its power
   std::vector<ExpectedBox> cutRunBoxes;    // the boxes that first run answers

@@ -143,7 +143,7 @@ std::string ComponentState(const ComponentExpectation& expectation) {
 }
 
 // The log holds the run's own trace (as captured, not as expected) between its first
-// line and the line of its exit code.
+// line and the line of its exit code, a completed run's summary just before that one.
 void CompareLog(const Scenario& scenario, const Observed& observed, std::vector<std::string>& differences) {
   if (!observed.log) {
     differences.push_back("log " + scenario.log + ": missing");
@@ -158,7 +158,7 @@ void CompareLog(const Scenario& scenario, const Observed& observed, std::vector<
   }
   std::string expected;
   for (const std::string& piece : observed.trace) expected += piece;
-  expected += "Run ended with exit code " + std::to_string(observed.exitCode) + "\n";
+  expected += scenario.logSummary + "Run ended with exit code " + std::to_string(observed.exitCode) + "\n";
   const std::string body = log.substr(firstLineEnd + 1);
   if (body != expected) {
     const std::size_t at = std::mismatch(body.begin(), body.end(), expected.begin(), expected.end()).first -

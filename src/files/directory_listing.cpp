@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "files/removal_tally.h"
 #include "support/handles.h"
 #include "support/trace.h"
 
@@ -12,6 +13,13 @@ std::optional<std::string> ChildPath(const std::string& directory, std::string_v
   TraceValue(isDirectory ? "Path too long, directory skipped: " : "Path too long, file skipped: ",
              path);
   return std::nullopt;
+}
+
+std::optional<std::string> EntryPath(const std::string& directory, const WIN32_FIND_DATAA& entry) {
+  const bool isDirectory = IsDirectoryEntry(entry);
+  std::optional<std::string> path = ChildPath(directory, entry.cFileName, isDirectory);
+  if (!path) NoteRemoval(directory + "\\" + entry.cFileName, isDirectory, Removal::kLeft);
+  return path;
 }
 
 void ForEachEntry(const std::string& directory,

@@ -17,6 +17,10 @@ constexpr std::size_t kPathCapacity = MAX_PATH;
 std::optional<std::string> ChildPath(const std::string& directory, std::string_view name,
                                      bool isDirectory);
 
+// The path of a listed `entry` of `directory`, as ChildPath gives it; an entry whose path
+// does not fit is there all the same and stays, so it is noted left (RemovalTally).
+std::optional<std::string> EntryPath(const std::string& directory, const WIN32_FIND_DATAA& entry);
+
 // Calls `visit` for each entry of `directory` in listing order. The listing's first
 // entry is passed over as the directory's own "." entry; "." and ".." are skipped. A missing
 // or unreadable directory has no entries.

@@ -37,3 +37,7 @@ bool DeleteProductFile(const char* path) {
 bool RemoveProductDirectory(const char* path) {
   return RemoveClearingReadOnly(path, RemoveDirectoryA, FILE_ATTRIBUTE_DIRECTORY);
 }
+
+bool AlreadyGone(DWORD error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}

@@ -7,21 +7,22 @@
 #include "files/directory_listing.h"
 #include "files/file_deletion.h"
 #include "files/relative_path.h"
+#include "files/removal_tally.h"
 #include "support/failure_text.h"
 #include "support/path_values.h"
 #include "support/trace.h"
 
 namespace {
 
-void TraceOutcome(bool removed) {
-  if (removed) {
-    Trace(" ...ok\n");
-    return;
-  }
-  const DWORD error = GetLastError();
-  Trace(" ...not removed\n");
+// Listed files and their directories are never scheduled: what is not removed now is
+// left, unless it was not there.
+void TraceOutcome(const std::string& path, bool isDirectory, bool removed) {
+  Trace(removed ? " ...ok\n" : " ...not removed\n");
   // The system's own text, with its own line end; nothing when it has none.
-  if (const std::string text = SystemMessage(error); !text.empty()) Trace(text);
+  if (!removed) {
+    if (const std::string text = SystemMessage(GetLastError()); !text.empty()) Trace(text);
+  }
+  LeaveUnlessDeleted(path, isDirectory, removed);
 }
 
 // True when a directory on the entry's way is a junction or symbolic link, or one whose
@@ -54,7 +55,7 @@ void RemoveListedFile(const std::string& productDirectory, const std::string& en
     return;
   }
   TraceValue("Try to remove the file: ", *path);
-  TraceOutcome(DeleteProductFile(path->c_str()));
+  TraceOutcome(*path, false, DeleteProductFile(path->c_str()));
 }
 
 void AppendDirectory(const std::string& directory, DirectoryList& list) {
@@ -97,14 +98,14 @@ void RemoveListedFiles(const char* productDirectory, FileList& list) {
   TraceStep("Phase 3. Removing directories in list\n");
   for (const std::string& directory : directories) {
     TraceValue("Try to remove the directory: ", directory);
-    TraceOutcome(RemoveProductDirectory(directory.c_str()));
+    TraceOutcome(directory, true, RemoveProductDirectory(directory.c_str()));
   }
 }
 
 void CollectDirectories(const std::string& directory, DirectoryList& list) {
   ForEachEntry(directory, [&](const WIN32_FIND_DATAA& entry) {
     if (!IsDirectoryEntry(entry)) return;
-    const std::optional<std::string> path = ChildPath(directory, entry.cFileName, true);
+    const std::optional<std::string> path = EntryPath(directory, entry);
     if (!path) return;
     if (IsLinkEntry(entry)) {
       AppendDirectory(*path, list);  // removing the link leaves its target alone

@@ -7,6 +7,7 @@
 
 #include "files/directory_listing.h"
 #include "files/file_deletion.h"
+#include "files/removal_tally.h"
 #include "support/full_path.h"
 
 void StripTrailingBackslash(char* path) {
@@ -16,42 +17,32 @@ void StripTrailingBackslash(char* path) {
 
 namespace {
 
-// After a failed removal: true when there was nothing left to remove.
-bool AlreadyGone() {
-  const DWORD error = GetLastError();
-  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
-// An empty directory, or a link (which is never entered: removing it leaves what it
-// points to alone). True when it is gone.
-bool RemoveEmptyDirectory(const std::string& directory) {
-  return RemoveProductDirectory(directory.c_str()) || AlreadyGone();
-}
-
 bool RemoveTree(const std::string& directory);
 
 // Removes one entry of `directory` now, or schedules it for removal at the next system
-// start when it is still there.
+// start when it is still there. A link is removed itself, never entered: that leaves
+// what it points to alone.
 void RemoveEntry(const std::string& directory, const WIN32_FIND_DATAA& entry) {
-  const bool isDirectory = IsDirectoryEntry(entry);
-  const std::optional<std::string> path = ChildPath(directory, entry.cFileName, isDirectory);
+  const std::optional<std::string> path = EntryPath(directory, entry);
   if (!path) return;
+  const bool isDirectory = IsDirectoryEntry(entry);
   bool removed;
   if (!isDirectory) {
-    removed = DeleteProductFile(path->c_str()) || AlreadyGone();
+    removed = DeleteProductFile(path->c_str());
   } else if (IsLinkEntry(entry)) {
-    removed = RemoveEmptyDirectory(*path);
+    removed = RemoveProductDirectory(path->c_str());
   } else {
     removed = RemoveTree(*path);
   }
-  if (!removed) MoveFileExA(path->c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  ScheduleUnlessDeleted(*path, isDirectory, removed);
 }
 
 // Depth first: each subdirectory is emptied and removed before the listing of its
-// parent goes on. True when `directory` itself is gone.
+// parent goes on. True when `directory` itself was removed; otherwise the last error is
+// that of its removal.
 bool RemoveTree(const std::string& directory) {
   ForEachEntry(directory, [&](const WIN32_FIND_DATAA& entry) { RemoveEntry(directory, entry); });
-  return RemoveEmptyDirectory(directory);
+  return RemoveProductDirectory(directory.c_str());
 }
 
 }  // namespace
@@ -64,5 +55,5 @@ void RemoveDirectoryTree(const char* directory) {
     ForEachEntry(directory, [&](const WIN32_FIND_DATAA& entry) { RemoveEntry(directory, entry); });
     return;
   }
-  RemoveTree(directory);
+  if (RemoveTree(directory)) NoteRemoval(directory, true, Removal::kDeleted);
 }

@@ -10,4 +10,5 @@ void StripTrailingBackslash(char* path);
 // it; what cannot be removed now and is still there is scheduled for removal at the
 // next system start, except `directory` itself. Read-only files and directories are
 // removed too. Junctions and symbolic links are removed without ever being entered.
+// What became of each path is noted in the run's RemovalTally.
 void RemoveDirectoryTree(const char* directory);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "files/removal_tally.h"
 #include "snmp/registry_cleanup.h"
 #include "snmp/service_restart.h"
 #include "support/bounded_text.h"
@@ -21,11 +22,17 @@ const char kAgentDllSuffix[] = "\\vlalag32.dll";
 constexpr unsigned kFailureTextCapacity = 256;
 
 // Deletes the agent DLL through the runtime library. Returns 0, or the runtime's error
-// number of the failed deletion; a path too long for a path buffer is not tried.
+// number of the failed deletion; a path too long for a path buffer is not tried. A DLL
+// that stays is left for good: the run does not schedule it.
 int DeleteAgentDll(const std::string& path) {
   if (path.size() >= MAX_PATH) return ENAMETOOLONG;
-  if (_unlink(path.c_str()) == 0) return 0;
-  return errno;
+  if (_unlink(path.c_str()) == 0) {
+    NoteRemoval(path, false, Removal::kDeleted);
+    return 0;
+  }
+  const int error = errno;
+  if (error != ENOENT) NoteRemoval(path, false, Removal::kLeft);
+  return error;
 }
 
 }  // namespace

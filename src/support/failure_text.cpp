@@ -19,14 +19,21 @@ struct LocalBlockDeleter {
 
 }  // namespace
 
+// The caller's last error stays as it was: a message is often traced between a failure
+// and the reading of its code.
 std::string SystemMessage(DWORD error) {
+  const DWORD lastError = GetLastError();
   char* text = nullptr;
   const DWORD length = FormatMessageA(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
       MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0, nullptr);
-  if (length == 0) return "";
-  const std::unique_ptr<char, LocalBlockDeleter> owned(text);
-  return std::string(text, length);
+  std::string message;
+  {
+    const std::unique_ptr<char, LocalBlockDeleter> owned(text);
+    if (length != 0) message.assign(text, length);
+  }
+  SetLastError(lastError);
+  return message;
 }
 
 DWORD FormatSystemError(const char* /*label*/, DWORD error) {

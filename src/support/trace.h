@@ -53,7 +53,8 @@ class RunLog {
   HANDLE File() const { return state_ == State::kOpen ? file_.Get() : INVALID_HANDLE_VALUE; }
   const std::string& Path() const { return path_; }
 
-  // For Trace: appends a piece while the log is open, keeps it until then.
+  // Appends a piece while the log is open, keeps it until then: every piece of the trace,
+  // and the lines that go to the log alone.
   void Append(const std::string& piece);
   // For TraceStep: makes what was written lasting.
   void Flush();

@@ -8,6 +8,7 @@
 #include "files/directory_warning.h"
 #include "files/file_deletion.h"
 #include "files/listed_files.h"
+#include "files/removal_tally.h"
 #include "files/tree_removal.h"
 #include "services/agent_service.h"
 #include "services/component_stop.h"
@@ -49,18 +50,15 @@ void RemoveDriverFiles() {
     TraceValue("Removing file: ", path);
     // A file in use goes at the next start; one that is not there needs nothing. A
     // read-only one is made writable first: the restart could not delete it either.
-    if (!DeleteProductFile(path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND &&
-        GetLastError() != ERROR_PATH_NOT_FOUND) {
-      MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-    }
+    ScheduleUnlessDeleted(path, false, DeleteProductFile(path.c_str()));
   }
 }
 
 void RemoveSupplementaryFiles() {
   TraceStep("Remove VDAV supplimentary files...\n");
   for (const char* name : kSupplementaryFiles) {
-    std::string path = WindowsDirectoryPath(name);
-    if (!path.empty()) DeleteProductFile(path.c_str());
+    const std::string path = WindowsDirectoryPath(name);
+    if (!path.empty()) LeaveUnlessDeleted(path, false, DeleteProductFile(path.c_str()));
   }
 }
 
@@ -68,10 +66,13 @@ void RemoveSupplementaryFiles() {
 // the removal record, which goes at once when it cannot wait for the restart.
 void ScheduleOwnFileRemoval(const std::string& recordPath) {
   TraceStep("Mark tvuinst.exe to remove at next startup...\n");
-  std::string path = WindowsDirectoryPath("tvuninst.exe");
-  if (!path.empty()) MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-  if (!recordPath.empty() && !MoveFileExA(recordPath.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
-    DeleteFileA(recordPath.c_str());
+  const std::string path = WindowsDirectoryPath("tvuninst.exe");
+  if (!path.empty()) ScheduleRemoval(path, false);
+  if (recordPath.empty()) return;
+  if (MoveFileExA(recordPath.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
+    NoteRemoval(recordPath, false, Removal::kScheduled);
+  } else {
+    LeaveUnlessDeleted(recordPath, false, DeleteFileA(recordPath.c_str()) != FALSE);
   }
 }
 
@@ -86,8 +87,9 @@ std::vector<std::string> FilesTheRunRemoves(bool onAccessRemovable) {
   return files;
 }
 
-// The steps of the run, up to its exit code.
-int RunSteps(const char* commandTail, RunLog& log) {
+// The steps of the run, up to its exit code; `tally` holds what became of each path the
+// run set out to remove.
+int RunSteps(const char* commandTail, RunLog& log, const RemovalTally& tally) {
   TraceStep("Checking OS version...\n");
   const bool nt3Mode = IsNt3Mode();
   Trace(nt3Mode ? "NT OS version is 3.x...\n" : "NT OS version is 4.x...\n");
@@ -236,7 +238,7 @@ int RunSteps(const char* commandTail, RunLog& log) {
     // itself follows it, or the restart that the user is told to make leaves it behind.
     // A directory the user was warned about is not: it is a root or holds the system.
     if (!warned && GetFileAttributesA(productDirectory.c_str()) != INVALID_FILE_ATTRIBUTES) {
-      MoveFileExA(productDirectory.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+      ScheduleRemoval(productDirectory, true);
     }
   } else {
     TraceStep("Removing listed files...\n");
@@ -249,7 +251,7 @@ int RunSteps(const char* commandTail, RunLog& log) {
 
   prompts.Tell(nt3Mode ? profile.finishPrompt : profile.restartText);
   TraceStep("The work is done. Quiting...\n");
-  return removalAnswer;
+  return tally.AnythingLeft() ? kExitItemsLeft : removalAnswer;
 }
 
 }  // namespace
@@ -261,8 +263,11 @@ int RunUninstall(const char* commandTail) {
   // own questions.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   RunLog log;
+  RemovalTally tally;
   const SingleRun singleRun;
-  const int exitCode = singleRun.Refused() ? kExitAnotherRun : RunSteps(commandTail, log);
+  const int exitCode = singleRun.Refused() ? kExitAnotherRun : RunSteps(commandTail, log, tally);
+  // What a completed run did goes to the log alone: the trace has told it path by path.
+  if (exitCode == IDYES || exitCode == kExitItemsLeft) log.Append(tally.Summary());
   log.Close(exitCode);
   return exitCode;
 }

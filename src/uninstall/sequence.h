@@ -7,7 +7,8 @@ constexpr int kExitDeclined = 0;             // the user answered No (or no answ
 constexpr int kExitNoRights = -2;            // the user may not manage services
 constexpr int kExitAborted = 3;              // IDABORT: the user gave up on stopping a component
 constexpr int kExitAnotherRun = -3;          // another run of the uninstaller is in progress
-// A completed run returns the answer to the removal prompt: 6 (IDYES).
+constexpr int kExitItemsLeft = 4;            // completed, but something could be neither deleted nor scheduled
+// A completed run that left nothing returns the answer to the removal prompt: 6 (IDYES).
 
 // Runs the uninstallation; `commandTail` is handed on to the Install Shield uninstaller.
 int RunUninstall(const char* commandTail);

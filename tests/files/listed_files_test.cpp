@@ -4,6 +4,7 @@
 
 #include "common/machine_test.h"
 #include "files/listed_files.h"
+#include "files/removal_tally.h"
 
 namespace {
 
@@ -14,6 +15,7 @@ const char kNotFound[] = "The system cannot find the file specified.\r\n";
 const char kPathNotFound[] = "The system cannot find the path specified.\r\n";
 const char kInUse[] = "The process cannot access the file because it is being used by another process.\r\n";
 const char kNotEmpty[] = "The directory is not empty.\r\n";
+const char kLeft[] = "Left for good, neither deleted nor scheduled for the restart: ";
 
 Pieces Line(const char* label, const std::string& value) { return {label, value, "\n"}; }
 
@@ -54,6 +56,7 @@ TEST_F(ListedFiles, ReadsTheListUpToTheFirstMissingKey) {
 // A missing directory on an entry's way is no link: the entry is tried. The last entry's
 // error has no text of the system's: nothing more is traced for it.
 TEST_F(ListedFiles, TracesEachPhaseAndTheSystemsTextForEachFailure) {
+  const RemovalTally tally;
   files().AddFile(kProduct + "\\TESSORNT.EXE");
   files().AddFile(kProduct + "\\odd.txt");
   files().AddFile(kProduct + "\\Agent\\vhook.dll");
@@ -67,16 +70,24 @@ TEST_F(ListedFiles, TracesEachPhaseAndTheSystemsTextForEachFailure) {
                            {" ...not removed\n", kPathNotFound},
                            Line("Try to remove the file: ", kProduct + "\\Agent\\vhook.dll"),
                            {" ...not removed\n", kInUse},
+                           Line(kLeft, kProduct + "\\Agent\\vhook.dll"),
                            Line("Try to remove the file: ", kProduct + "\\odd.txt"),
                            {" ...not removed\n"},
+                           Line(kLeft, kProduct + "\\odd.txt"),
                            {"Phase 2. Making a list of directories to remove...\n"},
                            Line("Putting directory in list: ", kProduct + "\\Agent"),
                            Line("Putting directory in list: ", kProduct),
                            {"Phase 3. Removing directories in list\n"},
                            Line("Try to remove the directory: ", kProduct + "\\Agent"),
                            {" ...not removed\n", kNotEmpty},
+                           Line(kLeft, kProduct + "\\Agent"),
                            Line("Try to remove the directory: ", kProduct),
-                           {" ...not removed\n", kNotEmpty}}));
+                           {" ...not removed\n", kNotEmpty},
+                           Line(kLeft, kProduct)}));
+  // What is not there was not left; the rest is counted in the run's summary.
+  EXPECT_EQ(tally.Summary(), "Removal summary: files deleted 1, directories deleted 0, scheduled for deletion "
+                             "at the restart 0, left 4\nLeft: " + kProduct + "\nLeft: " + kProduct + "\\Agent\nLeft: " +
+                             kProduct + "\\Agent\\vhook.dll\nLeft: " + kProduct + "\\odd.txt\n");
   EXPECT_TRUE(files().Exists(kProduct + "\\Agent\\vhook.dll"));
   EXPECT_FALSE(files().Exists(kProduct + "\\TESSORNT.EXE"));
 

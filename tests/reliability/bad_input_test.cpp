@@ -37,14 +37,15 @@ TEST_F(BadInputTest, TenThousandListedFilesAreAllReadAndTried) {
   SampleProduct product{.wholeDirectoryRemoval = false};
   for (int i = 1; i <= 10000; ++i) product.listedFiles.push_back("Bases\\" + std::to_string(i % 100) + "\\b" + std::to_string(i));
   auto addListed = [&] { for (const std::string& entry : product.listedFiles) machine().files.AddFile(kDirectory + "\\" + entry); };
-  EXPECT_EQ(Run(product, addListed).exitCode, IDYES);
+  EXPECT_EQ(Run(product, addListed).exitCode, kExitItemsLeft);  // the unlisted files keep the directory
   for (const std::string& entry : product.listedFiles) EXPECT_FALSE(machine().files.Exists(kDirectory + "\\" + entry));
 }
 
 TEST_F(BadInputTest, AFilesValueThatReadsAsEmptyTextEndsTheList) {
   const std::string list = std::string("[Files]\r\nFile1=TESSORNT.EXE\r\nFile2=") + '\0' + "hidden\r\nFile3=VAGENT.EXE\r\n";
   EXPECT_EQ(Run({.wholeDirectoryRemoval = false},
-                [&] { machine().files.AddFile(kProfile, *machine().files.ReadFile(kProfile) + list); }).exitCode, IDYES);
+                [&] { machine().files.AddFile(kProfile, *machine().files.ReadFile(kProfile) + list); }).exitCode,
+            kExitItemsLeft);
   EXPECT_FALSE(machine().files.Exists(kDirectory + "\\TESSORNT.EXE"));
   EXPECT_TRUE(machine().files.Exists(kDirectory + "\\VAGENT.EXE"));
 }

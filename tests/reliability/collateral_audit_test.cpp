@@ -13,6 +13,7 @@
 #include "common/product.h"
 #include "reliability/foreign_software.h"
 #include "reliability/whole_run.h"
+#include "uninstall/sequence.h"
 
 namespace {
 
@@ -154,8 +155,12 @@ class CollateralAuditTest : public MachineTest {
     EXPECT_EQ(Lines(RunProblems(run)), "");
     itemsChecked += run.collateral.foreignChecked;
     ++runs;
-    if (run.exitCode == IDYES) {
+    if (run.exitCode == IDYES || run.exitCode == kExitItemsLeft) {
       ExpectCompletedRun(run.afterRun, setting, !software.dependsOnOnAccessDriver, snmpAnswer);
+      // Only a product directory that stays, neither removed nor scheduled, is left for good.
+      const std::string directory = setting.install.directory;
+      EXPECT_EQ(run.exitCode == kExitItemsLeft,
+                run.afterRun.count("file " + directory + "\\") && !run.afterRun.count("pending " + directory));
       return styles;
     }
     // Given up before anything was deleted: every registry key and file is as installed.

@@ -5,6 +5,9 @@
 // the failing call.
 #include <algorithm>
 #include <cstdio>
+#include <set>
+
+#include <winsim/text.h>
 
 #include "common/machine_test.h"
 #include "reliability/whole_run.h"
@@ -17,14 +20,73 @@ namespace {
 // what the directory is tells it from the product's, so the warning must come however
 // the check's own calls fail. The vendor's folder is the last place the check looks at,
 // so every read of the check is failed in turn. It is answered No.
+// Every run keeps a log, whose summary must agree with the machine.
 const NamedSetting kScenarios[] = {
-    {"Nt4WholeDirectory"},
-    {"Nt4ListedFiles", {.listedFiles = {"TESSORNT.EXE", "VAGENT.EXE", "Bases\\daily.avc", "..\\..\\Outside.txt"}}},
-    {"Nt351ProgramManager", {.nt351 = true}},
+    {"Nt4WholeDirectory", {.logged = true}},
+    {"Nt4ListedFiles",
+     {.listedFiles = {"TESSORNT.EXE", "VAGENT.EXE", "Bases\\daily.avc", "..\\..\\Outside.txt"}, .logged = true}},
+    {"Nt351ProgramManager", {.nt351 = true, .logged = true}},
     {"Nt4UnattendedWithLog", {.unattended = true}},
-    {"Nt4WindowsDirectoryThroughALinkDeclined", {.appPath = "C:\\Links\\Windows"}},
-    {"Nt4VendorFolderThroughALinkDeclined", {.appPath = "C:\\Links\\Vendor"}},
+    {"Nt4WindowsDirectoryThroughALinkDeclined", {.logged = true, .appPath = "C:\\Links\\Windows"}},
+    {"Nt4VendorFolderThroughALinkDeclined", {.logged = true, .appPath = "C:\\Links\\Vendor"}},
 };
+
+bool Completed(int exitCode) { return exitCode == IDYES || exitCode == kExitItemsLeft; }
+
+bool LogWrittenThrough(const std::string& trace) {
+  return trace.find("Log file cannot be") == std::string::npos && trace.find("Log file refused") == std::string::npos;
+}
+
+// What is wrong with a completed run's summary against the machine, if anything: the
+// files and directories gone must be the ones counted deleted (the removal record among
+// them when it could not be scheduled), the other paths scheduled for deletion the ones
+// counted scheduled, and each one named as left must still be there, not scheduled, with
+// the exit code saying so.
+std::string SummaryProblem(const RunRecord& run) {
+  const std::string log = winsim::machine().files.ReadFile(kLog).value_or("");
+  const std::size_t at = log.find("\nRemoval summary: ");
+  if (!Completed(run.exitCode) || !LogWrittenThrough(winsim::machine().debug.Text())) return "";
+  unsigned files = 0, directories = 0, scheduled = 0, left = 0;
+  if (at == std::string::npos ||
+      std::sscanf(log.c_str() + at, "\nRemoval summary: files deleted %u, directories deleted %u, scheduled for "
+                                    "deletion at the restart %u, left %u", &files, &directories, &scheduled, &left) != 4) {
+    return "a completed run's log without its summary";
+  }
+  auto key = [](const std::string& path) { return winsim::Upper(path); };
+  std::set<std::string> there, pending;
+  for (const auto& [item, line] : run.afterRun) {
+    if (item.rfind("file ", 0) == 0) {
+      there.insert(key(item.substr(5, item.back() == '\\' ? item.size() - 6 : std::string::npos)));
+    }
+    if (item.rfind("pending ", 0) == 0 && line.find("(delete)") != std::string::npos) pending.insert(key(item.substr(8)));
+  }
+  unsigned gone[2] = {0, 0};  // files, directories
+  std::set<std::string> deleted;
+  for (const auto& [item, line] : run.installed) {
+    if (item.rfind("file ", 0) != 0 || run.afterRun.count(item)) continue;
+    ++gone[item.back() == '\\'];
+    deleted.insert(key(item.substr(5, item.back() == '\\' ? item.size() - 6 : std::string::npos)));
+  }
+  const std::string record = key(winsim::machine().system.windowsDirectory + "\\tvuninst.rec");
+  const bool recordWritten = winsim::machine().debug.Text().find("Removal record cannot be written") == std::string::npos;
+  if (recordWritten && !there.count(record)) ++gone[0], deleted.insert(record);
+  // A path scheduled by the first pass over the directory and deleted by the second counts
+  // as deleted.
+  unsigned pendingThere = 0;
+  for (const std::string& path : pending) pendingThere += !deleted.count(path);
+  std::vector<std::string> named;
+  for (std::size_t line = log.find("\nLeft: ", at); line != std::string::npos; line = log.find("\nLeft: ", line + 1)) {
+    const std::string path = key(log.substr(line + 7, log.find('\n', line + 1) - line - 7));
+    if (!there.count(path) || pending.count(path)) return "named as left but gone or scheduled: " + path;
+    named.push_back(path);
+  }
+  if (files != gone[0] || directories != gone[1] || scheduled != pendingThere || left != named.size()) {
+    return "a summary unlike the machine: " + log.substr(at + 1, log.find('\n', at + 1) - at - 1) + " against " +
+           std::to_string(gone[0]) + " files and " + std::to_string(gone[1]) + " directories gone, " +
+           std::to_string(pendingThere) + " scheduled, " + std::to_string(named.size()) + " named";
+  }
+  return (left > 0) == (run.exitCode == kExitItemsLeft) ? "" : "an exit code unlike the summary";
+}
 
 // What is wrong with an unattended run, if anything: a box shown, or a log that is not
 // the trace between its first and last line (or, once it could not be written or was
@@ -47,6 +109,11 @@ std::string UnattendedProblem(int exitCode) {
   const std::string lastLine = "Run ended with exit code " + std::to_string(exitCode) + "\n";
   const bool ended = body.size() >= lastLine.size() && body.substr(body.size() - lastLine.size()) == lastLine;
   if (ended) body.resize(body.size() - lastLine.size());
+  // A completed run's summary follows its trace, up to its last line.
+  if (const std::size_t summary = body.rfind("Removal summary: ");
+      Completed(exitCode) && summary != std::string::npos && (summary == 0 || body[summary - 1] == '\n')) {
+    body.resize(summary);
+  }
   if (trace.find("Log file cannot be written") != std::string::npos ||
       trace.find("Log file refused") != std::string::npos) {
     return trace.rfind(body, 0) == 0 ? "" : "a log that is not the start of the trace";
@@ -79,9 +146,11 @@ TEST_P(FaultSweepTest, EverySingleFailureOfEveryCallIsSurvived) {
     };
   }
   const RunRecord clean = RunOverInstall(whole);
-  ASSERT_EQ(clean.exitCode, throughLink ? kExitDeclined : IDYES);
+  // The listed files are not all of the product's: the directory stays.
+  ASSERT_EQ(clean.exitCode, throughLink ? kExitDeclined : scenario.product.listedFiles.empty() ? IDYES : kExitItemsLeft);
   ASSERT_EQ(Lines(RunProblems(clean)), "");
   ASSERT_EQ(scenario.product.unattended ? UnattendedProblem(clean.exitCode) : "", "");
+  ASSERT_EQ(SummaryProblem(clean), "");
   const std::vector<std::string> calls = machine().faults.Calls();
   const std::vector<std::string> cleanTrace = trace();
 
@@ -101,7 +170,7 @@ TEST_P(FaultSweepTest, EverySingleFailureOfEveryCallIsSurvived) {
     // A completed run ends with its last line, which only a log that cannot be written
     // any more may follow.
     const auto done = std::find(trace().rbegin(), trace().rend(), "The work is done. Quiting...\n");
-    if (run.exitCode == IDYES && (done == trace().rend() || (done != trace().rbegin() &&
+    if (Completed(run.exitCode) && (done == trace().rend() || (done != trace().rbegin() &&
                                                                (done - 1)->rfind("Log file", 0) != 0))) {
       problems.push_back("a completed run without its last line");
     }
@@ -118,6 +187,7 @@ TEST_P(FaultSweepTest, EverySingleFailureOfEveryCallIsSurvived) {
     if (std::string problem = UnattendedProblem(run.exitCode); scenario.product.unattended && settingsRead && !problem.empty()) {
       problems.push_back(problem);
     }
+    if (std::string problem = SummaryProblem(run); settingsRead && !problem.empty()) problems.push_back(problem);
     if (problems.empty()) {
       ++survived;
     } else if (swept - survived <= 20) {

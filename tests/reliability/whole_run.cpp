@@ -43,7 +43,8 @@ void InstallWholeProduct(const ProductSetting& setting) {
   SampleProduct install{.appPath = setting.appPath, .wholeDirectoryRemoval = setting.listedFiles.empty(),
                         .listedFiles = setting.listedFiles, .withManager = true,
                         .withProgramGroups = setting.nt351, .withSnmp = true};
-  if (setting.unattended) install.settings = {"Unattended=1", std::string("LogFile=") + kLog};
+  if (setting.unattended || setting.logged) install.settings = {std::string("LogFile=") + kLog};
+  if (setting.unattended) install.settings.push_back("Unattended=1");
   InstallProduct(install);
   StartProductRunning();
   machine.files.AddDirectory("C:\\Logs");
@@ -83,7 +84,7 @@ RunRecord RunOverInstall(const WholeRun& run) {
 std::vector<std::string> RunProblems(const RunRecord& run) {
   std::vector<std::string> problems;
   const std::vector<int> defined = {kExitNoProductDirectory, kExitDeclined, kExitNoRights, kExitAborted,
-                                    kExitAnotherRun, IDYES};
+                                    kExitAnotherRun, kExitItemsLeft, IDYES};
   if (std::find(defined.begin(), defined.end(), run.exitCode) == defined.end()) {
     problems.push_back("exit code " + std::to_string(run.exitCode));
   }

@@ -13,7 +13,7 @@
 #include <vector>
 
 inline const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\TESSORNT.EXE";
-inline const char kLog[] = "C:\\Logs\\tvuninst.log";  // the unattended runs' log file
+inline const char kLog[] = "C:\\Logs\\tvuninst.log";  // the logged runs' log file
 
 // Every item of a machine snapshot (winsim::Machine::Snapshot) by its identity (a registry
 // key or value, a file or directory, a service, a pending deletion), with the line that
@@ -49,6 +49,7 @@ struct ProductSetting {
   std::vector<std::string> listedFiles;  // the [Files] list; none: the whole directory goes
   bool nt351 = false;                    // with Program Manager
   bool unattended = false;               // logging to kLog
+  bool logged = false;                   // logging to kLog, interactive or not
   std::string appPath;                   // the App Paths "Path" spelling; empty: the directory
 };
 void InstallWholeProduct(const ProductSetting& setting);

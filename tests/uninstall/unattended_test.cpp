@@ -17,6 +17,8 @@ using Lines = std::vector<std::string>;
 const char kLog[] = "C:\\Logs\\tvuninst.log";
 const char kFirstLine[] =
     "Run of tvuninst.exe 1.0.0.0 on WKS-0417 at 1998-03-17 09:05:30, command line: C:\\WINNT\\tvuninst.exe\n";
+const char kCleanSummary[] =
+    "Removal summary: files deleted 16, directories deleted 3, scheduled for deletion at the restart 2, left 0\n";
 const std::string kRestartLine = std::string(texts::kRestart1) + " " + texts::kRestart2;
 
 class UnattendedTest : public MachineTest {
@@ -97,7 +99,7 @@ TEST_F(UnattendedTest, TheLogIsTheTraceBetweenAFirstAndALastLineAndRunsAppend) {
   machine().files.AddFile(kLog, "an earlier run\n");
   RunConsentedUninstall();  // an interactive run keeps a log too
   const std::string trace = machine().debug.Text();
-  EXPECT_EQ(Log(), "an earlier run\n" + std::string(kFirstLine) + trace + "Run ended with exit code 6\n");
+  EXPECT_EQ(Log(), "an earlier run\n" + std::string(kFirstLine) + trace + kCleanSummary + "Run ended with exit code 6\n");
   EXPECT_EQ(TraceLines("Log file: "), Lines{std::string("Log file: ") + kLog});
 
   // A second run, unattended, on a machine where the product is not registered (and,
@@ -114,6 +116,30 @@ TEST_F(UnattendedTest, TheLogIsTheTraceBetweenAFirstAndALastLineAndRunsAppend) {
   EXPECT_EQ(RunUninstall(""), kExitNoProductDirectory);
   EXPECT_EQ(Log(), firstRun + "Run of tvuninst.exe 1.0.0.0 on ACCOUNTING-0417 at 1998-10-31 10:10:10, command line: "
                               "tvuninst.exe /again\n" + machine().debug.Text() + "Run ended with exit code -1\n");
+}
+
+// What can be neither deleted nor scheduled (the session manager's list cannot be written)
+// is named in the trace and in the log's summary, and the run ends with a code of its own.
+TEST_F(UnattendedTest, WhatIsLeftForGoodIsNamedAndTheRunEndsWithItsOwnCode) {
+  const std::string directory = SampleProduct().directory, held = directory + "\\TESSORNT.EXE";
+  EXPECT_EQ(Run(Unattended({}), [&] {
+              machine().files.HoldOpen(held);
+              machine().registry.DenyAccess(HKEY_LOCAL_MACHINE, winsim::kSessionManagerKey, KEY_SET_VALUE);
+            }),
+            kExitItemsLeft);
+  const std::string tvuninst = "C:\\WINNT\\tvuninst.exe";
+  // The file in use is tried by both passes over the directory.
+  EXPECT_EQ(TraceLines("Left for good, neither deleted nor scheduled for the restart: "),
+            (Lines{"Left for good, neither deleted nor scheduled for the restart: " + held,
+                   "Left for good, neither deleted nor scheduled for the restart: " + held,
+                   "Left for good, neither deleted nor scheduled for the restart: " + directory,
+                   "Left for good, neither deleted nor scheduled for the restart: " + tvuninst}));
+  // The removal record, which cannot wait for the restart either, goes at once.
+  EXPECT_NE(Log().find("Removal summary: files deleted 16, directories deleted 2, scheduled for deletion at the "
+                       "restart 0, left 3\nLeft: " + directory + "\nLeft: " + held + "\nLeft: " + tvuninst +
+                       "\nRun ended with exit code 4\n"),
+            std::string::npos);
+  EXPECT_TRUE(machine().files.Exists(held) && machine().Pending().empty());
 }
 
 // A system message comes with its own line end; a text's lines are joined with blanks.
@@ -278,10 +304,12 @@ TEST_F(UnattendedTest, TheLogIsFlushedPerStepAndPerQuarterSecond) {
     }
     const std::uint64_t start = machine().clock.Now();
     if (!cut) {
-      EXPECT_EQ(RunUninstall(""), IDYES);
+      EXPECT_EQ(RunUninstall(""), kExitItemsLeft);  // the unlisted files keep the directory
       const std::uint64_t elapsed = machine().clock.Now() - start;
       EXPECT_LE(machine().faults.CallCount("FlushFileBuffers"), 40 + elapsed / 250);
-      EXPECT_EQ(Log(), kFirstLine + machine().debug.Text() + "Run ended with exit code 6\n");
+      const std::string log = Log(), lastLine = "Run ended with exit code 4\n";
+      EXPECT_EQ(log.rfind(kFirstLine + machine().debug.Text() + "Removal summary: ", 0), 0u);
+      EXPECT_EQ(log.substr(log.size() - lastLine.size()), lastLine);
       continue;
     }
     EXPECT_THROW(RunUninstall(""), PowerFailure);
