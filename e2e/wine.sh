@@ -310,18 +310,24 @@ e2e_release_files() {
   e2e_hold_pid=
 }
 
-# One run of tools/remove-varden.cmd for check_batch in e2e/run, in a fresh prefix under
-# the folder $1: the sample product installed as variant $2 (nothing when empty), the
-# profile with the unattended settings and LogFile=$3 put in a share folder named with
-# blanks, "(", ")" and "&" beside the batch file, which a batch file of the caller's
-# then runs (call remove-varden.cmd "<share>") under cmd /c. $4 is the exit code expected; $5 is
-# empty, a scenario setup line for e2e_setup.exe ("setup program ignores ..."), or
-# "windows <folder>": SystemRoot pointed at that folder, holding e2e_talker.exe (which
-# ends with 42) as tvuninst.exe; the wrapper then hands over to the batch file without
-# CALL, so that cmd /c ends with the ERRORLEVEL the batch file leaves. Prints the name of the file
-# that holds the output; a wrong exit code goes to case-report.txt beside it.
+# One machine for check_batch in e2e/run, and runs of tools/remove-varden.cmd on it: a
+# fresh prefix under the folder $1, the sample product installed as variant $2 (nothing
+# when empty), the profile with the unattended settings and LogFile=$3 put in a share
+# folder named with blanks, "(", ")" and "&" beside the batch file, which a batch file of
+# the caller's (wrapper.cmd) then runs (call remove-varden.cmd "<share>") under cmd /c.
+# $4 is empty, a scenario setup line for e2e_setup.exe ("setup program ignores ..."), or
+# "windows <folder>": SystemRoot pointed at that folder, holding e2e_talker.exe as
+# tvuninst.exe, which ends with the code the wrapper's first argument names; the wrapper
+# then hands over to the batch file without CALL, so that cmd /c ends with the ERRORLEVEL
+# the batch file leaves. Each further argument is one run: the exit code expected, then
+# the wrapper's arguments, that is the stand-in's code (with "windows") and the batch
+# file's option, if any ("1603 4 /deploycodes"). cmd /c runs under tvtrace, which reports
+# the exit code whole, as the tool that starts the batch file sees it (Wine's own status
+# keeps its low byte only). Run n's output goes to run<n>.txt, a wrong exit code to
+# case-report.txt.
 e2e_batch_case() {
-  local dir=$1 variant=$2 log=$3 code=$4 extra=$5 share status=0 windir= profile
+  local dir=$1 variant=$2 log=$3 extra=$4 share windir= profile
+  shift 4
   mkdir -p "$dir"
   share="$dir/share (x) & y"
   mkdir -p "$share"
@@ -353,15 +359,22 @@ e2e_batch_case() {
       local winunix=$WINEPREFIX/drive_c/${windir:3}
       mkdir -p "$winunix"
       cp "$e2e_fixtures/e2e_talker.exe" "$winunix/tvuninst.exe"
-      printf '@set SystemRoot=%s\r\n@"%s" "%s"\r\n' "${windir//&/^&}" \
+      printf '@set SystemRoot=%s\r\n@set E2E_TALKER_EXIT=%%1\r\n@"%s" "%s" %%2\r\n' "${windir//&/^&}" \
         "$(e2e_winpath "$share/remove-varden.cmd")" "$(e2e_winpath "$share")" >"$dir/wrapper.cmd" ;;
   esac
-  [ -n "$windir" ] || printf '@call "%s" "%s"\r\n' "$(e2e_winpath "$share/remove-varden.cmd")" \
+  [ -n "$windir" ] || printf '@call "%s" "%s" %%1\r\n' "$(e2e_winpath "$share/remove-varden.cmd")" \
     "$(e2e_winpath "$share")" >"$dir/wrapper.cmd"
-  e2e_wine cmd /c "$(e2e_winpath "$dir/wrapper.cmd")" >"$dir/output.crlf" 2>>"$dir/wine.log" || status=$?
-  tr -d '\r' <"$dir/output.crlf" >"$dir/output.txt"
-  [ "$status" = $(( code & 255 )) ] ||
-    echo "$(basename "$dir"): exit code: expected $code ($(( code & 255 )) as a status), got $status" >>"$dir/case-report.txt"
+  local run n=0 code args got
+  for run in "$@"; do
+    n=$((n + 1))
+    read -r code args <<<"$run"
+    e2e_wine "$e2e_build/src/tvtrace.exe" "$(e2e_winpath "$dir/cmd-debug.log")" \
+      cmd /c "$(e2e_winpath "$dir/wrapper.cmd")" $args >"$dir/run$n.crlf" 2>"$dir/run$n.err" || true
+    tr -d '\r' <"$dir/run$n.crlf" >"$dir/run$n.txt"
+    got=$(sed -n 's/^tvtrace: .*; the program ended with exit code \(-\?[0-9]*\) .*/\1/p' "$dir/run$n.err")
+    [ "$got" = "$code" ] ||
+      echo "$(basename "$dir"), run $n ($run): exit code: expected $code, got ${got:-none (see run$n.err)}" \
+        >>"$dir/case-report.txt"
+  done
   e2e_stop_prefix
-  echo "$dir/output.txt"
 }
