@@ -11,6 +11,7 @@ e2e_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # would then fail as well.
 e2e_wine32_loader=/usr/lib/wine/wine
 e2e_wine64_loader=/usr/lib/wine/wine64
+e2e_wine_fonts=/usr/share/wine/fonts  # Debian's fonts-wine
 
 # Why Wine cannot run 32-bit programs here, or nothing when it can.
 e2e_wine32_missing() {
@@ -143,13 +144,16 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko prompts while booting
 
 # What a booted prefix depends on: the Wine version and packages (a prefix booted before
-# the 32-bit loader was installed fails with "could not load kernel32.dll" after it) and
-# the prefix architecture.
+# the 32-bit loader was installed fails with "could not load kernel32.dll" after it), its
+# fonts (Marlett, which draws the caption buttons, among them) and the prefix
+# architecture.
 e2e_wine_install() {
   wine --version
   echo "WINEARCH=$WINEARCH"
   if command -v dpkg-query >/dev/null; then
-    dpkg-query -W -f='${Package}:${Architecture} ${Version}\n' 'wine*' 'libwine*' 2>/dev/null | sort
+    # (a name it does not know makes dpkg-query fail, but it lists the others)
+    { dpkg-query -W -f='${Package}:${Architecture} ${Version}\n' 'wine*' 'libwine*' fonts-wine 2>/dev/null ||
+        true; } | sort
   fi
 }
 
@@ -169,14 +173,20 @@ e2e_base_prefix() {
       >>"$e2e_work/wineboot.log" 2>&1
     WINEPREFIX=$e2e_base wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f \
       >>"$e2e_work/wineboot.log" 2>&1
+    # Wine's own fonts (fonts-wine), Marlett among them, with which Wine draws the glyphs
+    # of caption buttons, go into the Windows fonts folder: Debian's Wine 8 looks for them
+    # in a path it cannot open ("\usr\share\wine\../fonts", a forward slash in an NT
+    # path), and a message box's close button would show Marlett's letter "r" instead.
+    [ ! -d "$e2e_wine_fonts" ] || cp "$e2e_wine_fonts"/* "$e2e_base/drive_c/windows/Fonts/"
     WINEPREFIX=$e2e_base wineserver -k
     WINEPREFIX=$e2e_base wineserver -w
     echo "$install" >"$e2e_base/.booted"
   fi
 }
 
-# Makes $1 a fresh prefix: a copy of the booted one in which the program modules,
-# which Wine never writes to, are shared as hard links and everything else is copied.
+# Makes $1 a fresh prefix: a copy of the booted one in which the program modules and
+# fonts, which Wine never writes to, are shared as hard links and everything else is
+# copied.
 # Its wineserver logs to wineserver.log beside it.
 #
 # Whatever a Wine program starts in the background (services.exe and the services,
@@ -190,7 +200,7 @@ e2e_new_prefix() {
   cp -al "$e2e_base" "$prefix"
   (cd "$e2e_base" && find . -type f ! \( -iname '*.dll' -o -iname '*.exe' -o -iname '*.drv' \
       -o -iname '*.sys' -o -iname '*.ocx' -o -iname '*.cpl' -o -iname '*.acm' -o -iname '*.tlb' \
-      -o -iname '*.nls' -o -iname '*.ttf' -o -iname '*.ds' -o -iname '*.msstyles' \) -print0) |
+      -o -iname '*.nls' -o -iname '*.ttf' -o -iname '*.fon' -o -iname '*.ds' -o -iname '*.msstyles' \) -print0) |
     while IFS= read -r -d '' file; do cp -p --remove-destination "$e2e_base/$file" "$prefix/$file"; done
   export WINEPREFIX=$prefix
   # A warm server: each program starts in milliseconds.
