@@ -11,6 +11,7 @@ e2e_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # would then fail as well.
 e2e_wine32_loader=/usr/lib/wine/wine
 e2e_wine64_loader=/usr/lib/wine/wine64
+e2e_wine_fonts=/usr/share/wine/fonts  # Debian's fonts-wine
 
 # Why Wine cannot run 32-bit programs here, or nothing when it can.
 e2e_wine32_missing() {
@@ -143,13 +144,16 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko prompts while booting
 
 # What a booted prefix depends on: the Wine version and packages (a prefix booted before
-# the 32-bit loader was installed fails with "could not load kernel32.dll" after it) and
-# the prefix architecture.
+# the 32-bit loader was installed fails with "could not load kernel32.dll" after it), its
+# fonts (Marlett, which draws the caption buttons, among them) and the prefix
+# architecture.
 e2e_wine_install() {
   wine --version
   echo "WINEARCH=$WINEARCH"
   if command -v dpkg-query >/dev/null; then
-    dpkg-query -W -f='${Package}:${Architecture} ${Version}\n' 'wine*' 'libwine*' 2>/dev/null | sort
+    # (a name it does not know makes dpkg-query fail, but it lists the others)
+    { dpkg-query -W -f='${Package}:${Architecture} ${Version}\n' 'wine*' 'libwine*' fonts-wine 2>/dev/null ||
+        true; } | sort
   fi
 }
 
@@ -169,14 +173,20 @@ e2e_base_prefix() {
       >>"$e2e_work/wineboot.log" 2>&1
     WINEPREFIX=$e2e_base wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f \
       >>"$e2e_work/wineboot.log" 2>&1
+    # Wine's own fonts (fonts-wine), Marlett among them, with which Wine draws the glyphs
+    # of caption buttons, go into the Windows fonts folder: Debian's Wine 8 looks for them
+    # in a path it cannot open ("\usr\share\wine\../fonts", a forward slash in an NT
+    # path), and a message box's close button would show Marlett's letter "r" instead.
+    [ ! -d "$e2e_wine_fonts" ] || cp "$e2e_wine_fonts"/* "$e2e_base/drive_c/windows/Fonts/"
     WINEPREFIX=$e2e_base wineserver -k
     WINEPREFIX=$e2e_base wineserver -w
     echo "$install" >"$e2e_base/.booted"
   fi
 }
 
-# Makes $1 a fresh prefix: a copy of the booted one in which the program modules,
-# which Wine never writes to, are shared as hard links and everything else is copied.
+# Makes $1 a fresh prefix: a copy of the booted one in which the program modules and
+# fonts, which Wine never writes to, are shared as hard links and everything else is
+# copied.
 # Its wineserver logs to wineserver.log beside it.
 #
 # Whatever a Wine program starts in the background (services.exe and the services,
@@ -190,7 +200,7 @@ e2e_new_prefix() {
   cp -al "$e2e_base" "$prefix"
   (cd "$e2e_base" && find . -type f ! \( -iname '*.dll' -o -iname '*.exe' -o -iname '*.drv' \
       -o -iname '*.sys' -o -iname '*.ocx' -o -iname '*.cpl' -o -iname '*.acm' -o -iname '*.tlb' \
-      -o -iname '*.nls' -o -iname '*.ttf' -o -iname '*.ds' -o -iname '*.msstyles' \) -print0) |
+      -o -iname '*.nls' -o -iname '*.ttf' -o -iname '*.fon' -o -iname '*.ds' -o -iname '*.msstyles' \) -print0) |
     while IFS= read -r -d '' file; do cp -p --remove-destination "$e2e_base/$file" "$prefix/$file"; done
   export WINEPREFIX=$prefix
   # A warm server: each program starts in milliseconds.
@@ -310,18 +320,24 @@ e2e_release_files() {
   e2e_hold_pid=
 }
 
-# One run of tools/remove-varden.cmd for check_batch in e2e/run, in a fresh prefix under
-# the folder $1: the sample product installed as variant $2 (nothing when empty), the
-# profile with the unattended settings and LogFile=$3 put in a share folder named with
-# blanks, "(", ")" and "&" beside the batch file, which a batch file of the caller's
-# then runs (call remove-varden.cmd "<share>") under cmd /c. $4 is the exit code expected; $5 is
-# empty, a scenario setup line for e2e_setup.exe ("setup program ignores ..."), or
-# "windows <folder>": SystemRoot pointed at that folder, holding e2e_talker.exe (which
-# ends with 42) as tvuninst.exe; the wrapper then hands over to the batch file without
-# CALL, so that cmd /c ends with the ERRORLEVEL the batch file leaves. Prints the name of the file
-# that holds the output; a wrong exit code goes to case-report.txt beside it.
+# One machine for check_batch in e2e/run, and runs of tools/remove-varden.cmd on it: a
+# fresh prefix under the folder $1, the sample product installed as variant $2 (nothing
+# when empty), the profile with the unattended settings and LogFile=$3 put in a share
+# folder named with blanks, "(", ")" and "&" beside the batch file, which a batch file of
+# the caller's (wrapper.cmd) then runs (call remove-varden.cmd "<share>") under cmd /c.
+# $4 is empty, a scenario setup line for e2e_setup.exe ("setup program ignores ..."), or
+# "windows <folder>": SystemRoot pointed at that folder, holding e2e_talker.exe as
+# tvuninst.exe, which ends with the code the wrapper's first argument names; the wrapper
+# then hands over to the batch file without CALL, so that cmd /c ends with the ERRORLEVEL
+# the batch file leaves. Each further argument is one run: the exit code expected, then
+# the wrapper's arguments, that is the stand-in's code (with "windows") and the batch
+# file's option, if any ("1603 4 /deploycodes"). cmd /c runs under tvtrace, which reports
+# the exit code whole, as the tool that starts the batch file sees it (Wine's own status
+# keeps its low byte only). Run n's output goes to run<n>.txt, a wrong exit code to
+# case-report.txt.
 e2e_batch_case() {
-  local dir=$1 variant=$2 log=$3 code=$4 extra=$5 share status=0 windir= profile
+  local dir=$1 variant=$2 log=$3 extra=$4 share windir= profile
+  shift 4
   mkdir -p "$dir"
   share="$dir/share (x) & y"
   mkdir -p "$share"
@@ -353,15 +369,22 @@ e2e_batch_case() {
       local winunix=$WINEPREFIX/drive_c/${windir:3}
       mkdir -p "$winunix"
       cp "$e2e_fixtures/e2e_talker.exe" "$winunix/tvuninst.exe"
-      printf '@set SystemRoot=%s\r\n@"%s" "%s"\r\n' "${windir//&/^&}" \
+      printf '@set SystemRoot=%s\r\n@set E2E_TALKER_EXIT=%%1\r\n@"%s" "%s" %%2\r\n' "${windir//&/^&}" \
         "$(e2e_winpath "$share/remove-varden.cmd")" "$(e2e_winpath "$share")" >"$dir/wrapper.cmd" ;;
   esac
-  [ -n "$windir" ] || printf '@call "%s" "%s"\r\n' "$(e2e_winpath "$share/remove-varden.cmd")" \
+  [ -n "$windir" ] || printf '@call "%s" "%s" %%1\r\n' "$(e2e_winpath "$share/remove-varden.cmd")" \
     "$(e2e_winpath "$share")" >"$dir/wrapper.cmd"
-  e2e_wine cmd /c "$(e2e_winpath "$dir/wrapper.cmd")" >"$dir/output.crlf" 2>>"$dir/wine.log" || status=$?
-  tr -d '\r' <"$dir/output.crlf" >"$dir/output.txt"
-  [ "$status" = $(( code & 255 )) ] ||
-    echo "$(basename "$dir"): exit code: expected $code ($(( code & 255 )) as a status), got $status" >>"$dir/case-report.txt"
+  local run n=0 code args got
+  for run in "$@"; do
+    n=$((n + 1))
+    read -r code args <<<"$run"
+    e2e_wine "$e2e_build/src/tvtrace.exe" "$(e2e_winpath "$dir/cmd-debug.log")" \
+      cmd /c "$(e2e_winpath "$dir/wrapper.cmd")" $args >"$dir/run$n.crlf" 2>"$dir/run$n.err" || true
+    tr -d '\r' <"$dir/run$n.crlf" >"$dir/run$n.txt"
+    got=$(sed -n 's/^tvtrace: .*; the program ended with exit code \(-\?[0-9]*\) .*/\1/p' "$dir/run$n.err")
+    [ "$got" = "$code" ] ||
+      echo "$(basename "$dir"), run $n ($run): exit code: expected $code, got ${got:-none (see run$n.err)}" \
+        >>"$dir/case-report.txt"
+  done
   e2e_stop_prefix
-  echo "$dir/output.txt"
 }
