@@ -74,17 +74,37 @@ e2e_use_wine() {
   case $machine in
     014c)
       export WINEARCH=win32
+      e2e_objdump=i686-w64-mingw32-objdump
       e2e_loader=$e2e_wine32_loader
       local missing
       missing=$(e2e_wine32_missing)
       [ -z "$missing" ] || { echo "$1 is a 32-bit program, but $missing" >&2; exit 2; } ;;
     8664)
       export WINEARCH=win64
+      e2e_objdump=x86_64-w64-mingw32-objdump
       e2e_loader=$e2e_wine64_loader ;;
     *) echo "$1: not an x86 or x64 program (machine $machine)" >&2; exit 2 ;;
   esac
   [ -x "$e2e_loader" ] || e2e_loader=$(type -P wine)  # a Wine installed another way
   export WINELOADER=$e2e_loader  # what Wine starts the programs' own children with
+}
+
+# The C runtime DLLs that the program $1 imports, in lower case, one a line.
+e2e_c_runtimes() {
+  "$e2e_objdump" -p "$1" | awk '/^\tDLL Name: / { print tolower($3) }' |
+    grep -E '^(crtdll|msvcr[a-z0-9]*|ucrtbase|api-ms-win-crt-[a-z0-9-]*)\.dll$' || true
+}
+
+# Why the C runtime $1 cannot be checked with the programs of this build (they are
+# linked with another), or nothing when it can.
+e2e_c_runtime_not_here() {
+  local linked
+  linked=$(e2e_c_runtimes "$e2e_build/src/tvuninst.exe" | tr '\n' ' ')
+  [ "${linked% }" != "$1" ] || return 0
+  local why
+  why=$(e2e_wine32_missing)
+  echo "the programs of $(basename "$e2e_build") are linked with ${linked% }; those linked with" \
+    "$1 are the 32-bit build, and ${why:-this run is not of it}"
 }
 
 # `wine` and `wineboot` in these scripts run the chosen loader. (A program meant to be
