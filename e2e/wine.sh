@@ -107,6 +107,25 @@ e2e_c_runtime_not_here() {
     "$1 are the 32-bit build, and ${why:-this run is not of it}"
 }
 
+# What goes against $1 being the only C runtime that tvuninst.exe and tvtrace.exe load
+# themselves, one finding a line: another runtime that they import or name (a load at run
+# time needs its name), or no load of $1 in the Wine loader's log $2 (+loaddll) of
+# their run. Wine's own DLLs load msvcrt.dll for themselves, so only these two programs'
+# images tell what the programs load; no Wine DLL loads crtdll.dll.
+e2e_c_runtime_findings() {
+  local runtime=$1 log=$2 program other
+  for program in "$e2e_build/src/tvuninst.exe" "$e2e_build/src/tvtrace.exe"; do
+    other=$(e2e_c_runtimes "$program" | grep -vxF "$runtime" | tr '\n' ' ')
+    [ -z "$other" ] || echo "$(basename "$program") imports ${other% }"
+    other=$({ strings -a "$program"; strings -a -el "$program"; } |
+      grep -oiE '(crtdll|msvcr[a-z0-9]*|ucrtbase|api-ms-win-crt-[a-z0-9-]*)(\.dll)?' |
+      grep -viE "^${runtime%.dll}(\.dll)?$" | sort -u | tr '\n' ' ')
+    [ -z "$other" ] || echo "$(basename "$program") names ${other% }"
+  done
+  grep -qiE "loaddll.*Loaded .*\\\\${runtime//./\\.}\"" "$log" ||
+    echo "no load of $runtime in the run (see uninstall.err)"
+}
+
 # `wine` and `wineboot` in these scripts run the chosen loader. (A program meant to be
 # stopped by its process id is started with "$e2e_loader" itself, not through these.)
 wine() { "$e2e_loader" "$@"; }
