@@ -75,17 +75,56 @@ e2e_use_wine() {
   case $machine in
     014c)
       export WINEARCH=win32
+      e2e_objdump=i686-w64-mingw32-objdump
       e2e_loader=$e2e_wine32_loader
       local missing
       missing=$(e2e_wine32_missing)
       [ -z "$missing" ] || { echo "$1 is a 32-bit program, but $missing" >&2; exit 2; } ;;
     8664)
       export WINEARCH=win64
+      e2e_objdump=x86_64-w64-mingw32-objdump
       e2e_loader=$e2e_wine64_loader ;;
     *) echo "$1: not an x86 or x64 program (machine $machine)" >&2; exit 2 ;;
   esac
   [ -x "$e2e_loader" ] || e2e_loader=$(type -P wine)  # a Wine installed another way
   export WINELOADER=$e2e_loader  # what Wine starts the programs' own children with
+}
+
+# The C runtime DLLs that the program $1 imports, in lower case, one a line.
+e2e_c_runtimes() {
+  "$e2e_objdump" -p "$1" | awk '/^\tDLL Name: / { print tolower($3) }' |
+    grep -E '^(crtdll|msvcr[a-z0-9]*|ucrtbase|api-ms-win-crt-[a-z0-9-]*)\.dll$' || true
+}
+
+# Why the C runtime $1 cannot be checked with the programs of this build (they are
+# linked with another), or nothing when it can.
+e2e_c_runtime_not_here() {
+  local linked
+  linked=$(e2e_c_runtimes "$e2e_build/src/tvuninst.exe" | tr '\n' ' ')
+  [ "${linked% }" != "$1" ] || return 0
+  local why
+  why=$(e2e_wine32_missing)
+  echo "the programs of $(basename "$e2e_build") are linked with ${linked% }; those linked with" \
+    "$1 are the 32-bit build, and ${why:-this run is not of it}"
+}
+
+# What goes against $1 being the only C runtime that tvuninst.exe and tvtrace.exe load
+# themselves, one finding a line: another runtime that they import or name (a load at run
+# time needs its name), or no load of $1 in the Wine loader's log $2 (+loaddll) of
+# their run. Wine's own DLLs load msvcrt.dll for themselves, so only these two programs'
+# images tell what the programs load; no Wine DLL loads crtdll.dll.
+e2e_c_runtime_findings() {
+  local runtime=$1 log=$2 program other
+  for program in "$e2e_build/src/tvuninst.exe" "$e2e_build/src/tvtrace.exe"; do
+    other=$(e2e_c_runtimes "$program" | grep -vxF "$runtime" | tr '\n' ' ')
+    [ -z "$other" ] || echo "$(basename "$program") imports ${other% }"
+    other=$({ strings -a "$program"; strings -a -el "$program"; } |
+      grep -oiE '(crtdll|msvcr[a-z0-9]*|ucrtbase|api-ms-win-crt-[a-z0-9-]*)(\.dll)?' |
+      grep -viE "^${runtime%.dll}(\.dll)?$" | sort -u | tr '\n' ' ')
+    [ -z "$other" ] || echo "$(basename "$program") names ${other% }"
+  done
+  grep -qiE "loaddll.*Loaded .*\\\\${runtime//./\\.}\"" "$log" ||
+    echo "no load of $runtime in the run (see uninstall.err)"
 }
 
 # `wine` and `wineboot` in these scripts run the chosen loader. (A program meant to be

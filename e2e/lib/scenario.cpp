@@ -180,6 +180,8 @@ class Reader {
       scenario_.secondCopyExit = code;
     } else if (word == "winsim-only") {
       scenario_.winsimOnly = rest;  // the Wine runner skips the scenario
+    } else if (word == "c-runtime") {
+      scenario_.cRuntime = rest;  // the Wine runner's to check: winsim loads no DLLs
     } else if (word == "setup") {
       return ReadSetup(rest);
     } else if (word == "service" || word == "window") {

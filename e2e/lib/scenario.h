@@ -39,6 +39,11 @@
 //                                      copy waiting for it) and must end with the code
 //   winsim-only <reason>               Wine cannot show this run faithfully: the Wine
 //                                      runner skips it and reports the reason
+//   c-runtime <dll>                    the only C runtime the programs (tvuninst.exe,
+//                                      tvtrace.exe) may load themselves; the Wine runner
+//                                      checks what they import, name and load, and
+//                                      reports the run as not run on a build linked
+//                                      with another (winsim has no DLLs)
 //   setup service <normal|slow|refusing> <name>  a stub service installed and running
 //                                      before the run: it stops at once, stays
 //                                      stop-pending a while, or refuses to stop
@@ -154,6 +159,7 @@ struct Scenario {
   std::string log;  // the run's log file; empty when the scenario has none
   std::string logSummary;  // the lines between the log's trace and its last line
   std::string winsimOnly;  // why Wine cannot show this run faithfully; empty when it can
+  std::string cRuntime;    // the only C runtime DLL the programs may load; empty: any
   std::optional<PowerCutMoment> powerCut;  // where a first run loses its power
   std::vector<ExpectedBox> cutRunBoxes;    // the boxes that first run answers
 };

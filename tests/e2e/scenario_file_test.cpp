@@ -41,7 +41,8 @@ std::string Contents(const Scenario& s) {
   for (const auto& [word, text] : {std::pair{"app-path ", &s.appPath},
                                    {"caption ", &s.caption},
                                    {"log ", &s.log},
-                                   {"winsim-only ", &s.winsimOnly}})
+                                   {"winsim-only ", &s.winsimOnly},
+                                   {"c-runtime ", &s.cRuntime}})
     if (!text->empty()) out << word << *text << ';';
   for (const ExpectedBox& box : s.cutRunBoxes) out << "cut run's box " << box.text << ';';
   if (s.powerCut) out << "power-cut " << static_cast<int>(*s.powerCut) << ';';
@@ -90,6 +91,7 @@ TEST_F(ScenarioFileTest, ReadsEveryKindOfLineWithTheWindowsDirectoryFilledIn) {
       {"hold %WINDIR%\\in use.dat", "hold C:\\WINNT\\in use.dat;"},
       {"log %WINDIR%\\run.log", "log C:\\WINNT\\run.log;"},
       {"winsim-only no window", "winsim-only no window;"},
+      {"c-runtime crtdll.dll", "c-runtime crtdll.dll;"},
       {"box Yes Yes,No First\r\npower-cut install-shield-end\r\nbox OK OK Second",
        "cut run's box First;power-cut 1;box OK|OK|Second;"},
       {"setup service slow Tessor Service", "setup service/slow/Tessor Service;"},
