@@ -27,6 +27,7 @@ TEST_F(FailureTextTest, HoldsTheLastMessageFoundWithoutItsLineBreakOrTheLabel) {
            {0x20000001, "A", "A"},
            {0x20000002, "Ends without a line break.", "Ends without a line break."},
            {0x20000003, "First line.\r\nSecond line.\r\n", "First line.\r\nSecond line."},
+           {0x20000006, "One line break only.\n\r\n", "One line break only.\n"},
            {ERROR_WRONG_DISK, "",
             "The wrong diskette is in the drive.\r\nInsert %2 (Volume Serial Number: %3) into drive %1."},
            {0x20000004, fitting + "\r\n", fitting},
@@ -39,8 +40,8 @@ TEST_F(FailureTextTest, HoldsTheLastMessageFoundWithoutItsLineBreakOrTheLabel) {
   }
 }
 
-// A trace line whose log write fails, and a handle whose closing fails, between a failing
-// call and the reading of its code.
+// A trace line whose log write fails, a system message looked up in vain, and a handle
+// whose closing fails, between a failing call and the reading of its code.
 TEST_F(FailureTextTest, TracingAndClosingAHandleKeepTheLastError) {
   machine().files.AddDirectory("C:\\Logs");
   RunLog log;
@@ -50,6 +51,8 @@ TEST_F(FailureTextTest, TracingAndClosingAHandleKeepTheLastError) {
   Trace("a line\n");
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
   EXPECT_TRUE(Traced({"Log file cannot be written, the run goes on without it: "}));
+  EXPECT_EQ(SystemMessage(0x20004711u), "");
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
 
   FileHandle file(CreateFileA("C:\\Logs\\other", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   machine().faults.FailCall("CloseHandle", machine().faults.CallCount("CloseHandle") + 1, ERROR_INVALID_HANDLE);
