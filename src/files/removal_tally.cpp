@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "files/file_deletion.h"
@@ -10,6 +11,13 @@
 namespace {
 
 RemovalTally* currentTally = nullptr;
+
+// After an attempt to delete `path` now: notes it deleted when it was; otherwise true when
+// it is still there, by the failed attempt's last error.
+bool StillThere(const std::string& path, bool isDirectory, bool deleted) {
+  if (deleted) NoteRemoval(path, isDirectory, Removal::kDeleted);
+  return !deleted && !AlreadyGone(GetLastError());
+}
 
 }  // namespace
 
@@ -24,19 +32,11 @@ void ScheduleRemoval(const std::string& path, bool isDirectory) {
 }
 
 void ScheduleUnlessDeleted(const std::string& path, bool isDirectory, bool deleted) {
-  if (deleted) {
-    NoteRemoval(path, isDirectory, Removal::kDeleted);
-  } else if (!AlreadyGone(GetLastError())) {
-    ScheduleRemoval(path, isDirectory);
-  }
+  if (StillThere(path, isDirectory, deleted)) ScheduleRemoval(path, isDirectory);
 }
 
 void LeaveUnlessDeleted(const std::string& path, bool isDirectory, bool deleted) {
-  if (deleted) {
-    NoteRemoval(path, isDirectory, Removal::kDeleted);
-  } else if (!AlreadyGone(GetLastError())) {
-    NoteRemoval(path, isDirectory, Removal::kLeft);
-  }
+  if (StillThere(path, isDirectory, deleted)) NoteRemoval(path, isDirectory, Removal::kLeft);
 }
 
 RemovalTally::RemovalTally() : previous_(std::exchange(currentTally, this)) {}
@@ -48,10 +48,8 @@ void RemovalTally::Note(const std::string& path, bool isDirectory, Removal remov
 }
 
 bool RemovalTally::AnythingLeft() const {
-  for (const auto& [path, outcome] : outcomes_) {
-    if (outcome.removal == Removal::kLeft) return true;
-  }
-  return false;
+  return std::any_of(outcomes_.begin(), outcomes_.end(),
+                     [](const auto& noted) { return noted.second.removal == Removal::kLeft; });
 }
 
 std::string RemovalTally::Summary() const {
