@@ -90,10 +90,13 @@ e2e_use_wine() {
   export WINELOADER=$e2e_loader  # what Wine starts the programs' own children with
 }
 
+# The names of Windows' C runtime DLLs, without ".dll", as an extended regular expression.
+e2e_c_runtime_names='(crtdll|msvcr[a-z0-9]*|ucrtbase|api-ms-win-crt-[a-z0-9-]*)'
+
 # The C runtime DLLs that the program $1 imports, in lower case, one a line.
 e2e_c_runtimes() {
   "$e2e_objdump" -p "$1" | awk '/^\tDLL Name: / { print tolower($3) }' |
-    grep -E '^(crtdll|msvcr[a-z0-9]*|ucrtbase|api-ms-win-crt-[a-z0-9-]*)\.dll$' || true
+    grep -E "^$e2e_c_runtime_names\\.dll$" || true
 }
 
 # Why the C runtime $1 cannot be checked with the programs of this build (they are
@@ -119,7 +122,7 @@ e2e_c_runtime_findings() {
     other=$(e2e_c_runtimes "$program" | grep -vxF "$runtime" | tr '\n' ' ')
     [ -z "$other" ] || echo "$(basename "$program") imports ${other% }"
     other=$({ strings -a "$program"; strings -a -el "$program"; } |
-      grep -oiE '(crtdll|msvcr[a-z0-9]*|ucrtbase|api-ms-win-crt-[a-z0-9-]*)(\.dll)?' |
+      grep -oiE "$e2e_c_runtime_names(\\.dll)?" |
       grep -viE "^${runtime%.dll}(\.dll)?$" | sort -u | tr '\n' ' ')
     [ -z "$other" ] || echo "$(basename "$program") names ${other% }"
   done
